@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+// The three text lines of the read-out. Fixed 64-character buffers; the
+// renderer draws positions 0-14 of Frequency and 0-23 of Status and Inductance
+// by their character codes, whatever stands there.
+struct ReadoutText {
+    char Frequency[64] = {};
+    char Status[64] = {};
+    char Inductance[64] = {};
+};
+
+// The 0/1 counter that selects '-' or '|' at position 14 of the frequency
+// line. Advanced by every accepted record; never reset.
+struct ActivityIndicator {
+    uint8_t Counter = 0;
+};
+
+inline constexpr char kInitialFrequencyLine[] = "000,000,000Hz  ";
+inline constexpr char kInitialStatusLine[] = "P.S:[  0] G.T:[ 0.00sec]";
+inline constexpr char kInitialInductanceLine[] = "L=               0.000uH";
+
+// The idle texts into all three lines; the indicator keeps its value.
+void ResetReadoutText(ReadoutText& text);
+
+// Frequency line from an accepted record (record points at its 18 characters),
+// then the indicator advances.
+void FormatFrequencyLine(ReadoutText& text, ActivityIndicator& indicator, const char* record);
+
+// Status line "P.S:[%3ld] G.T:[%2d.%c0sec]" from the same record.
+void FormatStatusLine(ReadoutText& text, const char* record);
+
+// "Not ReceiveHz " with the indicator's raw value (code 0 or 1) at position 14.
+void WriteNoDataText(ReadoutText& text, const ActivityIndicator& indicator);
+
+// The frequency field (positions 8-17) converted as by atol.
+int32_t RecordFrequency(const char* record);

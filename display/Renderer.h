@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "display/Readout.h"
+
+class QPainter;
+
+// What the renderer needs of the main window. The window implements it; tests
+// implement it with a fake.
+class ReadoutWindow {
+public:
+    virtual ~ReadoutWindow() = default;
+    // Make the client area width x height, keeping the top-left corner.
+    virtual void ResizeWindow(PixelSize size) = 0;
+    // Show "Can't Open font [...]" (warning, OK only), then end the main
+    // window as its own OK action does: the program ends without saving.
+    virtual void FailFontLoad(const std::string& message) = 0;
+};
+
+// Width and height from a BMP header; 1 when a header was read, else 0.
+int ProbeBitmapSize(const std::string& path, int32_t& width, int32_t& height);
+
+// Loads the font named by fontPath (falling back to defaultFontPath, which
+// then replaces fontPath), sets the cell size, resizes the window, rebuilds
+// the images and composes. Returns false on the failure path.
+bool LoadFont(ReadoutState& state, std::string& fontPath, const std::string& defaultFontPath,
+              ReadoutWindow& window);
+
+// One cell of the font image into the back buffer at scale 1 or 2.
+void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale);
+
+// The three lines into the back buffer; does not invalidate.
+void ComposeReadout(ReadoutState& state);
+
+// The top Rows rows of the back buffer, stretched by Zoom without smoothing,
+// at (0, 0) of the painter's device.
+void PaintReadout(QPainter& painter, const ReadoutState& state);
+
+// The wheel's zoom rule: one step per event, delta > 0 in, delta <= 0 out,
+// within 1 to 5. Returns true when Zoom changed (resize and invalidate then).
+bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The six settings kept in Pelmora.ini between runs. One instance lives for the
+// whole program, owned by the main window; it is read once at start and written
+// once at the confirmed exit.
+//
+// Threads: C1 and C2 are read by the receive thread while a record is shown;
+// they are changed only while holding the readout lock (display/Readout.h).
+// Every other field is touched by the window thread alone.
+struct AppSettings {
+    int32_t TopMost = 0;
+    std::string FontPath;  // held whole in memory; the file keeps 255 characters
+    int32_t PortNumber = 1;
+    int32_t BaudIndex = 6;
+    double C1 = 0.1;
+    double C2 = 0.1;
+};
+
+// Reads all six fields from iniPath; absent keys take their defaults.
+// defaultFontPath is GetExePath("font/font.bmp") in the program.
+void LoadSettings(AppSettings& settings, const std::string& iniPath,
+                  const std::string& defaultFontPath);
+
+// Writes all six fields into iniPath, keeping every other line of the file.
+void SaveSettings(const AppSettings& settings, const std::string& iniPath);
