@@ -24,8 +24,9 @@ int ProbeBitmapSize(const std::string& path, int32_t& width, int32_t& height);
 
 // Loads the font named by fontPath (falling back to defaultFontPath, which
 // then replaces fontPath), sets the cell size, resizes the window, rebuilds
-// the images and composes. Returns false on the failure path.
-bool LoadFont(ReadoutState& state, std::string& fontPath, const std::string& defaultFontPath,
+// the images and composes. Returns false on the failure path. Takes the
+// readout lock itself and never calls the window while holding it.
+bool LoadFont(Readout& readout, std::string& fontPath, const std::string& defaultFontPath,
               ReadoutWindow& window);
 
 // One cell of the font image into the back buffer at scale 1 or 2.
