@@ -25,10 +25,12 @@ inline constexpr char kInitialInductanceLine[] = "L=               0.000uH";
 void ResetReadoutText(ReadoutText& text);
 
 // Frequency line from an accepted record (record points at its 18 characters),
-// then the indicator advances.
+// then the indicator advances. A frequency outside 0-999,999,999 shows as
+// "---,---,---", keeping the line at 15 positions.
 void FormatFrequencyLine(ReadoutText& text, ActivityIndicator& indicator, const char* record);
 
-// Status line "P.S:[%3ld] G.T:[%2d.%c0sec]" from the same record.
+// Status line "P.S:[%3ld] G.T:[%2d.%c0sec]" from the same record. Both
+// numbers print signed, so the line is always 24 characters.
 void FormatStatusLine(ReadoutText& text, const char* record);
 
 // "Not ReceiveHz " with the indicator's raw value (code 0 or 1) at position 14.
@@ -36,3 +38,8 @@ void WriteNoDataText(ReadoutText& text, const ActivityIndicator& indicator);
 
 // The frequency field (positions 8-17) converted as by atol.
 int32_t RecordFrequency(const char* record);
+
+// atol over the first width characters of field only: leading blanks, an
+// optional sign, digits up to the first non-digit; 0 without digits. Values
+// beyond 32 bits saturate.
+int32_t ConvertDecimalField(const char* field, int width);

@@ -1,0 +1,168 @@
+#include "display/ReadoutText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+namespace {
+
+constexpr char kIndicatorGlyphs[] = "-|";
+constexpr std::string_view kNoDataText = "Not ReceiveHz ";
+constexpr std::string_view kOverRangeNumber = "---,---,---";
+constexpr int32_t kLargestShownFrequency = 999'999'999;
+
+constexpr int kPrescalerOffset = 0;
+constexpr int kPrescalerWidth = 3;
+constexpr int kGateOffset = 4;
+constexpr int kGateWidth = 2;
+constexpr int kTenthsOffset = 6;
+constexpr int kFrequencyOffset = 8;
+constexpr int kFrequencyWidth = 10;
+
+constexpr int kNumberWidth = 11;
+constexpr int kIndicatorPosition = 14;
+constexpr int kFrequencyLineLength = 15;
+
+using Line = char[64];
+
+// Text into the line, the rest cleared: nothing stale stays behind the terminator.
+void WriteLine(Line& line, std::string_view text)
+{
+    const size_t length = std::min(text.size(), sizeof(Line) - 1);
+    std::memcpy(line, text.data(), length);
+    std::memset(line + length, 0, sizeof(Line) - length);
+}
+
+// Appends to a fixed buffer and silently drops whatever would not fit.
+class LineBuilder {
+public:
+    void Append(std::string_view part)
+    {
+        const size_t count = std::min(part.size(), sizeof(buffer_) - length_);
+        std::memcpy(buffer_ + length_, part.data(), count);
+        length_ += count;
+    }
+
+    void Append(char c) { Append(std::string_view(&c, 1)); }
+
+    // As "%*ld" does: right-aligned in width, wider when the number needs it.
+    void AppendRightAligned(long value, int width)
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        const auto length = static_cast<int>(end - digits);
+        for (int pad = width - length; pad > 0; --pad)
+            Append(' ');
+        Append(std::string_view(digits, static_cast<size_t>(length)));
+    }
+
+    std::string_view Text() const { return {buffer_, length_}; }
+
+private:
+    char buffer_[sizeof(Line) - 1] = {};
+    size_t length_ = 0;
+};
+
+bool IsAtolBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Positions 0-10: nine digit positions with a ',' at 3 and 7 wherever a digit
+// stands to its left.
+void PutGroupedFrequency(char* out, int32_t frequency)
+{
+    if (frequency < 0 || frequency > kLargestShownFrequency) {
+        std::memcpy(out, kOverRangeNumber.data(), kOverRangeNumber.size());
+        return;
+    }
+    char digits[9];
+    std::fill(std::begin(digits), std::end(digits), ' ');
+    char scratch[9];
+    const auto end = std::to_chars(scratch, scratch + sizeof scratch, frequency).ptr;
+    const auto length = end - scratch;
+    std::memcpy(digits + (sizeof digits - length), scratch, static_cast<size_t>(length));
+
+    int position = 0;
+    for (int group = 0; group < 3; ++group) {
+        if (group > 0)
+            out[position++] = digits[group * 3 - 1] != ' ' ? ',' : ' ';
+        for (int i = 0; i < 3; ++i)
+            out[position++] = digits[group * 3 + i];
+    }
+}
+
+uint8_t NextIndicatorValue(uint8_t counter)
+{
+    return static_cast<uint8_t>((counter + 1) % 2);
+}
+
+}  // namespace
+
+void ResetReadoutText(ReadoutText& text)
+{
+    WriteLine(text.Frequency, kInitialFrequencyLine);
+    WriteLine(text.Status, kInitialStatusLine);
+    WriteLine(text.Inductance, kInitialInductanceLine);
+}
+
+void FormatFrequencyLine(ReadoutText& text, ActivityIndicator& indicator, const char* record)
+{
+    char line[kFrequencyLineLength];
+    PutGroupedFrequency(line, RecordFrequency(record));
+    std::memcpy(line + kNumberWidth, "Hz ", 3);
+    line[kIndicatorPosition] = kIndicatorGlyphs[indicator.Counter % 2];
+    WriteLine(text.Frequency, std::string_view(line, sizeof line));
+    indicator.Counter = NextIndicatorValue(indicator.Counter);
+}
+
+void FormatStatusLine(ReadoutText& text, const char* record)
+{
+    LineBuilder line;
+    line.Append("P.S:[");
+    line.AppendRightAligned(ConvertDecimalField(record + kPrescalerOffset, kPrescalerWidth), 3);
+    line.Append("] G.T:[");
+    line.AppendRightAligned(ConvertDecimalField(record + kGateOffset, kGateWidth), 2);
+    line.Append('.');
+    line.Append(record[kTenthsOffset]);
+    line.Append("0sec]");
+    WriteLine(text.Status, line.Text());
+}
+
+void WriteNoDataText(ReadoutText& text, const ActivityIndicator& indicator)
+{
+    char line[kFrequencyLineLength];
+    std::memcpy(line, kNoDataText.data(), kNoDataText.size());
+    // The counter's own value, not its glyph: the font shows code 0 or 1 there.
+    line[kIndicatorPosition] = static_cast<char>(indicator.Counter % 2);
+    WriteLine(text.Frequency, std::string_view(line, sizeof line));
+}
+
+int32_t RecordFrequency(const char* record)
+{
+    return ConvertDecimalField(record + kFrequencyOffset, kFrequencyWidth);
+}
+
+int32_t ConvertDecimalField(const char* field, int width)
+{
+    constexpr int64_t kSaturated = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    int i = 0;
+    while (i < width && IsAtolBlank(field[i]))
+        ++i;
+    bool negative = false;
+    if (i < width && (field[i] == '+' || field[i] == '-'))
+        negative = field[i++] == '-';
+    int64_t magnitude = 0;
+    for (; i < width && IsDigit(field[i]); ++i)
+        magnitude = std::min(magnitude * 10 + (field[i] - '0'), kSaturated);
+    const int64_t value = negative ? -magnitude : magnitude;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
