@@ -29,16 +29,22 @@ int ProbeBitmapSize(const std::string& path, int32_t& width, int32_t& height);
 bool LoadFont(Readout& readout, std::string& fontPath, const std::string& defaultFontPath,
               ReadoutWindow& window);
 
-// One cell of the font image into the back buffer at scale 1 or 2.
+// One cell of the font image into the back buffer at scale 1 or 2, each
+// pixel repeated scale times. Codes 128-255 draw the blank's cell (0x20);
+// font pixels outside the loaded image draw black. A column outside 0-23, a
+// row outside 0-3 or another scale draws nothing.
 void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale);
 
 // The three lines into the back buffer; does not invalidate.
 void ComposeReadout(ReadoutState& state);
 
 // The top Rows rows of the back buffer, stretched by Zoom without smoothing,
-// at (0, 0) of the painter's device.
+// at (0, 0) of the painter's device. Does nothing while the back buffer is null.
 void PaintReadout(QPainter& painter, const ReadoutState& state);
 
 // The wheel's zoom rule: one step per event, delta > 0 in, delta <= 0 out,
 // within 1 to 5. Returns true when Zoom changed (resize and invalidate then).
+// verticalDelta is angleDelta().y(); a delta of 0 counts as a backward turn,
+// so the window calls this only when y() != 0 and ignores purely horizontal
+// turns, which must change nothing.
 bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta);

@@ -1,0 +1,117 @@
+#include <algorithm>
+#include <cstring>
+
+#include <QPainter>
+
+#include "display/Renderer.h"
+
+namespace {
+
+constexpr QRgb kMissingPixel = qRgb(0, 0, 0);
+constexpr int kBlankCode = 0x20;
+constexpr int kLargeDigits = 11;
+
+// Where a code's cell starts in the font image; codes 128-255 use the blank's cell.
+QPoint CellOrigin(char code, const GlyphMetrics& metrics)
+{
+    const int unsignedCode = static_cast<unsigned char>(code);
+    const int cell = unsignedCode < 128 ? unsignedCode : kBlankCode;
+    return {(cell >> 4) * metrics.CellWidth, (cell & 15) * metrics.CellHeight};
+}
+
+// One pixel row of a cell into dst, each pixel repeated scale times; font
+// pixels outside the image are black, destination pixels outside dst skipped.
+void CopyCellRow(const QImage& font, QPoint source, int width, int scale, QRgb* dst, int dstX,
+                 int dstWidth)
+{
+    const bool rowInFont = source.y() < font.height();
+    const auto* src = rowInFont ? reinterpret_cast<const QRgb*>(font.constScanLine(source.y())) : nullptr;
+    const bool fast = scale == 1 && rowInFont && source.x() + width <= font.width() && dstX >= 0 &&
+                      dstX + width <= dstWidth;
+    if (fast) {
+        std::memcpy(dst + dstX, src + source.x(), sizeof(QRgb) * static_cast<std::size_t>(width));
+        return;
+    }
+    for (int i = 0; i < width; ++i) {
+        const int x = source.x() + i;
+        const QRgb pixel = src != nullptr && x < font.width() ? src[x] : kMissingPixel;
+        for (int k = 0; k < scale; ++k) {
+            const int d = dstX + i * scale + k;
+            if (d >= 0 && d < dstWidth)
+                dst[d] = pixel;
+        }
+    }
+}
+
+} // namespace
+
+void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale)
+{
+    QImage& back = state.Images.BackBitmap;
+    const bool inGrid = column >= 0 && column < kReadoutColumns && row >= 0 && row < kBackBufferRows;
+    if (back.isNull() || !inGrid || scale < 1 || scale > 2)
+        return;
+    const GlyphMetrics& metrics = state.Metrics;
+    const QPoint source = CellOrigin(code, metrics);
+    const int dstX = column * metrics.CellWidth;
+    const int dstY = row * metrics.CellHeight;
+    for (int y = 0; y < metrics.CellHeight; ++y) {
+        for (int k = 0; k < scale; ++k) {
+            const int line = dstY + y * scale + k;
+            if (line >= back.height())
+                return;
+            auto* dst = reinterpret_cast<QRgb*>(back.scanLine(line));
+            CopyCellRow(state.Images.FontBitmap, source + QPoint(0, y), metrics.CellWidth, scale, dst, dstX,
+                        back.width());
+        }
+    }
+}
+
+void ComposeReadout(ReadoutState& state)
+{
+    const ReadoutText& text = state.Text;
+    for (int i = 0; i < kLargeDigits; ++i)
+        DrawGlyph(state, text.Frequency[i], 2 * i, 0, 2);
+    DrawGlyph(state, text.Frequency[11], 22, 1, 1);
+    DrawGlyph(state, text.Frequency[12], 23, 1, 1);
+    DrawGlyph(state, text.Frequency[13], 22, 0, 1);
+    DrawGlyph(state, text.Frequency[14], 23, 0, 1);
+    for (int i = 0; i < kReadoutColumns; ++i) {
+        if (state.LMeterVisible == 0) {
+            DrawGlyph(state, text.Status[i], i, 2, 1);
+        } else {
+            DrawGlyph(state, text.Status[i], i, 3, 1);
+            DrawGlyph(state, text.Inductance[i], i, 2, 1);
+        }
+    }
+}
+
+// The painter works in logical pixels and maps them to device pixels by the
+// device's ratio. Without smoothing or antialiasing the raster engine takes
+// the nearest back-buffer pixel for every device pixel, so at a fractional
+// ratio some back-buffer pixels cover one device pixel more than their
+// neighbours, but no colour is ever blended.
+void PaintReadout(QPainter& painter, const ReadoutState& state)
+{
+    const QImage& back = state.Images.BackBitmap;
+    const PixelSize picture = PictureSize(state.Metrics);
+    const PixelSize window = WindowSize(state.Metrics);
+    if (back.isNull() || window.Width <= 0 || window.Height <= 0)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawImage(QRect(0, 0, window.Width, window.Height), back,
+                      QRect(0, 0, picture.Width, std::min(picture.Height, back.height())));
+    painter.restore();
+}
+
+bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta)
+{
+    const int step = verticalDelta > 0 ? 1 : -1;
+    const int zoom = std::clamp(metrics.Zoom + step, kMinZoom, kMaxZoom);
+    if (zoom == metrics.Zoom)
+        return false;
+    metrics.Zoom = zoom;
+    return true;
+}
