@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/UucpLock.h"
+
+// The program's one serial port, opened for reading at 8 data bits, no parity,
+// one stop bit. Port numbers map to devices through DevicePath. Open, Close and
+// the destructor run on the window thread; the receive thread works on its own
+// duplicate of the handle, so Close never pulls a descriptor from under it.
+class CSerialPort {
+public:
+    // iniPath: the settings file whose section "Port" may map COM<n> keys;
+    // lockFolder: where UUCP lock files are kept.
+    explicit CSerialPort(std::string iniPath = {}, std::string lockFolder = "/var/lock");
+    ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // 1 when the port was opened, 0 when not: port 0, no device for the
+    // number, a missing or inaccessible device, or one held by another open.
+    // Call only while closed.
+    int Open(int32_t portNumber, uint32_t bitRate);
+    void Close();
+    int IsOpen() const;
+    // The descriptor, -1 while closed.
+    int GetHandle() const;
+
+    // Unused by the program; kept for completeness of the port object.
+    int WriteByte(uint8_t byte);
+    // A non-blocking read of up to count bytes; 1 when the call succeeded.
+    int Read(uint8_t* buffer, uint32_t count, uint32_t& bytesRead);
+
+    std::string DevicePathFor(int32_t portNumber) const;
+
+private:
+    std::string iniPath_;
+    UucpLock lock_;
+    int fd_ = -1;
+};

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/CSerialPort.h"
+#include "link/NoDataTimer.h"
+#include "link/ReceiveThread.h"
+#include "link/RecordAssembler.h"
+#include "link/RecordPresenter.h"
+
+class Readout;
+struct AppSettings;
+
+// The counter link as the main window sees it: port, receive thread, record
+// assembler and no-data watchdog. Owned by the main window and called on the
+// window thread only.
+class CounterLink {
+public:
+    // invalidateWindow repaints the whole window; onNoDataTimer is the
+    // window's OnTimer, called on the window thread when the watchdog fires.
+    CounterLink(Readout& readout, AppSettings& settings, std::string iniPath,
+                std::function<void()> invalidateWindow, std::function<void()> onNoDataTimer);
+    ~CounterLink();
+    CounterLink(const CounterLink&) = delete;
+    CounterLink& operator=(const CounterLink&) = delete;
+
+    int IsOpen() const { return port_.IsOpen(); }
+
+    // Opens the port at the speed of baudIndex, starts the receive thread and
+    // the watchdog. False when the port number is 0, the index is outside the
+    // table, the port does not open or no thread can be had; the link then
+    // stays disconnected.
+    bool Connect(int portNumber, int baudIndex);
+
+    // Stops the receive thread, then closes the port. Work the thread had
+    // queued for the window is dropped.
+    void Disconnect();
+
+    void KillNoDataTimer() { timer_.Kill(); }
+
+    std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }
+
+    // Non-zero while a stop of the receive thread is under way: the window's
+    // OnTimer neither composes nor invalidates then.
+    const std::atomic<int32_t>& StopRequested() const { return stopRequested_; }
+
+    // Test seams.
+    NoDataTimer& TimerForTest() { return timer_; }
+    ReceiveThread& ThreadForTest() { return thread_; }
+    std::atomic<int32_t>& StopRequestedForTest() { return stopRequested_; }
+
+private:
+    void PostToWindow(uint64_t connection, bool composed);
+    void OnRecordShown(uint64_t connection, bool composed);
+
+    std::function<void()> invalidateWindow_;
+    CSerialPort port_;
+    std::atomic<int32_t> stopRequested_{0};  // shared with the receive thread; atomic
+    NoDataTimer timer_;
+    RecordPresenter presenter_;
+    RecordAssembler assembler_;
+    ReceiveThread thread_;
+    uint64_t connections_ = 0;       // window thread only: connections ever made
+    uint64_t liveConnection_ = 0;    // window thread only: 0 while disconnected
+    // Declared last, destroyed first: its pending hand-offs die with it.
+    std::unique_ptr<QObject> windowContext_;
+};

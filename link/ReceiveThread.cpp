@@ -1,0 +1,123 @@
+#include "link/ReceiveThread.h"
+
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <unistd.h>
+
+#include "link/PortPoll.h"
+#include "link/RecordAssembler.h"
+#include "link/WakeEvent.h"
+
+// What one connection's thread and its stopper share. The thread keeps it
+// alive after a forced end, so the descriptors close when the thread is done.
+struct ReceiveThread::Shared {
+    Shared(int portFd, RecordAssembler& assembler, std::atomic<int32_t>& stop,
+           std::function<void()> hook)
+        : PortFd(::dup(portFd)), Assembler(assembler), StopRequested(stop),
+          AfterWaitHook(std::move(hook))
+    {
+        if (PortFd < 0)
+            throw std::system_error(errno, std::generic_category(), "dup");
+    }
+    ~Shared() { ::close(PortFd); }
+
+    const int PortFd;
+    WakeEvent Wake;
+    RecordAssembler& Assembler;
+    std::atomic<int32_t>& StopRequested;
+    const std::function<void()> AfterWaitHook;
+
+    // Guards Abandoned and every use of Assembler and StopRequested by the
+    // thread, so a thread found mid-pass finishes it before it is abandoned.
+    std::mutex Mutex;
+    std::condition_variable Acknowledged;
+    bool Abandoned = false;
+};
+
+ReceiveThread::ReceiveThread(RecordAssembler& assembler, std::atomic<int32_t>& stopRequested)
+    : assembler_(assembler), stopRequested_(stopRequested)
+{
+}
+
+ReceiveThread::~ReceiveThread()
+{
+    if (IsRunning())
+        StopReceiveThread();
+}
+
+void ReceiveThread::Start(int portFd)
+{
+    auto shared = std::make_shared<Shared>(portFd, assembler_, stopRequested_, afterWaitHook_);
+    thread_ = std::thread(&ReceiveThread::Run, shared);
+    shared_ = std::move(shared);
+}
+
+bool ReceiveThread::StopReceiveThread()
+{
+    std::unique_lock lock(shared_->Mutex);
+    stopRequested_.store(1);
+    shared_->Wake.Signal();
+    const bool acknowledged = shared_->Acknowledged.wait_for(
+        lock, kStopLimit, [this] { return stopRequested_.load() == 0; });
+    if (!acknowledged)
+        shared_->Abandoned = true;
+    stopRequested_.store(0);
+    lock.unlock();
+    if (acknowledged)
+        thread_.join();
+    else
+        thread_.detach();
+    shared_.reset();
+    return acknowledged;
+}
+
+namespace {
+
+// True when the thread must end: abandoned, or a stop to acknowledge.
+bool EndRequested(std::atomic<int32_t>& stopRequested, bool abandoned,
+                  std::condition_variable& acknowledged)
+{
+    if (abandoned)
+        return true;
+    if (stopRequested.load() != 1)
+        return false;
+    stopRequested.store(0);
+    acknowledged.notify_all();
+    return true;
+}
+
+}  // namespace
+
+void ReceiveThread::Run(std::shared_ptr<Shared> shared)
+{
+    Shared& s = *shared;
+    uint8_t buffer[kReadSize];
+    bool hungUp = false;
+    for (;;) {
+        // A vanished device reports hang-up at once on every poll: from then
+        // on only the stop is waited for.
+        const auto event = hungUp ? (portpoll::WaitForWake(s.Wake.Descriptor()),
+                                     portpoll::Event::Woken)
+                                  : portpoll::WaitForPort(s.PortFd, s.Wake.Descriptor());
+        if (s.AfterWaitHook)
+            s.AfterWaitHook();
+        {
+            std::lock_guard lock(s.Mutex);
+            if (EndRequested(s.StopRequested, s.Abandoned, s.Acknowledged))
+                return;
+        }
+        if (event == portpoll::Event::HungUp)
+            hungUp = true;
+        if (event != portpoll::Event::Data)
+            continue;
+        const auto read = portpoll::ReadWithTimeouts(s.PortFd, s.Wake.Descriptor(), buffer, kReadSize);
+        std::lock_guard lock(s.Mutex);
+        if (s.Abandoned)
+            return;
+        for (std::size_t i = 0; i < read.Count; ++i)
+            s.Assembler.FeedByte(buffer[i]);
+        hungUp = read.HungUp;
+    }
+}

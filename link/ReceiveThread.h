@@ -1,0 +1,50 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class RecordAssembler;
+
+// The worker of one connection: waits for received bytes, reads them in
+// pieces of up to 16 and feeds them in order to the record assembler.
+// StopReceiveThread ends it from the window thread.
+class ReceiveThread {
+public:
+    static constexpr std::chrono::milliseconds kStopLimit{1000};
+    static constexpr std::size_t kReadSize = 16;
+
+    // stopRequested is 1 while a stop is under way; Start expects it at 0.
+    ReceiveThread(RecordAssembler& assembler, std::atomic<int32_t>& stopRequested);
+    ~ReceiveThread();
+    ReceiveThread(const ReceiveThread&) = delete;
+    ReceiveThread& operator=(const ReceiveThread&) = delete;
+
+    // Starts the thread on its own duplicate of portFd. Throws
+    // std::system_error when no descriptor or thread can be had.
+    void Start(int portFd);
+
+    // Sets the flag, wakes the thread wherever it waits and blocks until it
+    // acknowledges. After kStopLimit it is abandoned instead: it does no
+    // further work and ends by itself. StopRequested is 0 afterwards; returns
+    // false for the forced end.
+    bool StopReceiveThread();
+
+    bool IsRunning() const { return shared_ != nullptr; }
+
+    // Test seam: runs on the thread after every wait, before the stop test.
+    void SetAfterWaitHookForTest(std::function<void()> hook) { afterWaitHook_ = std::move(hook); }
+
+private:
+    struct Shared;
+    static void Run(std::shared_ptr<Shared> shared);
+
+    RecordAssembler& assembler_;
+    std::atomic<int32_t>& stopRequested_;
+    std::function<void()> afterWaitHook_;
+    std::shared_ptr<Shared> shared_;  // null while no thread runs
+    std::thread thread_;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "link/RecordSink.h"
+
+inline constexpr int kRecordLength = 18;
+
+// Turns the received byte stream into lines and passes each line that has the
+// record's length and its two blanks to the sink. Constant time per byte, no
+// allocation. One instance serves every connection: a line cut off by a
+// disconnect prefixes the first line of the next connection.
+//
+// Threads: used by one receive thread at a time; the connection's stop
+// protocol hands it from one thread to the next.
+class RecordAssembler {
+public:
+    explicit RecordAssembler(RecordSink& sink);
+
+    void FeedByte(uint8_t byte);
+
+    // Bytes collected since the last line feed, modulo 256.
+    uint8_t Length() const { return length_; }
+
+private:
+    bool IsRecord() const;
+
+    RecordSink& sink_;
+    char buffer_[256] = {};
+    uint8_t length_ = 0;  // wraps modulo 256, so it always indexes buffer_
+};

@@ -1,0 +1,83 @@
+#include "link/Tty.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tty {
+
+namespace {
+
+bool TakeExclusive(int fd)
+{
+    // Root passes TIOCEXCL; the flock still turns away a second Pelmora.
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::ioctl(fd, TIOCNXCL);
+        return false;
+    }
+    return true;
+}
+
+void MakeRaw(termios& line)
+{
+    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                           ICRNL | IXON | IXOFF | IXANY | INPCK);
+    line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+    line.c_cflag |= CS8 | CLOCAL | CREAD;
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+}
+
+}  // namespace
+
+int OpenExclusive(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (!::isatty(fd) || !TakeExclusive(fd)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void ConfigureLine(int fd)
+{
+    termios line{};
+    if (::tcgetattr(fd, &line) != 0)
+        return;
+    MakeRaw(line);
+    ::tcsetattr(fd, TCSANOW, &line);
+}
+
+void CloseExclusive(int fd)
+{
+    ::ioctl(fd, TIOCNXCL);
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
+bool WriteByte(int fd, uint8_t byte)
+{
+    return ::write(fd, &byte, 1) == 1;
+}
+
+long ReadSome(int fd, uint8_t* buffer, std::size_t size)
+{
+    const ssize_t count = ::read(fd, buffer, size);
+    if (count > 0)
+        return static_cast<long>(count);
+    if (count < 0 && (errno == EAGAIN || errno == EINTR))
+        return 0;
+    return -1;
+}
+
+}  // namespace tty

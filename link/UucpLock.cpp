@@ -1,0 +1,93 @@
+#include "link/UucpLock.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+// The lock names the device itself, so two links to one port share a lock.
+std::string DeviceName(const std::string& devicePath)
+{
+    std::error_code error;
+    std::string name = std::filesystem::canonical(devicePath, error).string();
+    if (error)
+        name = devicePath;
+    if (name.starts_with("/dev/"))
+        name.erase(0, 5);
+    for (char& c : name) {
+        if (c == '/')
+            c = '_';
+    }
+    return name;
+}
+
+bool IsRunning(long pid)
+{
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+}  // namespace
+
+UucpLock::UucpLock(std::string lockFolder) : folder_(std::move(lockFolder)) {}
+
+UucpLock::~UucpLock()
+{
+    Release();
+}
+
+std::string UucpLock::LockPathFor(const std::string& devicePath) const
+{
+    return folder_ + "/LCK.." + DeviceName(devicePath);
+}
+
+bool UucpLock::Acquire(const std::string& devicePath)
+{
+    if (::access(folder_.c_str(), W_OK | X_OK) != 0)
+        return true;
+    const std::string lockPath = LockPathFor(devicePath);
+    if (TryCreate(lockPath) || (RemoveIfStale(lockPath) && TryCreate(lockPath))) {
+        held_ = lockPath;
+        return true;
+    }
+    return false;
+}
+
+void UucpLock::Release()
+{
+    if (held_.empty())
+        return;
+    ::unlink(held_.c_str());
+    held_.clear();
+}
+
+bool UucpLock::TryCreate(const std::string& lockPath) const
+{
+    const int fd = ::open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%10ld\n", static_cast<long>(::getpid()));
+    const bool written = ::write(fd, text, static_cast<size_t>(length)) == length;
+    ::close(fd);
+    if (!written)
+        ::unlink(lockPath.c_str());
+    return written;
+}
+
+bool UucpLock::RemoveIfStale(const std::string& lockPath) const
+{
+    std::ifstream file(lockPath);
+    std::string text;
+    if (!file || !std::getline(file, text))
+        return false;
+    // Text without a pid counts as stale, like a pid that no longer runs.
+    if (IsRunning(std::strtol(text.c_str(), nullptr, 10)))
+        return false;
+    return ::unlink(lockPath.c_str()) == 0;
+}

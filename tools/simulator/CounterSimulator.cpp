@@ -1,0 +1,134 @@
+#include "tools/simulator/CounterSimulator.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+
+bool ToNumber(const std::string& text, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && value >= 0;
+}
+
+template <class T>
+std::function<bool(double)> Set(T& field)
+{
+    return [&field](double value) {
+        field = static_cast<T>(value);
+        return true;
+    };
+}
+
+std::map<std::string, std::function<bool(double)>> NumericOptions(SimulatorOptions& o)
+{
+    auto& g = o.Generator;
+    return {
+        {"--baud", [&o](double v) { o.Baud = static_cast<uint32_t>(v); return v >= 1; }},
+        {"--rate", [&o](double v) { o.RecordsPerSecond = v; return v > 0; }},
+        {"--frequency", Set(g.Frequency)},
+        {"--gate", [&g](double v) { g.GateTenths = static_cast<int>(v * 10 + 0.5); return v < 100; }},
+        {"--prescaler", [&g](double v) { g.Prescaler = static_cast<int>(v); return v < 1000; }},
+        {"--sweep-end", Set(g.SweepEnd)},
+        {"--sweep-step", Set(g.SweepStep)},
+        {"--wander-span", Set(g.WanderSpan)},
+        {"--garbage-every", Set(g.GarbageEvery)},
+        {"--long-line-every", Set(g.LongLineEvery)},
+        {"--seed", Set(g.Seed)},
+        {"--count", Set(o.Count)},
+        {"--pause-every", Set(o.PauseEvery)},
+        {"--pause-seconds", Set(o.PauseSeconds)},
+        {"--hangup-after", Set(o.HangUpAfter)},
+        {"--com", [&o](double v) { o.ComNumber = static_cast<int>(v); return v >= 1; }},
+    };
+}
+
+bool ParseMode(const std::string& text, GeneratorOptions::Mode& mode)
+{
+    static const std::map<std::string, GeneratorOptions::Mode> modes = {
+        {"fixed", GeneratorOptions::Mode::Fixed},
+        {"sweep", GeneratorOptions::Mode::Sweep},
+        {"wander", GeneratorOptions::Mode::Wander}};
+    const auto found = modes.find(text);
+    if (found == modes.end())
+        return false;
+    mode = found->second;
+    return true;
+}
+
+Clock::duration PaceFor(const SimulatorOptions& options, std::size_t bytes)
+{
+    const double seconds = options.RecordsPerSecond > 0
+                               ? 1.0 / options.RecordsPerSecond
+                               : static_cast<double>(bytes) * 10.0 / options.Baud;
+    return std::chrono::duration_cast<Clock::duration>(Seconds(seconds));
+}
+
+}  // namespace
+
+bool ParseSimulatorOptions(const std::vector<std::string>& arguments, SimulatorOptions& options,
+                           std::string& error)
+{
+    auto numeric = NumericOptions(options);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& name = arguments[i];
+        if (name == "--help" || name == "-h") {
+            options.Help = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            error = name == "--mode" || name == "--ini" || numeric.contains(name)
+                        ? name + " needs a value"
+                        : "unknown option " + name;
+            return false;
+        }
+        const std::string& value = arguments[++i];
+        double number = 0;
+        bool ok = false;
+        if (name == "--mode")
+            ok = ParseMode(value, options.Generator.FrequencyMode);
+        else if (name == "--ini")
+            ok = !(options.IniPath = value).empty();
+        else if (numeric.contains(name))
+            ok = ToNumber(value, number) && numeric.at(name)(number);
+        else {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (!ok) {
+            error = "bad value for " + name + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+uint64_t RunSimulator(CounterPty& pty, const SimulatorOptions& options,
+                      const std::atomic<bool>& stop)
+{
+    RecordGenerator generator(options.Generator);
+    uint64_t sent = 0;
+    auto due = Clock::now();
+    while (!stop.load() && (options.Count == 0 || sent < options.Count)) {
+        const std::string bytes = generator.Next();
+        if (!pty.Write(bytes))
+            break;
+        ++sent;
+        due += PaceFor(options, bytes.size());
+        if (options.PauseEvery > 0 && sent % static_cast<uint64_t>(options.PauseEvery) == 0)
+            due += std::chrono::duration_cast<Clock::duration>(Seconds(options.PauseSeconds));
+        if (options.HangUpAfter > 0 && sent >= options.HangUpAfter) {
+            pty.HangUp();
+            break;
+        }
+        std::this_thread::sleep_until(due);
+    }
+    return sent;
+}
