@@ -11,7 +11,9 @@
 // bufferSize - 1 characters, and a write keeps every line it does not own.
 
 // The value of section/key in file, or defaultText when the file, section or
-// key is missing. A present empty value stays empty.
+// key is missing (or the file cannot be read). A present empty value stays
+// empty. Only text from the file is cut to bufferSize - 1 bytes: defaultText is
+// the program's own and comes back whole.
 std::string GetProfileString(const std::string& file, std::string_view section,
                              std::string_view key, std::string_view defaultText,
                              std::size_t bufferSize);
@@ -33,5 +35,7 @@ std::string ApplyProfileWrites(std::string_view content, const std::vector<Profi
 
 // Applies the writes to file in one atomic replacement (or in place where the
 // folder is read-only but the file is writable). Returns false when nothing
-// could be written; the old file then stays intact.
+// could be written; the old file then stays intact. A file that exists but
+// cannot be read is never rewritten, so its other lines cannot be lost. A
+// symbolic link is written through to its target.
 bool WriteProfileStrings(const std::string& file, const std::vector<ProfileWrite>& writes);
