@@ -5,5 +5,5 @@ add_library(pelmora_display STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Composer.cpp
 )
 target_include_directories(pelmora_display PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(pelmora_display PUBLIC Qt6::Gui pelmora_readout pelmora_settings)
+target_link_libraries(pelmora_display PUBLIC Qt6::Gui pelmora_readout)
 target_link_libraries(pelmora_all INTERFACE pelmora_display)

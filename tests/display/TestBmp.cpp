@@ -1,0 +1,95 @@
+#include "tests/display/TestBmp.h"
+
+#include <fstream>
+
+namespace {
+
+void Put(std::string& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::string Headers(int32_t width, int32_t height, int bitsPerPixel, uint32_t paletteEntries, uint32_t imageBytes)
+{
+    const uint32_t pixelOffset = 54 + paletteEntries * 4;
+    std::string out = "BM";
+    Put(out, pixelOffset + imageBytes, 4);
+    Put(out, 0, 4);
+    Put(out, pixelOffset, 4);
+    Put(out, 40, 4);
+    Put(out, static_cast<uint32_t>(width), 4);
+    Put(out, static_cast<uint32_t>(height), 4);
+    Put(out, 1, 2);
+    Put(out, static_cast<uint32_t>(bitsPerPixel), 2);
+    Put(out, 0, 4);
+    Put(out, imageBytes, 4);
+    Put(out, 2835, 4);
+    Put(out, 2835, 4);
+    Put(out, paletteEntries, 4);
+    Put(out, 0, 4);
+    return out;
+}
+
+uint32_t Rgb555(QRgb colour)
+{
+    return (static_cast<uint32_t>(qRed(colour) >> 3) << 10) | (static_cast<uint32_t>(qGreen(colour) >> 3) << 5) |
+           static_cast<uint32_t>(qBlue(colour) >> 3);
+}
+
+// The bits of one pixel packed into a row that is being built MSB first.
+void PutPixel(std::string& row, int bitsPerPixel, int x, std::size_t index, QRgb colour)
+{
+    if (bitsPerPixel < 8) {
+        const int perByte = 8 / bitsPerPixel;
+        const int shift = 8 - bitsPerPixel * (x % perByte + 1);
+        row[static_cast<std::size_t>(x / perByte)] |= static_cast<char>(index << shift);
+    } else if (bitsPerPixel == 8) {
+        row[static_cast<std::size_t>(x)] = static_cast<char>(index);
+    } else if (bitsPerPixel == 16) {
+        row.replace(static_cast<std::size_t>(x) * 2, 2, [&] { std::string s; Put(s, Rgb555(colour), 2); return s; }());
+    } else {
+        const std::size_t bytes = static_cast<std::size_t>(bitsPerPixel / 8);
+        std::string s;
+        Put(s, colour & 0xFFFFFF, static_cast<int>(bytes));
+        row.replace(static_cast<std::size_t>(x) * bytes, bytes, s);
+    }
+}
+
+} // namespace
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void WriteTestBmp(const std::string& path, int bitsPerPixel, int width, int height, const std::vector<QRgb>& colours)
+{
+    const bool paletted = bitsPerPixel <= 8;
+    const uint32_t rowBytes = (static_cast<uint32_t>(width) * bitsPerPixel + 31) / 32 * 4;
+    std::string out = Headers(width, height, bitsPerPixel, paletted ? static_cast<uint32_t>(colours.size()) : 0,
+                              rowBytes * static_cast<uint32_t>(height < 0 ? -height : height));
+    if (paletted) {
+        for (QRgb colour : colours)
+            Put(out, colour & 0xFFFFFF, 4);
+    }
+    // A negative height stores the rows top first.
+    const int rows = height < 0 ? -height : height;
+    for (int i = 0; i < rows; ++i) {
+        const int y = height < 0 ? i : rows - 1 - i;
+        std::string row(rowBytes, '\0');
+        for (int x = 0; x < width; ++x) {
+            const std::size_t index = static_cast<std::size_t>(x + 2 * y) % colours.size();
+            PutPixel(row, bitsPerPixel, x, index, colours[index]);
+        }
+        out += row;
+    }
+    WriteBytes(path, out);
+}
+
+void WriteBmpHeader(const std::string& path, int32_t width, int32_t height, uint32_t compression)
+{
+    std::string bytes = Headers(width, height, 24, 0, 0);
+    bytes.replace(30, 4, [&] { std::string s; Put(s, compression, 4); return s; }());
+    WriteBytes(path, bytes);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QColor>
+
+// Writes an uncompressed bottom-up BMP of bitsPerPixel 1, 4, 8, 16, 24 or 32
+// whose pixel (x, y) is colours[(x + 2 * y) % colours.size()]. Paletted
+// depths store colours as the palette; 16-bit uses 5-5-5. A negative height
+// writes a top-down BMP of |height| rows.
+void WriteTestBmp(const std::string& path, int bitsPerPixel, int width, int height,
+                  const std::vector<QRgb>& colours);
+
+// Writes just the 54 bytes of the two headers with the given size fields and
+// compression method (0 is none; 99 is no method at all).
+void WriteBmpHeader(const std::string& path, int32_t width, int32_t height, uint32_t compression = 0);
+
+// Writes raw bytes.
+void WriteBytes(const std::string& path, const std::string& bytes);
