@@ -37,6 +37,8 @@ public:
 
     // Test seam: runs on the thread after every wait, before the stop test.
     void SetAfterWaitHookForTest(std::function<void()> hook) { afterWaitHook_ = std::move(hook); }
+    // Test seam: the running thread, for measuring its CPU time.
+    std::thread::native_handle_type NativeHandleForTest() { return thread_.native_handle(); }
 
 private:
     struct Shared;

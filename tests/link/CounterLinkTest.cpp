@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QtCore/qtestsupport_core.h>
+#include <atomic>
+#include <thread>
+
+#include "display/Readout.h"
+#include "link/CounterLink.h"
+#include "settings/AppSettings.h"
+#include "tests/link/LinkTestSupport.h"
+#include "tools/simulator/CounterPty.h"
+#include "tools/simulator/CounterSimulator.h"
+
+namespace {
+
+constexpr int kPort = 4;
+constexpr int kBaud115200 = 11;
+constexpr int kPatienceMs = 20000;
+const std::string kLine = "001 010 0001000000\r\n";
+
+// What the main window does with the link, reduced to counters.
+class CounterLinkTest : public ::testing::Test {
+protected:
+    std::string FrequencyLine()
+    {
+        return readout.With([](ReadoutState& state) { return std::string(state.Text.Frequency); });
+    }
+
+    // The window's OnTimer: no-data text, compose unless stopping, invalidate.
+    void OnTimer()
+    {
+        ++noDataCount;
+        readout.With([](ReadoutState& state) { WriteNoDataText(state.Text, state.Indicator); });
+    }
+
+    // The window's disconnect branch after the link's part.
+    void DisconnectAsTheWindowDoes()
+    {
+        link.Disconnect();
+        readout.With([](ReadoutState& state) { ResetReadoutText(state.Text); });
+        link.KillNoDataTimer();
+    }
+
+    TempDir dir;
+    CounterPty pty;
+    Readout readout;
+    AppSettings settings;
+    int invalidateCount = 0;
+    int noDataCount = 0;
+    CounterLink link{readout, settings, WritePortIni(dir, kPort, pty.SlavePath()),
+                     [this] { ++invalidateCount; }, [this] { OnTimer(); }};
+};
+
+struct RefusedConnect {
+    const char* Name;
+    int Port;
+    int BaudIndex;
+};
+
+class CounterLinkRefusedTest : public CounterLinkTest,
+                               public ::testing::WithParamInterface<RefusedConnect> {};
+
+TEST_P(CounterLinkRefusedTest, StaysDisconnected)
+{
+    EXPECT_FALSE(link.Connect(GetParam().Port, GetParam().BaudIndex));
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_FALSE(link.TimerForTest().IsActive());
+    EXPECT_FALSE(link.ThreadForTest().IsRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, CounterLinkRefusedTest,
+                         ::testing::Values(RefusedConnect{"PortZero", 0, 6},
+                                           RefusedConnect{"NoSpeedChosen", kPort, -1},
+                                           RefusedConnect{"SpeedPastTheTable", kPort, 12},
+                                           RefusedConnect{"MissingDevice", 9, 6}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
+{
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    EXPECT_EQ(link.IsOpen(), 1);
+    EXPECT_TRUE(link.TimerForTest().IsActive());
+    ASSERT_TRUE(pty.Write(kLine + kLine + kLine));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return invalidateCount == 3; }, kPatienceMs));
+    EXPECT_EQ(FrequencyLine(), "  1,000,000Hz -") << "three records: -, |, -";
+    EXPECT_TRUE(link.TimerForTest().IsActive());
+    DisconnectAsTheWindowDoes();
+    EXPECT_EQ(link.IsOpen(), 0);
+}
+
+TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)
+{
+    link.TimerForTest().SetIntervalForTest(200);
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount > 0; }, kPatienceMs));
+    EXPECT_EQ(FrequencyLine().substr(0, 13), "Not ReceiveHz");
+    EXPECT_FALSE(link.TimerForTest().IsActive());
+    QTest::qWait(1000);  // five intervals in which it must stay quiet
+    EXPECT_EQ(noDataCount, 1);
+    ASSERT_TRUE(pty.Write(kLine));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 2; }, kPatienceMs))
+        << "a record after the no-data text re-arms the watchdog";
+    DisconnectAsTheWindowDoes();
+}
+
+TEST_F(CounterLinkTest, SecondConnectionReceivesLikeTheFirst)
+{
+    for (int connection = 1; connection <= 3; ++connection) {
+        SCOPED_TRACE(connection);
+        invalidateCount = 0;
+        ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+        std::string records;
+        for (int i = 0; i < 50; ++i)
+            records += kLine;
+        ASSERT_TRUE(pty.Write(records));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return invalidateCount == 50; }, kPatienceMs));
+        DisconnectAsTheWindowDoes();
+        EXPECT_EQ(link.StopRequested().load(), 0);
+    }
+}
+
+TEST_F(CounterLinkTest, NoDataTextNeverFollowsADisconnect)
+{
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    SimulatorOptions options;
+    options.Baud = 115200;
+    std::atomic<bool> stop{false};
+    std::thread counter([&] { RunSimulator(pty, options, stop); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return invalidateCount >= 100; }, kPatienceMs));
+    DisconnectAsTheWindowDoes();
+    const int invalidatedBefore = invalidateCount;
+    const std::string idle = FrequencyLine();
+    QTest::qWait(6000);  // longer than the real 5000 ms watchdog
+    EXPECT_EQ(noDataCount, 0);
+    EXPECT_EQ(invalidateCount, invalidatedBefore);
+    EXPECT_EQ(FrequencyLine(), idle);
+    EXPECT_EQ(idle, kInitialFrequencyLine);
+    EXPECT_FALSE(link.TimerForTest().IsActive());
+    stop = true;
+    pty.HangUp();
+    counter.join();
+}
+
+TEST_F(CounterLinkTest, DisconnectAfterHangUpWorks)
+{
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    link.TimerForTest().SetIntervalForTest(300);
+    link.TimerForTest().Restart();
+    pty.HangUp();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
+    DisconnectAsTheWindowDoes();
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_EQ(link.StopRequested().load(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#include "tests/link/LinkTestSupport.h"
+
+#include <fstream>
+#include <random>
+#include <thread>
+#include <time.h>
+
+void RecordingSink::OnRecord(const char* record)
+{
+    std::lock_guard lock(mutex_);
+    records_.emplace_back(record);
+    changed_.notify_all();
+}
+
+bool RecordingSink::WaitFor(std::size_t count)
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kPatience, [&] { return records_.size() >= count; });
+}
+
+std::vector<std::string> RecordingSink::Records()
+{
+    std::lock_guard lock(mutex_);
+    return records_;
+}
+
+TempDir::TempDir()
+{
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() / ("pelmora-link-" + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string WritePortIni(const TempDir& dir, int portNumber, const std::string& device)
+{
+    const std::string path = dir.File("Pelmora.ini");
+    std::ofstream(path) << "[Port]\nPortNumber=" << portNumber << "\nCOM" << portNumber << "="
+                        << device << "\n";
+    return path;
+}
+
+int OpenDescriptorCount()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+int ThreadCount()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+double ThreadCpuSeconds(pthread_t thread)
+{
+    clockid_t clock{};
+    timespec used{};
+    if (pthread_getcpuclockid(thread, &clock) != 0 || clock_gettime(clock, &used) != 0)
+        return -1;
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}

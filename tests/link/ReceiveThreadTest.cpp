@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <sys/ioctl.h>
+#include <thread>
+
+#include "link/CSerialPort.h"
+#include "link/ReceiveThread.h"
+#include "link/RecordAssembler.h"
+#include "tests/link/LinkTestSupport.h"
+#include "tools/simulator/CounterPty.h"
+#include "tools/simulator/RecordGenerator.h"
+
+namespace {
+
+constexpr int kPort = 7;
+const std::string kLine = "001 010 0001000000\r\n";
+
+class ReceiveThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(port.Open(kPort, 115200), 1); }
+
+    void StartThread() { thread.Start(port.GetHandle()); }
+
+    // Waits until the thread has taken every byte out of the port.
+    bool PortDrained()
+    {
+        return WaitUntil([&] {
+            int pending = 0;
+            return ::ioctl(port.GetHandle(), FIONREAD, &pending) == 0 && pending == 0;
+        });
+    }
+
+    TempDir dir;
+    CounterPty pty;
+    CSerialPort port{WritePortIni(dir, kPort, pty.SlavePath()), dir.Path().string()};
+    RecordingSink sink;
+    RecordAssembler assembler{sink};
+    std::atomic<int32_t> stopRequested{0};
+    ReceiveThread thread{assembler, stopRequested};
+};
+
+TEST_F(ReceiveThreadTest, LineSplitAtAnyPointArrivesWhole)
+{
+    StartThread();
+    for (std::size_t split = 1; split < kLine.size(); ++split) {
+        SCOPED_TRACE(split);
+        ASSERT_TRUE(pty.Write(kLine.substr(0, split)));
+        ASSERT_TRUE(PortDrained());
+        ASSERT_TRUE(pty.Write(kLine.substr(split)));
+        ASSERT_TRUE(sink.WaitFor(split));
+        EXPECT_EQ(sink.Records().back(), kLine.substr(0, 18));
+    }
+    EXPECT_TRUE(thread.StopReceiveThread());
+}
+
+TEST_F(ReceiveThreadTest, RecordsArriveInOrder)
+{
+    GeneratorOptions options;
+    options.FrequencyMode = GeneratorOptions::Mode::Sweep;
+    options.SweepStep = 1;
+    RecordGenerator generator(options);
+    std::string stream;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 500; ++i) {
+        const std::string line = generator.Next();
+        expected.push_back(line.substr(0, 18));
+        stream += line;
+    }
+    StartThread();
+    ASSERT_TRUE(pty.Write(stream));
+    ASSERT_TRUE(sink.WaitFor(expected.size()));
+    EXPECT_EQ(sink.Records(), expected);
+    EXPECT_TRUE(thread.StopReceiveThread());
+}
+
+TEST_F(ReceiveThreadTest, StopWhileWaitingIsAcknowledged)
+{
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        stopRequested = 0;
+        StartThread();
+        EXPECT_TRUE(thread.StopReceiveThread()) << "ended by force";
+        EXPECT_EQ(stopRequested.load(), 0);
+        EXPECT_FALSE(thread.IsRunning());
+    }
+}
+
+TEST_F(ReceiveThreadTest, StopDuringReadIsAcknowledgedAndFeedsWhatWasRead)
+{
+    StartThread();
+    std::atomic<bool> trickle{true};
+    // One byte every few milliseconds keeps the thread inside its timed read.
+    std::thread writer([&] {
+        std::size_t i = 0;
+        while (trickle.load()) {
+            pty.Write(kLine.substr(i++ % kLine.size(), 1));
+            std::this_thread::sleep_for(3ms);
+        }
+    });
+    ASSERT_TRUE(sink.WaitFor(3));
+    EXPECT_TRUE(thread.StopReceiveThread()) << "ended by force";
+    EXPECT_EQ(stopRequested.load(), 0);
+    trickle = false;
+    writer.join();
+    for (const std::string& record : sink.Records())
+        EXPECT_EQ(record, kLine.substr(0, 18));
+}
+
+TEST_F(ReceiveThreadTest, HungUpDeviceLeavesTheThreadIdle)
+{
+    StartThread();
+    ASSERT_TRUE(pty.Write(kLine));
+    ASSERT_TRUE(sink.WaitFor(1));
+    const pthread_t worker = thread.NativeHandleForTest();
+    pty.HangUp();
+    const double before = ThreadCpuSeconds(worker);
+    std::this_thread::sleep_for(1s);  // the measurement window, not a wait for an event
+    const double used = ThreadCpuSeconds(worker) - before;
+    EXPECT_GE(before, 0.0);
+    EXPECT_LT(used, 0.1) << "the thread spins on the hung-up port";
+    EXPECT_TRUE(thread.StopReceiveThread());
+    EXPECT_EQ(sink.Records().size(), 1u);
+}
+
+TEST_F(ReceiveThreadTest, StuckThreadIsAbandonedAndDoesNoFurtherWork)
+{
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> blockNextWait{true};
+    thread.SetAfterWaitHookForTest([&, released] {
+        if (blockNextWait.exchange(false)) {
+            entered.set_value();
+            released.wait();
+        }
+    });
+    const int descriptorsBefore = OpenDescriptorCount();
+    StartThread();
+    ASSERT_TRUE(pty.Write("x"));
+    entered.get_future().wait();
+    EXPECT_FALSE(thread.StopReceiveThread()) << "a stuck thread cannot acknowledge";
+    EXPECT_EQ(stopRequested.load(), 0);
+    port.Close();
+    release.set_value();
+    EXPECT_TRUE(WaitUntil([&] { return OpenDescriptorCount() == descriptorsBefore - 1; }))
+        << "the abandoned thread closes its own descriptors";
+    EXPECT_TRUE(sink.Records().empty());
+    EXPECT_EQ(assembler.Length(), 0) << "the abandoned thread fed a byte";
+}
+
+TEST_F(ReceiveThreadTest, CutLinePrefixesTheNextConnectionsFirstLine)
+{
+    const std::string marker = "999 999 0000000999\r\n";
+    StartThread();
+    ASSERT_TRUE(pty.Write(kLine + "001 01"));
+    ASSERT_TRUE(sink.WaitFor(1));
+    ASSERT_TRUE(PortDrained());
+    ASSERT_TRUE(thread.StopReceiveThread());
+    port.Close();
+    ASSERT_EQ(port.Open(kPort, 115200), 1);
+    StartThread();
+    ASSERT_TRUE(pty.Write(kLine + kLine + marker));
+    ASSERT_TRUE(sink.WaitFor(3));
+    const std::vector<std::string> expected = {kLine.substr(0, 18), kLine.substr(0, 18),
+                                               marker.substr(0, 18)};
+    EXPECT_EQ(sink.Records(), expected) << "the first line after reconnecting must be rejected";
+    EXPECT_TRUE(thread.StopReceiveThread());
+}
+
+TEST_F(ReceiveThreadTest, ManyConnectionsLeaveNothingBehind)
+{
+    port.Close();
+    const int descriptors = OpenDescriptorCount();
+    const int threads = ThreadCount();
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(port.Open(kPort, 115200), 1);
+        StartThread();
+        ASSERT_TRUE(thread.StopReceiveThread());
+        port.Close();
+    }
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(ThreadCount(), threads);
+}
+
+}  // namespace

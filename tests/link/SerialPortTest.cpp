@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "link/BaudRateTable.h"
+#include "link/CSerialPort.h"
+#include "link/DevicePath.h"
+#include "tests/link/LinkTestSupport.h"
+#include "tests/link/TtySpeedProbe.h"
+#include "tools/simulator/CounterPty.h"
+
+namespace {
+
+constexpr int kPort = 3;
+
+class SerialPortTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    CounterPty pty;
+    std::string ini = WritePortIni(dir, kPort, pty.SlavePath());
+    std::string locks = dir.File("lock");
+    void SetUp() override { std::filesystem::create_directory(locks); }
+};
+
+TEST_F(SerialPortTest, OpensTheMappedDeviceAndCloses)
+{
+    CSerialPort port(ini, locks);
+    ASSERT_EQ(port.Open(kPort, 9600), 1);
+    EXPECT_EQ(port.IsOpen(), 1);
+    EXPECT_TRUE(::isatty(port.GetHandle()));
+    port.Close();
+    EXPECT_EQ(port.IsOpen(), 0);
+    EXPECT_EQ(port.GetHandle(), -1);
+    port.Close();
+    EXPECT_EQ(port.IsOpen(), 0);
+}
+
+TEST_F(SerialPortTest, LineIsRawEightNoneOne)
+{
+    CSerialPort port(ini, locks);
+    ASSERT_EQ(port.Open(kPort, 9600), 1);
+    termios line{};
+    ASSERT_EQ(::tcgetattr(port.GetHandle(), &line), 0);
+    const struct {
+        const char* Name;
+        tcflag_t Flags;
+        tcflag_t Mask;
+        tcflag_t Expected;
+    } checks[] = {
+        {"no CR/LF translation", line.c_iflag, ICRNL | INLCR | IGNCR, 0},
+        {"no software flow control", line.c_iflag, IXON | IXOFF | IXANY, 0},
+        {"no stripping or parity check", line.c_iflag, ISTRIP | INPCK, 0},
+        {"raw output", line.c_oflag, OPOST, 0},
+        {"no canonical mode, echo or signals", line.c_lflag, ICANON | ECHO | ISIG | IEXTEN, 0},
+        {"8 data bits", line.c_cflag, CSIZE, CS8},
+        {"no parity, one stop bit", line.c_cflag, PARENB | CSTOPB, 0},
+        {"receiver on, modem lines ignored", line.c_cflag, CLOCAL | CREAD, CLOCAL | CREAD},
+    };
+    for (const auto& check : checks) {
+        SCOPED_TRACE(check.Name);
+        EXPECT_EQ(check.Flags & check.Mask, check.Expected);
+    }
+    EXPECT_EQ(line.c_cc[VMIN], 1);
+    EXPECT_EQ(line.c_cc[VTIME], 0);
+    EXPECT_NE(::fcntl(port.GetHandle(), F_GETFL) & O_NONBLOCK, 0);
+}
+
+TEST_F(SerialPortTest, EveryTableSpeedIsSet)
+{
+    for (const uint32_t rate : BaudRateTable::kRates) {
+        SCOPED_TRACE(rate);
+        CSerialPort port(ini, locks);
+        ASSERT_EQ(port.Open(kPort, rate), 1);
+        const TtySpeeds speeds = ProbeTtySpeeds(port.GetHandle());
+        EXPECT_EQ(speeds.Output, rate);
+        EXPECT_EQ(speeds.Input, rate);
+    }
+}
+
+TEST_F(SerialPortTest, EveryByteArrivesUnchanged)
+{
+    CSerialPort port(ini, locks);
+    ASSERT_EQ(port.Open(kPort, 9600), 1);
+    const std::string sent("\r\n\x11\x13\x03\x04\x1a\x7f\0\xff", 10);
+    ASSERT_TRUE(pty.Write(sent));
+    std::string received;
+    ASSERT_TRUE(WaitUntil([&] {
+        uint8_t buffer[16];
+        uint32_t count = 0;
+        if (port.Read(buffer, sizeof buffer, count) == 1)
+            received.append(reinterpret_cast<const char*>(buffer), count);
+        return received.size() >= sent.size();
+    }));
+    EXPECT_EQ(received, sent);
+}
+
+TEST_F(SerialPortTest, PortHeldByAnotherOpenIsRefused)
+{
+    CSerialPort first(ini, locks);
+    CSerialPort second(ini, dir.File("other-locks"));
+    ASSERT_EQ(first.Open(kPort, 9600), 1);
+    EXPECT_EQ(second.Open(kPort, 9600), 0);
+    EXPECT_EQ(second.IsOpen(), 0);
+    first.Close();
+    EXPECT_EQ(second.Open(kPort, 9600), 1) << "our own exclusive mode and lock must be gone";
+}
+
+TEST_F(SerialPortTest, ReopensAfterCloseManyTimes)
+{
+    CSerialPort port(ini, locks);
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(port.Open(kPort, 115200), 1);
+        port.Close();
+    }
+}
+
+TEST_F(SerialPortTest, UucpLockIsTakenAndReleased)
+{
+    CSerialPort port(ini, locks);
+    UucpLock probe(locks);
+    const std::string lockFile = probe.LockPathFor(pty.SlavePath());
+    ASSERT_EQ(port.Open(kPort, 9600), 1);
+    std::ifstream file(lockFile);
+    std::string pid;
+    ASSERT_TRUE(std::getline(file, pid));
+    EXPECT_EQ(pid, std::string(10 - std::to_string(::getpid()).size(), ' ') + std::to_string(::getpid()));
+    port.Close();
+    EXPECT_FALSE(std::filesystem::exists(lockFile));
+}
+
+TEST_F(SerialPortTest, LiveUucpLockRefusesStaleOneIsRemoved)
+{
+    UucpLock probe(locks);
+    const std::string lockFile = probe.LockPathFor(pty.SlavePath());
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const struct {
+        const char* Name;
+        long Pid;
+        int ExpectedOpen;
+    } rows[] = {{"held by a running process", ::getppid(), 0},
+                {"owner gone", child, 1},
+                {"no pid in the file", 0, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        std::ofstream(lockFile) << std::string(10 - std::to_string(row.Pid).size(), ' ') << row.Pid
+                                << "\n";
+        CSerialPort port(ini, locks);
+        EXPECT_EQ(port.Open(kPort, 9600), row.ExpectedOpen);
+        port.Close();
+        std::filesystem::remove(lockFile);
+    }
+}
+
+TEST_F(SerialPortTest, MissingLockFolderDoesNotStopTheOpen)
+{
+    CSerialPort port(ini, dir.File("no-such-folder"));
+    EXPECT_EQ(port.Open(kPort, 9600), 1);
+}
+
+struct RefusedCase {
+    const char* Name;
+    int Port;
+    std::string Device;  // mapped to COM<Port> in the ini; empty: no key
+};
+
+class RefusedOpenTest : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedOpenTest, OpenReturnsZeroAndStaysClosed)
+{
+    TempDir dir;
+    const std::string ini = GetParam().Device.empty() ? dir.File("none.ini")
+                                                      : WritePortIni(dir, GetParam().Port, GetParam().Device);
+    CSerialPort port(ini, dir.Path().string());
+    EXPECT_EQ(port.Open(GetParam().Port, 9600), 0);
+    EXPECT_EQ(port.IsOpen(), 0);
+    EXPECT_EQ(port.GetHandle(), -1);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("LCK..")) << "lock left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, RefusedOpenTest,
+    ::testing::Values(RefusedCase{"PortZero", 0, ""}, RefusedCase{"PortZeroEvenMapped", 0, "/dev/null"},
+                      RefusedCase{"MissingDevice", 5, "/nonexistent/ttyUSB99"},
+                      RefusedCase{"NotATerminal", 5, "/dev/null"},
+                      RefusedCase{"AboveTwentyUnmapped", 21, ""},
+                      RefusedCase{"NegativeUnmapped", -3, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct DefaultPathCase {
+    const char* Name;
+    int Port;
+    const char* Expected;
+};
+
+class DefaultDevicePathTest : public ::testing::TestWithParam<DefaultPathCase> {};
+
+TEST_P(DefaultDevicePathTest, MapsThePortNumber)
+{
+    EXPECT_EQ(DefaultDevicePath(GetParam().Port), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, DefaultDevicePathTest,
+    ::testing::Values(DefaultPathCase{"Com1", 1, "/dev/ttyUSB0"}, DefaultPathCase{"Com10", 10, "/dev/ttyUSB9"},
+                      DefaultPathCase{"Com11", 11, "/dev/ttyACM0"}, DefaultPathCase{"Com20", 20, "/dev/ttyACM9"},
+                      DefaultPathCase{"Com21", 21, ""}, DefaultPathCase{"Com0", 0, ""},
+                      DefaultPathCase{"Negative", -1, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(DevicePath, IniKeyWinsAndIsReadAtEveryLookup)
+{
+    TempDir dir;
+    const std::string ini = dir.File("Pelmora.ini");
+    EXPECT_EQ(DevicePath(ini, 3), "/dev/ttyUSB2");
+    std::ofstream(ini) << "[port]\ncom3=/dev/serial/by-id/usb-Counter_0001-if00-port0\n";
+    EXPECT_EQ(DevicePath(ini, 3), "/dev/serial/by-id/usb-Counter_0001-if00-port0");
+    std::ofstream(ini) << "[Port]\nCOM25=/dev/pts/77\n";
+    EXPECT_EQ(DevicePath(ini, 25), "/dev/pts/77");
+    EXPECT_EQ(DevicePath(ini, 3), "/dev/ttyUSB2");
+}
+
+TEST(DevicePath, LongPathsAreKeptWhole)
+{
+    TempDir dir;
+    const std::string ini = dir.File("Pelmora.ini");
+    const std::string longPath = "/dev/serial/by-path/" + std::string(600, 'p');
+    std::ofstream(ini) << "[Port]\nCOM4=" << longPath << "\n";
+    EXPECT_EQ(DevicePath(ini, 4), longPath);
+}
+
+TEST(BaudRateTable, CheckedAccessNeverLeavesTheTable)
+{
+    const struct {
+        int Index;
+        std::optional<uint32_t> Expected;
+    } rows[] = {{-1, std::nullopt}, {0, 110u},     {6, 9600u},           {7, 14400u},
+                {11, 115200u},      {12, std::nullopt}, {1 << 30, std::nullopt}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Index);
+        EXPECT_EQ(BaudRateTable::At(row.Index), row.Expected);
+    }
+}
+
+}  // namespace

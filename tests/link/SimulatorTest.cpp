@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "link/RecordAssembler.h"
+#include "tools/simulator/CounterSimulator.h"
+#include "tools/simulator/RecordGenerator.h"
+
+namespace {
+
+struct FormatCase {
+    const char* Name;
+    int Prescaler;
+    int GateTenths;
+    uint32_t Frequency;
+    const char* Expected;
+};
+
+class FormatRecordTest : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatRecordTest, WireFormat)
+{
+    const auto& row = GetParam();
+    EXPECT_EQ(FormatRecord(row.Prescaler, row.GateTenths, row.Frequency), row.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, FormatRecordTest,
+    ::testing::Values(FormatCase{"Example", 1, 10, 1000000, "001 010 0001000000\r\n"},
+                      FormatCase{"ShortGate", 64, 1, 42, "064 001 0000000042\r\n"},
+                      FormatCase{"LongGate", 999, 999, 999999999, "999 999 0999999999\r\n"},
+                      FormatCase{"Clamped", 5000, -3, 4000000000u, "999 000 0999999999\r\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+class CountingSink : public RecordSink {
+public:
+    void OnRecord(const char* record) override { Records.emplace_back(record); }
+    std::vector<std::string> Records;
+};
+
+TEST(RecordGenerator, InjectedLinesNeverPassAsRecords)
+{
+    GeneratorOptions options;
+    options.FrequencyMode = GeneratorOptions::Mode::Wander;
+    options.GarbageEvery = 3;
+    options.LongLineEvery = 5;
+    RecordGenerator generator(options);
+    CountingSink sink;
+    RecordAssembler assembler(sink);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3000; ++i) {
+        for (const char c : generator.Next())
+            assembler.FeedByte(static_cast<uint8_t>(c));
+        expected.push_back(FormatRecord(1, 10, generator.LastFrequency()).substr(0, 18));
+    }
+    EXPECT_EQ(sink.Records, expected);
+}
+
+TEST(RecordGenerator, FrequencyPatterns)
+{
+    GeneratorOptions sweep;
+    sweep.FrequencyMode = GeneratorOptions::Mode::Sweep;
+    sweep.Frequency = 100;
+    sweep.SweepEnd = 300;
+    sweep.SweepStep = 100;
+    RecordGenerator sweeping(sweep);
+    std::vector<uint32_t> seen;
+    for (int i = 0; i < 5; ++i) {
+        sweeping.Next();
+        seen.push_back(sweeping.LastFrequency());
+    }
+    EXPECT_EQ(seen, (std::vector<uint32_t>{100, 200, 300, 100, 200}));
+
+    GeneratorOptions wander;
+    wander.FrequencyMode = GeneratorOptions::Mode::Wander;
+    wander.Frequency = 1000;
+    wander.WanderSpan = 10;
+    RecordGenerator wandering(wander);
+    for (int i = 0; i < 1000; ++i) {
+        wandering.Next();
+        EXPECT_GE(wandering.LastFrequency(), 990u);
+        EXPECT_LE(wandering.LastFrequency(), 1010u);
+    }
+}
+
+struct OptionsCase {
+    const char* Name;
+    std::vector<std::string> Arguments;
+    bool Valid;
+};
+
+class SimulatorOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(SimulatorOptionsTest, ParsesOrNamesTheProblem)
+{
+    SimulatorOptions options;
+    std::string error;
+    EXPECT_EQ(ParseSimulatorOptions(GetParam().Arguments, options, error), GetParam().Valid);
+    EXPECT_EQ(error.empty(), GetParam().Valid) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, SimulatorOptionsTest,
+    ::testing::Values(OptionsCase{"Nothing", {}, true},
+                      OptionsCase{"Everything",
+                                  {"--baud", "115200", "--mode", "sweep", "--frequency", "5000",
+                                   "--gate", "0.1", "--count", "10", "--pause-every", "3",
+                                   "--pause-seconds", "2", "--hangup-after", "8", "--ini", "/tmp/x.ini",
+                                   "--com", "3", "--garbage-every", "4", "--long-line-every", "6"},
+                                  true},
+                      OptionsCase{"Help", {"--help"}, true},
+                      OptionsCase{"UnknownOption", {"--colour", "red"}, false},
+                      OptionsCase{"MissingValue", {"--baud"}, false},
+                      OptionsCase{"NotANumber", {"--baud", "fast"}, false},
+                      OptionsCase{"ZeroBaud", {"--baud", "0"}, false},
+                      OptionsCase{"NegativeCount", {"--count", "-1"}, false},
+                      OptionsCase{"UnknownMode", {"--mode", "zigzag"}, false},
+                      OptionsCase{"GateTooLong", {"--gate", "100"}, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(SimulatorOptions, ValuesLandInTheirFields)
+{
+    SimulatorOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseSimulatorOptions({"--gate", "0.1", "--rate", "50", "--mode", "wander", "--com", "12"},
+                                      options, error));
+    EXPECT_EQ(options.Generator.GateTenths, 1);
+    EXPECT_EQ(options.RecordsPerSecond, 50);
+    EXPECT_EQ(options.Generator.FrequencyMode, GeneratorOptions::Mode::Wander);
+    EXPECT_EQ(options.ComNumber, 12);
+}
+
+}  // namespace
