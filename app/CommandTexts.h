@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// One item of the context menu as set before each showing.
+struct MenuLabel {
+    int Id = 0;
+    std::string Text;  // UTF-8
+    bool Checked = false;
+};
+
+// The labels of items 1005, 1015 and 1003, in that order, for the state at the
+// moment of the right-button press.
+std::array<MenuLabel, 3> ContextMenuLabels(int32_t topMost, int32_t lmeterVisible, bool portOpen,
+                                           int32_t portNumber);
+
+// The about box: version line, an empty line, credit line, web address, CR LF
+// between the lines.
+std::string AboutText();
+
+// The port dialog's list index for a stored setting: index when it lies in
+// 0 to count - 1, else -1 (no selection). Never overflows.
+int ListIndexFor(int64_t index, int count);
+
+inline constexpr char kExitQuestion[] = "終了しますか？";
+inline constexpr char kClosePortQuestion[] = "ポートを閉じますか？";
+inline constexpr char kPortOpenFailed[] = "A port does not open.";
+inline constexpr char kWindowTitle[] = "Pelmora";

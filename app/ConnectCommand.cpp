@@ -1,0 +1,43 @@
+// Connecting and disconnecting the counter, and the no-data watchdog's handler.
+#include "app/CommandTexts.h"
+#include "app/CounterDisplayDlg.h"
+#include "link/BaudRateTable.h"
+#include "link/CounterLink.h"
+#include "link/PortDlg.h"
+#include "link/RecordDisplay.h"
+#include "res/MessageBox.h"
+
+void CCounterDisplayDlg::OnConnect()
+{
+    if (link_->IsOpen() != 1) {
+        CPortDlg dialog(this, [this](int portNumber) { return link_->DevicePath(portNumber); });
+        dialog.m_nPortIndex = ListIndexFor(int64_t{settings_.PortNumber} - 1, kPortListCount);
+        dialog.m_nBaudIndex = ListIndexFor(settings_.BaudIndex, kBaudListCount);
+        if (dialog.DoModal() != IDOK)
+            return;
+        settings_.PortNumber = dialog.m_nPortIndex + 1;
+        settings_.BaudIndex = dialog.m_nBaudIndex;
+        // A missing speed is refused like a missing port; Connect never reads the table outside it.
+        if (!BaudRateTable::IsValidIndex(settings_.BaudIndex) ||
+            !link_->Connect(settings_.PortNumber, settings_.BaudIndex))
+            AfxMessageBox(QString::fromUtf8(kPortOpenFailed), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (AfxMessageBox(QString::fromUtf8(kClosePortQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    link_->Disconnect();
+    readout_.With([](ReadoutState& state) { ResetReadoutText(state.Text); });
+    link_->KillNoDataTimer();
+    readout_.With([](ReadoutState& state) { ComposeReadout(state); });
+    update();
+}
+
+void CCounterDisplayDlg::OnTimer()
+{
+    link_->KillNoDataTimer();
+    const bool compose = link_->StopRequested().load() == 0;
+    const bool composed =
+        readout_.With([compose](ReadoutState& state) { return ShowNoData(state, compose); });
+    if (composed)
+        update();
+}

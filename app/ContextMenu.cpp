@@ -1,0 +1,65 @@
+// The context menu and the commands that belong to it: always on top, about,
+// and the L-meter and font entries.
+#include <memory>
+
+#include <QAction>
+#include <QCursor>
+#include <QMenu>
+
+#include "app/CommandTexts.h"
+#include "app/CounterDisplayDlg.h"
+#include "link/CounterLink.h"
+#include "res/Menu131.h"
+#include "res/MessageBox.h"
+
+void CCounterDisplayDlg::OnRButtonDown()
+{
+    const QPoint at = QCursor::pos();
+    std::unique_ptr<QMenu> menu(LoadMenu131(this));
+    const int32_t lmeterVisible =
+        readout_.With([](ReadoutState& state) { return state.LMeterVisible; });
+    for (const MenuLabel& label : ContextMenuLabels(settings_.TopMost, lmeterVisible,
+                                                    link_->IsOpen() == 1, settings_.PortNumber))
+        ModifyMenuByCommand(*menu, label.Id, label.Text.c_str(), label.Checked);
+    const QAction* chosen = menu->exec(at);
+    const int id = chosen ? chosen->data().toInt() : 0;
+    menu.reset();
+    // The choice arrives as a command after this handler, as a posted message would.
+    if (id != 0)
+        QMetaObject::invokeMethod(this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+}
+
+void CCounterDisplayDlg::OnTopMost()
+{
+    const bool onTop = settings_.TopMost != 1;
+    SetStaysOnTop(onTop);
+    settings_.TopMost = onTop ? 1 : 0;
+}
+
+void CCounterDisplayDlg::OnAbout()
+{
+    AfxMessageBox(QString::fromStdString(AboutText()), MB_ICONINFORMATION);
+}
+
+void CCounterDisplayDlg::OnLMeterShow()
+{
+    const PixelSize size = readout_.With([](ReadoutState& state) {
+        const bool hide = state.LMeterVisible == 1;
+        state.LMeterVisible = hide ? 0 : 1;
+        state.Metrics.Rows = static_cast<uint16_t>(state.Metrics.Rows + (hide ? -1 : 1));
+        return WindowSize(state.Metrics);
+    });
+    ResizeWindow(size);
+    readout_.With([](ReadoutState& state) { ComposeReadout(state); });
+    update();
+}
+
+void CCounterDisplayDlg::OnLMeterSettings()
+{
+    // The C1/C2 dialog is not part of the program yet.
+}
+
+void CCounterDisplayDlg::OnChangeFont()
+{
+    // The font selection dialog is not part of the program yet.
+}

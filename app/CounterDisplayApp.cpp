@@ -1,0 +1,22 @@
+#include "app/CounterDisplayApp.h"
+
+#include <QApplication>
+
+#include "app/CounterDisplayDlg.h"
+#include "app/MainWindowLookup.h"
+#include "res/MessageBox.h"
+#include "settings/ExePath.h"
+
+bool CCounterDisplayApp::InitInstance()
+{
+    // The window hides for a moment when its stay-on-top flag changes; that
+    // must not end the program. Only the window's own end does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    CCounterDisplayDlg dialog(GetExePath("Pelmora.ini"), GetExePath("font/font.bmp"));
+    SetMainWnd(&dialog);
+    SetMessageBoxOwner(&dialog);
+    dialog.DoModal();
+    SetMessageBoxOwner(nullptr);
+    SetMainWnd(nullptr);
+    return false;
+}

@@ -1,0 +1,274 @@
+#include "app/CounterDisplayDlg.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QWindow>
+
+#include "app/CommandTexts.h"
+#include "app/MainWindowLookup.h"
+#include "link/CounterLink.h"
+#include "res/Icon128.h"
+#include "res/Menu131.h"
+#include "res/MessageBox.h"
+
+namespace {
+
+double PrimaryRefreshRate()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->refreshRate() : 0.0;
+}
+
+// The receive thread reaches the window only through the lookup.
+void InvalidateMainWindow()
+{
+    if (CCounterDisplayDlg* window = GetMainWnd())
+        window->InvalidateFromAnyThread();
+}
+
+}  // namespace
+
+CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      iniPath_(std::move(iniPath)),
+      defaultFontPath_(std::move(defaultFontPath)),
+      pacer_(FrameIntervalFor(PrimaryRefreshRate()))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    paceTimer_.setSingleShot(true);
+    connect(&paceTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    link_ = std::make_unique<CounterLink>(readout_, settings_, iniPath_, InvalidateMainWindow,
+                                          [this] { OnTimer(); });
+}
+
+CCounterDisplayDlg::~CCounterDisplayDlg()
+{
+    link_.reset();
+    if (GetMainWnd() == this)
+        SetMainWnd(nullptr);
+}
+
+int CCounterDisplayDlg::DoModal()
+{
+    if (!Start())
+        return result_;
+    return loop_.exec();
+}
+
+bool CCounterDisplayDlg::Start()
+{
+    OnInitDialog();
+    if (ended_)
+        return false;
+    CentreOnScreen();
+    show();
+    return true;
+}
+
+bool CCounterDisplayDlg::OnInitDialog()
+{
+    setWindowIcon(Icon128());
+    LoadSettings(settings_, iniPath_, defaultFontPath_);
+    readout_.With([](ReadoutState& state) { ResetReadoutText(state.Text); });
+    LoadFont(readout_, settings_.FontPath, defaultFontPath_, *this);
+    // X11 has no system menu to edit: the window manager offers what it offers.
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    SetStaysOnTop(settings_.TopMost == 1);
+    return true;
+}
+
+void CCounterDisplayDlg::EndDialog(int result)
+{
+    ended_ = true;
+    result_ = result;
+    hide();
+    loop_.exit(result);
+}
+
+void CCounterDisplayDlg::OnCommand(int id)
+{
+    switch (id) {
+    case ID_CONNECT:
+        return OnConnect();
+    case ID_EXIT:
+        return OnExit();
+    case ID_TOPMOST:
+        return OnTopMost();
+    case ID_MINIMIZE:
+        return OnMinimize();
+    case ID_CHANGE_FONT:
+        return OnChangeFont();
+    case ID_ABOUT:
+        return OnAbout();
+    case ID_LMETER_SHOW:
+        return OnLMeterShow();
+    case ID_LMETER_SETTINGS:
+        return OnLMeterSettings();
+    default:
+        return;
+    }
+}
+
+void CCounterDisplayDlg::OnExit()
+{
+    if (ExitSequence())
+        EndDialog(IDOK);
+}
+
+void CCounterDisplayDlg::OnMinimize()
+{
+    showMinimized();
+}
+
+bool CCounterDisplayDlg::ExitSequence()
+{
+    if (AfxMessageBox(QString::fromUtf8(kExitQuestion), MB_YESNO | MB_ICONQUESTION) == IDNO)
+        return false;
+    hide();  // gone from the screen before the slower steps
+    if (link_->IsOpen()) {
+        link_->KillNoDataTimer();
+        link_->Disconnect();
+    }
+    const AppSettings snapshot = readout_.With([this](ReadoutState&) { return settings_; });
+    SaveSettings(snapshot, iniPath_);
+    return true;
+}
+
+void CCounterDisplayDlg::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (!ended_ && ExitSequence())
+        EndDialog(IDCANCEL);
+}
+
+void CCounterDisplayDlg::SetStaysOnTop(bool onTop)
+{
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const QPoint at = pos();
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);  // hides the window
+    if (visible) {
+        move(at);
+        show();
+    }
+}
+
+void CCounterDisplayDlg::CentreOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void CCounterDisplayDlg::ResizeWindow(PixelSize size)
+{
+    // Qt has no window of zero extent; a degenerate font still gets one pixel.
+    setFixedSize(std::max(1, size.Width), std::max(1, size.Height));
+    update();
+}
+
+void CCounterDisplayDlg::FailFontLoad(const std::string& message)
+{
+    AfxMessageBox(QString::fromStdString(message), MB_OK);
+    EndDialog(IDOK);
+}
+
+void CCounterDisplayDlg::InvalidateFromAnyThread()
+{
+    if (QThread::currentThread() == thread()) {
+        PaintWhenDue();
+        return;
+    }
+    if (repaintPosted_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            repaintPosted_ = false;
+            PaintWhenDue();
+        },
+        Qt::QueuedConnection);
+}
+
+void CCounterDisplayDlg::PaintWhenDue()
+{
+    const auto delay = pacer_.DelayBeforePaint(PaintPacer::Clock::now());
+    if (delay.count() == 0)
+        update();
+    else if (!paceTimer_.isActive())
+        paceTimer_.start(delay);
+}
+
+void CCounterDisplayDlg::paintEvent(QPaintEvent*)
+{
+    pacer_.Painted(PaintPacer::Clock::now());
+    QPainter painter(this);
+    readout_.With([&painter](ReadoutState& state) { PaintReadout(painter, state); });
+}
+
+void CCounterDisplayDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDown(event->globalPosition().toPoint());
+    else if (event->button() == Qt::RightButton)
+        OnRButtonDown();
+    event->accept();
+}
+
+void CCounterDisplayDlg::OnLButtonDown(const QPoint& globalPos)
+{
+    QWindow* window = windowHandle();
+    if (!forceManualMove_ && window && window->startSystemMove())
+        return;
+    manualMove_ = true;
+    moveStartCursor_ = globalPos;
+    moveStartWindow_ = pos();
+}
+
+void CCounterDisplayDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (manualMove_ && event->buttons().testFlag(Qt::LeftButton))
+        move(moveStartWindow_ + (event->globalPosition().toPoint() - moveStartCursor_));
+}
+
+void CCounterDisplayDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        manualMove_ = false;
+}
+
+void CCounterDisplayDlg::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    const bool zoomed =
+        readout_.With([delta](ReadoutState& state) { return ZoomByWheel(state.Metrics, delta); });
+    if (!zoomed)
+        return;
+    ResizeWindow(readout_.With([](ReadoutState& state) { return WindowSize(state.Metrics); }));
+}
+
+void CCounterDisplayDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();  // neither may end the window
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}

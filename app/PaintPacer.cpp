@@ -1,0 +1,30 @@
+#include "app/PaintPacer.h"
+
+#include <cmath>
+
+PaintPacer::PaintPacer(std::chrono::milliseconds frameInterval) : frameInterval_(frameInterval) {}
+
+std::chrono::milliseconds PaintPacer::DelayBeforePaint(Clock::time_point now) const
+{
+    if (!painted_)
+        return std::chrono::milliseconds::zero();
+    const auto due = lastPaint_ + frameInterval_;
+    if (now >= due)
+        return std::chrono::milliseconds::zero();
+    return std::chrono::ceil<std::chrono::milliseconds>(due - now);
+}
+
+void PaintPacer::Painted(Clock::time_point now)
+{
+    lastPaint_ = now;
+    painted_ = true;
+}
+
+std::chrono::milliseconds FrameIntervalFor(double refreshRate)
+{
+    constexpr double kFallbackRate = 60.0;
+    const double rate =
+        std::isfinite(refreshRate) && refreshRate >= 1.0 && refreshRate <= 1000.0 ? refreshRate
+                                                                                   : kFallbackRate;
+    return std::chrono::milliseconds(static_cast<int>(std::ceil(1000.0 / rate)));
+}

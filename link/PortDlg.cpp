@@ -1,0 +1,107 @@
+#include "link/PortDlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "res/DialogUnits.h"
+#include "res/MessageBox.h"
+
+namespace {
+
+constexpr const char* kBaudTexts[kBaudListCount] = {
+    "110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200",
+};
+
+// The template's combo box height is the dropped-down list's; the closed box
+// keeps the height the font gives it and the list shows what fits below.
+QComboBox* MakeList(QWidget* parent, const DialogBaseUnits& units, int x, int y, int width,
+                    int droppedHeight)
+{
+    auto* list = new QComboBox(parent);
+    const QRect dropped = DialogRect(units, x, y, width, droppedHeight);
+    const int closedHeight = list->sizeHint().height();
+    list->setGeometry(dropped.x(), dropped.y(), dropped.width(), closedHeight);
+    const int rowHeight = std::max(1, list->fontMetrics().height());
+    list->setMaxVisibleItems(std::max(1, (dropped.height() - closedHeight) / rowHeight));
+    return list;
+}
+
+QPushButton* MakeButton(QWidget* parent, const DialogBaseUnits& units, const char* text,
+                        QRect rect)
+{
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setGeometry(DialogRect(units, rect.x(), rect.y(), rect.width(), rect.height()));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const DialogBaseUnits& units, const char* text, QRect rect)
+{
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setGeometry(DialogRect(units, rect.x(), rect.y(), rect.width(), rect.height()));
+    return label;
+}
+
+void SelectIndex(QComboBox& list, int index)
+{
+    list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
+}
+
+}  // namespace
+
+CPortDlg::CPortDlg(QWidget* owner, DevicePathFn devicePath)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowTitle(QStringLiteral("シリアルポートの条件"));
+    setFont(DialogFont());
+    CreateControls(devicePath);
+}
+
+void CPortDlg::CreateControls(const DevicePathFn& devicePath)
+{
+    const DialogBaseUnits units = MeasureBaseUnits(font());
+    setFixedSize(DialogRect(units, 0, 0, 155, 50).size());
+    ok_ = MakeButton(this, units, "OK", {98, 7, 50, 14});
+    ok_->setDefault(true);
+    cancel_ = MakeButton(this, units, "ｷｬﾝｾﾙ", {98, 29, 50, 14});
+    portLabel_ = MakeLabel(this, units, "ポート番号", {7, 10, 32, 8});
+    baudLabel_ = MakeLabel(this, units, "通信速度", {7, 33, 28, 8});
+    portList_ = MakeList(this, units, 43, 7, 48, 100);
+    baudList_ = MakeList(this, units, 43, 31, 48, 100);
+    for (int port = 1; port <= kPortListCount; ++port) {
+        portList_->addItem(QStringLiteral("COM%1").arg(port));
+        if (devicePath)
+            portList_->setItemData(port - 1, QString::fromStdString(devicePath(port)),
+                                   Qt::ToolTipRole);
+    }
+    for (const char* text : kBaudTexts)
+        baudList_->addItem(QString::fromLatin1(text));
+    setTabOrder(ok_, cancel_);
+    setTabOrder(cancel_, portList_);
+    setTabOrder(portList_, baudList_);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CPortDlg::DoDataExchange(bool toLists)
+{
+    if (toLists) {
+        SelectIndex(*baudList_, m_nBaudIndex);
+        SelectIndex(*portList_, m_nPortIndex);
+    } else {
+        m_nBaudIndex = baudList_->currentIndex();
+        m_nPortIndex = portList_->currentIndex();
+    }
+}
+
+int CPortDlg::DoModal()
+{
+    DoDataExchange(true);
+    ok_->setFocus();
+    if (exec() != QDialog::Accepted)
+        return IDCANCEL;
+    DoDataExchange(false);
+    return IDOK;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The port dialog: port COM1-COM20 and one of the 12 line speeds. The fields
+// hold list indexes; -1 means no selection either way.
+class CPortDlg : public QDialog {
+public:
+    // The device a port number stands for, shown as the tooltip of its item.
+    using DevicePathFn = std::function<std::string(int portNumber)>;
+
+    explicit CPortDlg(QWidget* owner, DevicePathFn devicePath = {});
+
+    // Runs the dialog modally; IDOK (the fields then hold the lists'
+    // selections) or IDCANCEL.
+    int DoModal();
+
+    int m_nBaudIndex = -1;
+    int m_nPortIndex = -1;
+
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QComboBox* PortList() const { return portList_; }
+    QComboBox* BaudList() const { return baudList_; }
+    QLabel* PortLabel() const { return portLabel_; }
+    QLabel* BaudLabel() const { return baudLabel_; }
+
+private:
+    void CreateControls(const DevicePathFn& devicePath);
+    // Fields into the lists (toLists) or the lists' selections into the fields.
+    void DoDataExchange(bool toLists);
+
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QLabel* portLabel_ = nullptr;
+    QLabel* baudLabel_ = nullptr;
+    QComboBox* portList_ = nullptr;
+    QComboBox* baudList_ = nullptr;
+};
+
+// The dialog's lists as shown: "COM1" ... "COM20" and "110" ... "115200".
+inline constexpr int kPortListCount = 20;
+inline constexpr int kBaudListCount = 12;

@@ -1,0 +1,257 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "display/ReadoutText.h"
+#include "link/CounterLink.h"
+#include "link/PortDlg.h"
+#include "res/MessageBox.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+// The counter's end of a pseudo-terminal; the program opens the other end.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+            devicePath_ = ptsname(master_);
+    }
+    ~PseudoTerminal()
+    {
+        if (master_ >= 0)
+            close(master_);
+    }
+    const std::string& DevicePath() const { return devicePath_; }
+    bool Write(const std::string& bytes) const
+    {
+        return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+
+private:
+    int master_ = -1;
+    std::string devicePath_;
+};
+
+// Runs choose on the port dialog once it is open; choose must end it.
+void OnPortDialog(std::function<void(CPortDlg&)> choose)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, choose] {
+        if (auto* dialog = dynamic_cast<CPortDlg*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            choose(*dialog);
+        }
+    });
+    poll->start();
+}
+
+// Opens the port dialog through command 1003 and presses OK on what it shows.
+void ConnectWithDialogDefaults(CCounterDisplayDlg& window)
+{
+    OnPortDialog([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    window.OnCommand(1003);
+}
+
+std::string IniMapping(const PseudoTerminal& tty, int port)
+{
+    const std::string n = std::to_string(port);
+    return "[Port]\nCOM" + n + "=" + tty.DevicePath() + "\nPortNumber=" + n + "\nBaudRate=6\n";
+}
+
+QImage ExpectedDigit(CCounterDisplayDlg& window, char code)
+{
+    return window.ReadoutData().With([code](ReadoutState& state) {
+        return FontCell(state.Images.FontBitmap, state.Metrics.CellWidth, state.Metrics.CellHeight,
+                        code, 2 * state.Metrics.Zoom);
+    });
+}
+
+bool ShowsDigit(CCounterDisplayDlg& window, int position, char code)
+{
+    return FrequencyDigitArea(window, position) == ExpectedDigit(window, code);
+}
+
+const std::string kRecord = "001 010 0001000000\r\n";  // 1,000,000 Hz
+
+class ConnectTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(tty_.DevicePath().empty()); }
+
+    MessageBoxRecorder boxes_;
+    PseudoTerminal tty_;
+};
+
+TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
+{
+    WindowUnderTest window(IniMapping(tty_, 12));
+    ASSERT_TRUE(window.Start());
+    int shownPort = -9, shownBaud = -9;
+    QString tooltip;
+    OnPortDialog([&](CPortDlg& dialog) {
+        shownPort = dialog.PortList()->currentIndex();
+        shownBaud = dialog.BaudList()->currentIndex();
+        tooltip = dialog.PortList()->itemData(11, Qt::ToolTipRole).toString();
+        dialog.OkButton()->click();
+    });
+    window->OnCommand(1003);
+    EXPECT_EQ(shownPort, 11);
+    EXPECT_EQ(shownBaud, 6);
+    EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath());
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    ASSERT_TRUE(tty_.Write(kRecord));
+    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
+    EXPECT_TRUE(ShowsDigit(window.Window(), 0, ' '));
+}
+
+TEST_F(ConnectTest, MenuNamesTheOpenPortAndDisconnectRestoresTheIdleReadout)
+{
+    WindowUnderTest window(IniMapping(tty_, 12));
+    ASSERT_TRUE(window.Start());
+    window->Link().TimerForTest().SetIntervalForTest(200);
+    ConnectWithDialogDefaults(window.Window());
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    QString first;
+    OnNextPopup([&](QMenu& menu) {
+        first = menu.actions().value(0)->text();
+        menu.close();
+    });
+    RightPress(window.Window());
+    EXPECT_EQ(first, QStringLiteral("切断[COM12](&P)"));
+
+    boxes_.Answer({IDYES});
+    window->OnCommand(1003);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].Text, QStringLiteral("ポートを閉じますか？"));
+    EXPECT_EQ(boxes_.Boxes()[0].Flags, 0x24u);
+    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_FALSE(window->Link().TimerForTest().IsActive());
+    QTest::qWait(600);  // three watchdog periods: nothing may follow the disconnect
+    for (int i = 0; i <= 10; ++i)
+        EXPECT_TRUE(ShowsDigit(window.Window(), i, kInitialFrequencyLine[i])) << i;
+    OnNextPopup([&](QMenu& menu) {
+        first = menu.actions().value(0)->text();
+        menu.close();
+    });
+    RightPress(window.Window());
+    EXPECT_EQ(first, QStringLiteral("接続(&P)"));
+}
+
+TEST_F(ConnectTest, DisconnectAnsweredNoKeepsTheLink)
+{
+    WindowUnderTest window(IniMapping(tty_, 3));
+    ASSERT_TRUE(window.Start());
+    ConnectWithDialogDefaults(window.Window());
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    boxes_.Answer({IDNO});
+    window->OnCommand(1003);
+    EXPECT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(tty_.Write(kRecord));
+    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
+}
+
+TEST_F(ConnectTest, ConnectAgainAfterDisconnectWorksLikeTheFirst)
+{
+    WindowUnderTest window(IniMapping(tty_, 4));
+    ASSERT_TRUE(window.Start());
+    ConnectWithDialogDefaults(window.Window());
+    window->OnCommand(1003);  // answered yes
+    ASSERT_EQ(window->Link().IsOpen(), 0);
+    ConnectWithDialogDefaults(window.Window());
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(tty_.Write(kRecord));
+    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
+}
+
+TEST_F(ConnectTest, NoDataTextFollowsTheWatchdogPeriod)
+{
+    WindowUnderTest window(IniMapping(tty_, 2));
+    ASSERT_TRUE(window.Start());
+    window->Link().TimerForTest().SetIntervalForTest(200);
+    ConnectWithDialogDefaults(window.Window());
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 0, 'N'); }));
+    EXPECT_TRUE(ShowsDigit(window.Window(), 1, 'o'));
+    EXPECT_FALSE(window->Link().TimerForTest().IsActive()) << "fires once";
+}
+
+TEST_F(ConnectTest, ExitWhileConnectedStopsTheLinkAndSaves)
+{
+    WindowUnderTest window(IniMapping(tty_, 9));
+    ASSERT_TRUE(window.Start());
+    OnPortDialog([](CPortDlg& dialog) {
+        dialog.BaudList()->setCurrentIndex(11);
+        dialog.OkButton()->click();
+    });
+    window->OnCommand(1003);
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    window->OnCommand(1004);
+    EXPECT_TRUE(window->HasEnded());
+    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_FALSE(window->Link().ThreadForTest().IsRunning());
+    EXPECT_FALSE(window->Link().TimerForTest().IsActive());
+    const std::string ini = window.ReadIni();
+    EXPECT_NE(ini.find("PortNumber=9\nBaudRate=11\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[LMeter]\nC1=0.100000\nC2=0.100000\n"), std::string::npos) << ini;
+}
+
+struct FailRow {
+    const char* Name;
+    int PickPort;  // list indexes chosen in the dialog; -1 selects nothing
+    int PickBaud;
+    int PortNumber;
+    int BaudIndex;
+};
+
+class FailedOpenTest : public testing::TestWithParam<FailRow> {};
+
+TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
+{
+    const FailRow& row = GetParam();
+    MessageBoxRecorder boxes;
+    WindowUnderTest window("[Port]\nCOM7=/nonexistent/tty7\nCOM3=/nonexistent/tty3\n");
+    ASSERT_TRUE(window.Start());
+    OnPortDialog([&](CPortDlg& dialog) {
+        dialog.PortList()->setCurrentIndex(row.PickPort);
+        dialog.BaudList()->setCurrentIndex(row.PickBaud);
+        dialog.OkButton()->click();
+    });
+    window->OnCommand(1003);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Text, QStringLiteral("A port does not open."));
+    EXPECT_EQ(boxes.Boxes()[0].Flags, 0x30u);
+    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_EQ(window->Settings().PortNumber, row.PortNumber);
+    EXPECT_EQ(window->Settings().BaudIndex, row.BaudIndex);
+    int shownPort = -9, shownBaud = -9;
+    OnPortDialog([&](CPortDlg& dialog) {
+        shownPort = dialog.PortList()->currentIndex();
+        shownBaud = dialog.BaudList()->currentIndex();
+        dialog.CancelButton()->click();
+    });
+    window->OnCommand(1003);
+    EXPECT_EQ(shownPort, row.PickPort);
+    EXPECT_EQ(shownBaud, row.PickBaud);
+    EXPECT_EQ(boxes.Boxes().size(), 1u) << "cancel shows nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, FailedOpenTest,
+    testing::Values(FailRow{"MissingDeviceCom7", 6, 6, 7, 6},
+                    FailRow{"NoPortSelected", -1, 6, 0, 6},
+                    FailRow{"NoSpeedSelected", 2, -1, 3, -1}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace

@@ -1,0 +1,128 @@
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "res/MessageBox.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+struct ShownMenu {
+    QStringList TopTexts;
+    QStringList SettingsTexts;
+    QList<bool> SettingsChecks;
+    QPoint Position;
+};
+
+ShownMenu Read(QMenu& menu)
+{
+    ShownMenu shown;
+    shown.Position = menu.pos();
+    for (QAction* action : menu.actions()) {
+        shown.TopTexts << action->text();
+        if (QMenu* settings = action->menu())
+            for (QAction* item : settings->actions()) {
+                shown.SettingsTexts << item->text();
+                shown.SettingsChecks << item->isChecked();
+            }
+    }
+    return shown;
+}
+
+// Presses the right button, reads the menu and dismisses it with Escape.
+ShownMenu ShowAndDismiss(CCounterDisplayDlg& window)
+{
+    ShownMenu shown;
+    bool seen = false;
+    OnNextPopup([&](QMenu& menu) {
+        shown = Read(menu);
+        seen = true;
+        QTest::keyClick(&menu, Qt::Key_Escape);
+    });
+    RightPress(window);
+    EXPECT_TRUE(seen);
+    return shown;
+}
+
+struct StateRow {
+    const char* Name;
+    const char* Ini;
+    bool ShowLMeter;
+    bool TopMostChecked;
+    bool LMeterChecked;
+};
+
+class MenuStateTest : public testing::TestWithParam<StateRow> {};
+
+TEST_P(MenuStateTest, LabelsAndCheckMarks)
+{
+    MessageBoxRecorder boxes;
+    WindowUnderTest window(GetParam().Ini);
+    ASSERT_TRUE(window.Start());
+    if (GetParam().ShowLMeter)
+        window->OnCommand(1015);
+    const ShownMenu shown = ShowAndDismiss(window.Window());
+    EXPECT_EQ(shown.TopTexts.join('|'),
+              QStringLiteral("接続(&P)||設定(&S)||最小化(&N)||このソフトについて(&A)||終了(&X)"));
+    EXPECT_EQ(shown.SettingsTexts.join('|'),
+              QStringLiteral("常に最前面に表示(&T)|フォント変更(&F)||Lメータ表示(L)|Lメータ設定"));
+    ASSERT_EQ(shown.SettingsChecks.size(), 5);
+    EXPECT_EQ(shown.SettingsChecks[0], GetParam().TopMostChecked);
+    EXPECT_FALSE(shown.SettingsChecks[1]);
+    EXPECT_EQ(shown.SettingsChecks[3], GetParam().LMeterChecked);
+    EXPECT_FALSE(shown.SettingsChecks[4]);
+    EXPECT_TRUE(boxes.Boxes().empty()) << "dismissing runs no command";
+    EXPECT_FALSE(window->HasEnded());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, MenuStateTest,
+    testing::Values(StateRow{"Defaults", "", false, false, false},
+                    StateRow{"TopMostOne", "[Window]\nTopMost=1\n", false, true, false},
+                    StateRow{"TopMostTwo", "[Window]\nTopMost=2\n", false, false, false},
+                    StateRow{"LMeterShown", "", true, false, true},
+                    StateRow{"Both", "[Window]\nTopMost=1\n", true, true, true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(MenuTest, TopMostCheckFollowsTheToggle)
+{
+    WindowUnderTest window("[Window]\nTopMost=2\n");
+    ASSERT_TRUE(window.Start());
+    window->OnCommand(1005);
+    EXPECT_TRUE(ShowAndDismiss(window.Window()).SettingsChecks.value(0));
+    window->OnCommand(1005);
+    EXPECT_FALSE(ShowAndDismiss(window.Window()).SettingsChecks.value(0));
+}
+
+TEST(MenuTest, OpensAtTheCursorNotAtThePress)
+{
+    WindowUnderTest window;
+    ASSERT_TRUE(window.Start());
+    const QPoint cursor = window->geometry().topLeft() + QPoint(40, 30);
+    QCursor::setPos(cursor);
+    if (QCursor::pos() != cursor)
+        GTEST_SKIP() << "this platform cannot place the cursor";
+    EXPECT_EQ(ShowAndDismiss(window.Window()).Position, cursor);
+}
+
+TEST(MenuTest, ChosenItemRunsItsCommandAfterTheMenuCloses)
+{
+    MessageBoxRecorder boxes;
+    WindowUnderTest window;
+    ASSERT_TRUE(window.Start());
+    bool menuGone = false;
+    OnNextPopup([&](QMenu& menu) {
+        QAction* about = menu.actions().value(6);
+        ASSERT_NE(about, nullptr);
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(about).center());
+    });
+    RightPress(window.Window());
+    menuGone = QApplication::activePopupWidget() == nullptr;
+    EXPECT_TRUE(menuGone);
+    ASSERT_TRUE(WaitFor([&] { return !boxes.Boxes().empty(); }));
+    EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(QStringLiteral("Pelmora Version 1.10")));
+}
+
+}  // namespace
