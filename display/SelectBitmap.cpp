@@ -1,0 +1,306 @@
+#include "display/SelectBitmap.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QSignalBlocker>
+
+#include "display/Renderer.h"
+#include "res/DialogUnits.h"
+#include "settings/ExePath.h"
+
+namespace {
+
+constexpr int kLineStep = 1;
+constexpr int kPageStep = 10;
+// A header may claim any size; font bitmaps are far smaller than these bounds.
+constexpr int kPreviewMaxSide = 16384;
+constexpr int kPreviewAllocationLimitMB = 64;
+
+QImage LoadPreview(const std::string& path)
+{
+    QImageReader reader(QFile::decodeName(path.c_str()), QByteArrayLiteral("bmp"));
+    reader.setAutoDetectImageFormat(false);  // a PNG named .bmp is no font
+    reader.setAllocationLimit(kPreviewAllocationLimitMB);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kPreviewMaxSide || size.height() > kPreviewMaxSide)
+        return {};
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Case-insensitive order; names equal but for case keep a fixed order.
+void SortWithoutCase(QStringList& names)
+{
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+}
+
+// The file name with its extension; the folder part is not matched against the list.
+std::string FileNameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+ScrollCode CodeForAction(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return SB_LINEUP;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return SB_LINEDOWN;
+    case QAbstractSlider::SliderPageStepSub:
+        return SB_PAGEUP;
+    case QAbstractSlider::SliderPageStepAdd:
+        return SB_PAGEDOWN;
+    case QAbstractSlider::SliderMove:
+        return SB_THUMBTRACK;
+    case QAbstractSlider::SliderToMinimum:
+        return SB_TOP;
+    case QAbstractSlider::SliderToMaximum:
+        return SB_BOTTOM;
+    default:
+        return SB_ENDSCROLL;
+    }
+}
+
+}  // namespace
+
+int ScrollPosition(int code, int position, int minimum, int maximum, int thumbPosition)
+{
+    switch (code) {
+    case SB_LINEUP:
+        return std::max(position - kLineStep, minimum);
+    case SB_LINEDOWN:
+        return std::min(position + kLineStep, maximum);
+    case SB_PAGEUP:
+        return std::max(position - kPageStep, minimum);
+    case SB_PAGEDOWN:
+        return std::min(position + kPageStep, maximum);
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        return std::clamp(thumbPosition, minimum, std::max(minimum, maximum));
+    default:
+        return position;
+    }
+}
+
+CSelectBitmap::CSelectBitmap(std::string fontPattern, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_fontPattern(std::move(fontPattern))
+{
+    setWindowTitle(QStringLiteral("フォントの選択"));
+    setFont(DialogFont());
+    CreateControls();
+}
+
+void CSelectBitmap::CreateControls()
+{
+    const DialogBaseUnits units = MeasureBaseUnits(font());
+    setFixedSize(DialogRect(units, 0, 0, 213, 262).size());
+    auto place = [&](QWidget* control, const char* name, int x, int y, int width, int height) {
+        control->setObjectName(QString::fromLatin1(name));
+        control->setGeometry(DialogRect(units, x, y, width, height));
+    };
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setDefault(true);
+    place(m_ok, "IDOK", 90, 241, 50, 14);
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    place(cancel, "IDCANCEL", 156, 241, 50, 14);
+    place(new QLabel(QStringLiteral("フォントの種類:"), this), "labelKind", 7, 7, 44, 8);
+    place(new QLabel(QStringLiteral("フォントのサンプル"), this), "labelSample", 96, 7, 55, 8);
+    m_list = new QListWidget(this);
+    place(m_list, "list1008", 7, 19, 80, 211);
+    m_box = new QFrame(this);
+    place(m_box, "box1009", 96, 19, 100, 200);
+    m_box->setFrameStyle(QFrame::Box | QFrame::Plain);
+    QPalette grey = m_box->palette();
+    grey.setColor(QPalette::WindowText, grey.color(QPalette::Dark));
+    m_box->setPalette(grey);
+    m_vBar = new QScrollBar(Qt::Vertical, this);
+    place(m_vBar, "scroll1012", 196, 19, 10, 200);
+    m_hBar = new QScrollBar(Qt::Horizontal, this);
+    place(m_hBar, "scroll1013", 96, 219, 100, 11);
+    for (QScrollBar* bar : {m_vBar, m_hBar}) {
+        bar->setSingleStep(kLineStep);
+        bar->setPageStep(kPageStep);
+        connect(bar, &QAbstractSlider::actionTriggered, this,
+                [this, bar](int action) { FollowBarAction(bar, action); });
+    }
+    connect(m_list, &QListWidget::currentRowChanged, this, &CSelectBitmap::OnSelchangeFontList);
+    connect(m_ok, &QPushButton::clicked, this, &CSelectBitmap::accept);
+    connect(cancel, &QPushButton::clicked, this, &CSelectBitmap::reject);
+}
+
+void CSelectBitmap::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CSelectBitmap::OnInitDialog()
+{
+    m_strFontPath.clear();
+    m_preview = QImage();
+    m_ok->setEnabled(false);
+    ResetScrollBar(m_hBar, 0);
+    ResetScrollBar(m_vBar, 0);
+    {
+        const QSignalBlocker quiet(m_list);
+        m_list->clear();
+    }
+    FillFontList(m_fontPattern);
+}
+
+int CSelectBitmap::FillFontList(const std::string& pattern)
+{
+    const QFileInfo wildcard(QFile::decodeName(pattern.c_str()));
+    // Without QDir::CaseSensitive the wildcard ignores case: a Windows folder's FONT2.BMP is listed.
+    QStringList names = QDir(wildcard.path())
+                            .entryList(QStringList(wildcard.fileName()),
+                                       QDir::Files | QDir::Hidden, QDir::NoSort);
+    if (names.isEmpty())
+        return 0;
+    SortWithoutCase(names);
+    int row = -1;
+    {
+        const QSignalBlocker quiet(m_list);
+        m_list->addItems(names);
+        row = FindString(QFile::decodeName(m_strCurrentName.c_str()));
+        m_list->setCurrentRow(row);
+    }
+    if (row >= 0)
+        OnSelchangeFontList();
+    return 1;
+}
+
+int CSelectBitmap::FindString(const QString& prefix) const
+{
+    if (prefix.isEmpty())
+        return -1;  // an empty name would match every entry; it names no font
+    for (int row = 0; row < m_list->count(); ++row)
+        if (m_list->item(row)->text().startsWith(prefix, Qt::CaseInsensitive))
+            return row;
+    return -1;
+}
+
+void CSelectBitmap::OnSelchangeFontList()
+{
+    const QListWidgetItem* entry = m_list->currentItem();
+    if (entry == nullptr || !entry->isSelected())
+        return;
+    m_ok->setEnabled(true);
+    m_strFontPath = FontFolder() + QFile::encodeName(entry->text()).toStdString();
+    m_preview = LoadPreview(m_strFontPath);
+    ProbeBitmapSize(m_strFontPath, m_nBmpWidth, m_nBmpHeight);
+    // The loaded image decides what there is to scroll; for every bottom-up
+    // bitmap it has the header's size, and a top-down one (negative height) scrolls too.
+    const QSize shown = m_preview.isNull() ? QSize(0, 0) : m_preview.size();
+    const QRect box = m_box->geometry();
+    ResetScrollBar(m_hBar, std::max(0, shown.width() - box.width()));
+    ResetScrollBar(m_vBar, std::max(0, shown.height() - box.height()));
+    update();
+}
+
+void CSelectBitmap::ResetScrollBar(QScrollBar* bar, int maximum)
+{
+    bar->setRange(0, maximum);
+    bar->setValue(0);
+}
+
+std::string CSelectBitmap::FontFolder() const
+{
+    const auto slash = m_fontPattern.find_last_of('/');
+    return slash == std::string::npos ? std::string() : m_fontPattern.substr(0, slash + 1);
+}
+
+void CSelectBitmap::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    DrawPreview(painter);
+}
+
+void CSelectBitmap::DrawPreview(QPainter& painter)
+{
+    // Nothing selected, or the file is no readable bitmap: the box stays in
+    // the dialog's own colour inside its frame.
+    if (m_preview.isNull())
+        return;
+    const QRect box = m_box->geometry();
+    const int visibleWidth = std::min(m_preview.width(), box.width());
+    const int visibleHeight = std::min(m_preview.height(), box.height());
+    painter.fillRect(box, m_preview.pixelColor(0, 0));
+    painter.drawImage(box.topLeft(), m_preview,
+                      QRect(m_hBar->value(), m_vBar->value(), visibleWidth, visibleHeight));
+}
+
+void CSelectBitmap::OnHScroll(int code, int thumbPosition)
+{
+    ScrollBy(m_hBar, code, thumbPosition);
+}
+
+void CSelectBitmap::OnVScroll(int code, int thumbPosition)
+{
+    ScrollBy(m_vBar, code, thumbPosition);
+}
+
+void CSelectBitmap::ScrollBy(QScrollBar* bar, int code, int thumbPosition)
+{
+    bar->setValue(ScrollPosition(code, bar->value(), bar->minimum(), bar->maximum(), thumbPosition));
+    update();
+}
+
+// Runs before the bar applies the action itself; the position set here is
+// the one it keeps.
+void CSelectBitmap::FollowBarAction(QScrollBar* bar, int action)
+{
+    const int code = CodeForAction(action);
+    if (bar == m_hBar)
+        OnHScroll(code, bar->sliderPosition());
+    else
+        OnVScroll(code, bar->sliderPosition());
+}
+
+void CSelectBitmap::accept()
+{
+    m_preview = QImage();
+    QDialog::accept();
+}
+
+void CSelectBitmap::reject()
+{
+    m_preview = QImage();
+    QDialog::reject();
+}
+
+bool RunFontSelection(QWidget* owner, std::string& fontPath)
+{
+    return RunFontSelection(owner, fontPath, GetExePath("font/*.bmp"));
+}
+
+bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::string& fontPattern)
+{
+    CSelectBitmap dialog(fontPattern, owner);
+    dialog.m_strCurrentName = FileNameOf(fontPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.m_strFontPath.empty())
+        return false;
+    fontPath = dialog.m_strFontPath;
+    return true;
+}

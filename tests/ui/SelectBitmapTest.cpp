@@ -1,0 +1,189 @@
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "display/SelectBitmap.h"
+#include "tests/ui/UiTestSupport.h"
+
+namespace {
+
+class FontFolder : public ::testing::Test {
+protected:
+    std::string Pattern() const { return (folder.path() + QStringLiteral("/*.bmp")).toStdString(); }
+    std::string PathOf(const char* name) const
+    {
+        return (folder.path() + QLatin1Char('/') + QLatin1String(name)).toStdString();
+    }
+    void AddFont(const char* name, const QImage& image)
+    {
+        WriteBmp(folder.path(), QString::fromUtf8(name), image);
+    }
+    void AddFonts(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            AddFont(name, CoordinateImage(16, 32));
+    }
+
+    QTemporaryDir folder;
+};
+
+QListWidget& List(QWidget& dialog)
+{
+    return *dialog.findChild<QListWidget*>(QStringLiteral("list1008"));
+}
+
+QStringList Entries(QWidget& dialog)
+{
+    QStringList names;
+    for (int row = 0; row < List(dialog).count(); ++row)
+        names << List(dialog).item(row)->text();
+    return names;
+}
+
+QString Selected(QWidget& dialog)
+{
+    const auto selected = List(dialog).selectedItems();
+    return selected.isEmpty() ? QString() : selected.front()->text();
+}
+
+QPushButton& Ok(QWidget& dialog)
+{
+    return *dialog.findChild<QPushButton*>(QStringLiteral("IDOK"));
+}
+
+void Select(QWidget& dialog, const QString& name)
+{
+    const auto found = List(dialog).findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    List(dialog).setCurrentItem(found.front());
+}
+
+TEST_F(FontFolder, ListsBmpFilesOfAnyCaseSortedWithoutRegardToCase)
+{
+    AddFonts({"b.bmp", "A.bmp", "c.BMP", "FONT2.BMP", "font.bmp", ".hidden.bmp"});
+    WriteFile(folder.path(), "notes.txt", "x");
+    WriteFile(folder.path(), "font.bmp.bak", "x");
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.bmp")));
+    CSelectBitmap dialog(Pattern());
+    dialog.show();
+    EXPECT_EQ(Entries(dialog),
+              (QStringList{".hidden.bmp", "A.bmp", "b.bmp", "c.BMP", "font.bmp", "FONT2.BMP"}));
+}
+
+struct PreselectRow {
+    const char* name;
+    const char* fontPath;  // the current font
+    const char* selected;  // empty: nothing
+};
+
+void PrintTo(const PreselectRow& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
+const PreselectRow kPreselectRows[] = {
+    {"same_name", "/opt/x/font/font.bmp", "font.bmp"},
+    {"other_case", "/opt/x/font/FONT.BMP", "font.bmp"},
+    {"upper_case_entry", "/opt/x/font/font2.bmp", "FONT2.BMP"},
+    {"prefix_takes_first_in_list_order", "/opt/x/font/fo", "font.bmp"},
+    {"outside_the_font_folder", "/home/user/elsewhere/Big.bmp", "big.bmp"},
+    {"name_without_folder", "big.bmp", "big.bmp"},
+    {"not_listed", "/opt/x/font/missing.bmp", ""},
+    {"longer_than_any_entry", "/opt/x/font/font.bmp.old", ""},
+    {"empty_path", "", ""},
+    {"folder_only", "/opt/x/font/", ""},
+};
+
+class Preselection : public FontFolder, public ::testing::WithParamInterface<PreselectRow> {};
+
+TEST_P(Preselection, MatchesTheCurrentFileNameWithoutRegardToCase)
+{
+    const PreselectRow& row = GetParam();
+    AddFonts({"font.bmp", "FONT2.BMP", "big.bmp", "abc.bmp"});
+    std::string fontPath = row.fontPath;
+    QString selected;
+    bool okEnabled = false;
+    WhenModal([&](QWidget& dialog) {
+        selected = Selected(dialog);
+        okEnabled = Ok(dialog).isEnabled();
+        dialog.findChild<QPushButton*>(QStringLiteral("IDCANCEL"))->click();
+    });
+    EXPECT_FALSE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_EQ(selected, QString::fromUtf8(row.selected));
+    EXPECT_EQ(okEnabled, *row.selected != '\0');
+    EXPECT_EQ(fontPath, row.fontPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Preselection, ::testing::ValuesIn(kPreselectRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FontFolder, EmptyOrMissingFolderListsNothingAndKeepsOkDisabled)
+{
+    const std::string patterns[] = {Pattern(), PathOf("missing/*.bmp")};
+    for (const std::string& pattern : patterns) {
+        SCOPED_TRACE(pattern);
+        CSelectBitmap dialog(pattern);
+        dialog.m_strCurrentName = "font.bmp";
+        dialog.show();
+        EXPECT_EQ(List(dialog).count(), 0);
+        EXPECT_FALSE(Ok(dialog).isEnabled());
+        EXPECT_EQ(dialog.FillFontList(pattern), 0);
+        QTest::keyClick(&List(dialog), Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());  // Enter cannot press a disabled OK
+        dialog.reject();
+    }
+}
+
+TEST_F(FontFolder, OkGivesThePreselectedFileInTheFontFolder)
+{
+    AddFonts({"font.bmp", "other.bmp"});
+    std::string fontPath = "/somewhere/else/Font.bmp";
+    WhenModal([](QWidget& dialog) { Ok(dialog).click(); });
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_EQ(fontPath, PathOf("font.bmp"));
+}
+
+TEST_F(FontFolder, OkGivesTheEntryTheUserSelected)
+{
+    AddFonts({"font.bmp", "other.bmp"});
+    std::string fontPath = PathOf("font.bmp");
+    WhenModal([](QWidget& dialog) {
+        Select(dialog, QStringLiteral("other.bmp"));
+        Ok(dialog).click();
+    });
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_EQ(fontPath, PathOf("other.bmp"));
+}
+
+TEST_F(FontFolder, CancelChangesNothingEvenAfterASelection)
+{
+    AddFonts({"font.bmp", "other.bmp"});
+    std::string fontPath = "/keep/this/font.bmp";
+    WhenModal([](QWidget& dialog) {
+        Select(dialog, QStringLiteral("other.bmp"));
+        QTest::keyClick(&List(dialog), Qt::Key_Escape);
+    });
+    EXPECT_FALSE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_EQ(fontPath, "/keep/this/font.bmp");
+}
+
+TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
+{
+    QString deep = folder.path();
+    for (int level = 0; level < 4; ++level)
+        deep += QLatin1Char('/') + QString(80, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    WriteBmp(deep, QStringLiteral("font.bmp"), CoordinateImage(16, 32));
+    const std::string expected = (deep + QStringLiteral("/font.bmp")).toStdString();
+    ASSERT_GT(expected.size(), 255u);
+    std::string fontPath = "font.bmp";
+    WhenModal([](QWidget& dialog) { Ok(dialog).click(); });
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, (deep + QStringLiteral("/*.bmp")).toStdString()));
+    EXPECT_EQ(fontPath, expected);
+}
+
+}  // namespace
