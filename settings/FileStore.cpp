@@ -188,6 +188,9 @@ bool ReplaceFileBytes(const std::string& path, std::string_view content)
     const bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return false;
+    // A file its owner made read-only stays as it is, even where the folder would allow a rename.
+    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
     std::string temporaryPath;
     const int fd = CreateTemporary(path, temporaryPath);
     if (fd < 0)

@@ -24,5 +24,6 @@ std::string ResolveLinks(const std::string& path);
 // folder, flushed and renamed over path (mode and owner of the old file kept),
 // so the file is either old or new, never half written. Where no file can be
 // created in the folder but the file itself is writable, it is rewritten in
-// place. False when nothing was written; the old file is then unchanged.
+// place. A file that is itself read-only is not replaced. False when nothing
+// was written; the old file is then unchanged.
 bool ReplaceFileBytes(const std::string& path, std::string_view content);

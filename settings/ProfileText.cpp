@@ -169,7 +169,8 @@ void ProfileText::Write(std::string_view section, std::string_view key, std::str
         return;
     }
     std::size_t last = *header;
-    for (std::size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+    const std::size_t end = SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i) {
         if (!lines_[i].Blank)
             last = i;
     }

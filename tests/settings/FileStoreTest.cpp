@@ -190,6 +190,19 @@ TEST(WriteProfileStringsTest, NothingWritableKeepsOldFile)
     EXPECT_EQ(folder.Listing(), "Pelmora.ini;");
 }
 
+TEST(WriteProfileStringsTest, ReadOnlyFileInWritableFolderIsKept)
+{
+    const UnprivilegedFiles unprivileged;
+    if (!unprivileged.Available())
+        GTEST_SKIP() << "cannot check files as an ordinary user";
+    TempFolder folder;
+    folder.Write("Pelmora.ini", kOld);
+    fs::permissions(folder.File("Pelmora.ini"), fs::perms(0444));
+    EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
+    EXPECT_EQ(folder.Read("Pelmora.ini"), kOld);
+    EXPECT_EQ(folder.Listing(), "Pelmora.ini;");
+}
+
 // An unreadable file must not be replaced by one holding only the six keys.
 TEST(WriteProfileStringsTest, UnreadableFileIsNotReplaced)
 {
