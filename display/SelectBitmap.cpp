@@ -143,7 +143,8 @@ void CSelectBitmap::CreateControls()
         connect(bar, &QAbstractSlider::actionTriggered, this,
                 [this, bar](int action) { FollowBarAction(bar, action); });
     }
-    connect(m_list, &QListWidget::currentRowChanged, this, &CSelectBitmap::OnSelchangeFontList);
+    // The selection, not the current row: focus alone makes a row current without selecting it.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &CSelectBitmap::OnSelchangeFontList);
     connect(m_ok, &QPushButton::clicked, this, &CSelectBitmap::accept);
     connect(cancel, &QPushButton::clicked, this, &CSelectBitmap::reject);
 }
@@ -203,9 +204,10 @@ int CSelectBitmap::FindString(const QString& prefix) const
 
 void CSelectBitmap::OnSelchangeFontList()
 {
-    const QListWidgetItem* entry = m_list->currentItem();
-    if (entry == nullptr || !entry->isSelected())
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    if (selected.isEmpty())
         return;
+    const QListWidgetItem* entry = selected.front();
     m_ok->setEnabled(true);
     m_strFontPath = FontFolder() + QFile::encodeName(entry->text()).toStdString();
     m_preview = LoadPreview(m_strFontPath);

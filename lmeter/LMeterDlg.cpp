@@ -175,6 +175,7 @@ void OnLMeterSettingsDialog(QWidget* owner, Readout& readout, AppSettings& setti
     dialog.m_dC2 = settings.C2;
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // The receive thread reads C1 and C2 while holding the readout lock.
     readout.With([&](ReadoutState&) {
         settings.C1 = dialog.m_dC1;
         settings.C2 = dialog.m_dC2;

@@ -248,12 +248,7 @@ TEST(LMeterDialog, ControlsSitAtTheirTemplatePlaces)
         SCOPED_TRACE(row.name);
         const QWidget* control = dialog.findChild<QWidget*>(QString::fromLatin1(row.name));
         ASSERT_NE(control, nullptr);
-        const QRect expected = TemplateRect(row.x, row.y, row.width, row.height);
-        const QRect actual = control->geometry();
-        EXPECT_LE(std::abs(actual.left() - expected.left()), 1);
-        EXPECT_LE(std::abs(actual.top() - expected.top()), 1);
-        EXPECT_LE(std::abs(actual.width() - expected.width()), 1);
-        EXPECT_LE(std::abs(actual.height() - expected.height()), 1);
+        ExpectAtTemplatePlace(*control, row.x, row.y, row.width, row.height);
     }
 }
 

@@ -159,6 +159,21 @@ TEST_F(FontFolder, OkGivesTheEntryTheUserSelected)
     EXPECT_EQ(fontPath, PathOf("other.bmp"));
 }
 
+TEST_F(FontFolder, ClickOnTheRowThatIsCurrentButNotSelectedSelectsIt)
+{
+    AddFonts({"a.bmp", "b.bmp"});
+    CSelectBitmap dialog(Pattern());
+    dialog.show();
+    QListWidget& list = List(dialog);
+    // Focus alone makes the first row current without selecting it.
+    list.selectionModel()->setCurrentIndex(list.model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    ASSERT_FALSE(Ok(dialog).isEnabled());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(0)).center());
+    EXPECT_TRUE(Ok(dialog).isEnabled());
+    EXPECT_EQ(dialog.m_strFontPath, PathOf("a.bmp"));
+    dialog.reject();
+}
+
 TEST_F(FontFolder, CancelChangesNothingEvenAfterASelection)
 {
     AddFonts({"font.bmp", "other.bmp"});

@@ -1,6 +1,7 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 
 #include <QApplication>
@@ -45,6 +46,16 @@ void WhenModal(std::function<void(QWidget&)> action)
 QRect TemplateRect(int x, int y, int width, int height)
 {
     return DialogRect(MeasureBaseUnits(DialogFont()), x, y, width, height);
+}
+
+void ExpectAtTemplatePlace(const QWidget& control, int x, int y, int width, int height)
+{
+    const QRect expected = TemplateRect(x, y, width, height);
+    const QRect actual = control.geometry();
+    EXPECT_LE(std::abs(actual.left() - expected.left()), 1) << actual.left();
+    EXPECT_LE(std::abs(actual.top() - expected.top()), 1) << actual.top();
+    EXPECT_LE(std::abs(actual.width() - expected.width()), 1) << actual.width();
+    EXPECT_LE(std::abs(actual.height() - expected.height()), 1) << actual.height();
 }
 
 QImage CoordinateImage(int width, int height)

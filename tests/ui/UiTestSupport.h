@@ -18,6 +18,9 @@ void WhenModal(std::function<void(QWidget&)> action);
 // The dialog's template rectangle (dialog units) in pixels for the dialog font.
 QRect TemplateRect(int x, int y, int width, int height);
 
+// Checks that control sits at its template rectangle, within a pixel.
+void ExpectAtTemplatePlace(const QWidget& control, int x, int y, int width, int height);
+
 // An image whose every pixel tells its own coordinates, so a shifted or
 // scaled copy never matches by chance. The top-left pixel is a colour no
 // other pixel has.
