@@ -43,6 +43,44 @@ void CopyCellRow(const QImage& font, QPoint source, int width, int scale, QRgb* 
     }
 }
 
+// The common case: the whole cell lies inside the font image and the back buffer.
+void CopyWholeCell(const QImage& font, QPoint source, QImage& back, QPoint target, QSize cell, int scale)
+{
+    const auto rowBytes = sizeof(QRgb) * static_cast<std::size_t>(cell.width() * scale);
+    const auto fontLine = [&font, source](int y) {
+        return reinterpret_cast<const QRgb*>(font.constBits() + (source.y() + y) * font.bytesPerLine()) + source.x();
+    };
+    uchar* backBits = back.bits();
+    const auto backLine = [backBits, &back, target](int y) {
+        return reinterpret_cast<QRgb*>(backBits + (target.y() + y) * back.bytesPerLine()) + target.x();
+    };
+    for (int y = 0; y < cell.height(); ++y) {
+        const QRgb* src = fontLine(y);
+        QRgb* dst = backLine(y * scale);
+        if (scale == 1) {
+            std::memcpy(dst, src, rowBytes);
+            continue;
+        }
+        for (int x = 0; x < cell.width(); ++x)
+            dst[2 * x] = dst[2 * x + 1] = src[x];
+        std::memcpy(backLine(y * scale + 1), dst, rowBytes);
+    }
+}
+
+// Any other case, pixel by pixel within both images.
+void CopyClippedCell(const QImage& font, QPoint source, QImage& back, QPoint target, QSize cell, int scale)
+{
+    for (int y = 0; y < cell.height(); ++y) {
+        for (int k = 0; k < scale; ++k) {
+            const int line = target.y() + y * scale + k;
+            if (line >= back.height())
+                return;
+            auto* dst = reinterpret_cast<QRgb*>(back.scanLine(line));
+            CopyCellRow(font, source + QPoint(0, y), cell.width(), scale, dst, target.x(), back.width());
+        }
+    }
+}
+
 } // namespace
 
 void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale)
@@ -52,19 +90,16 @@ void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale)
     if (back.isNull() || !inGrid || scale < 1 || scale > 2)
         return;
     const GlyphMetrics& metrics = state.Metrics;
+    const QImage& font = state.Images.FontBitmap;
+    const QSize cell(metrics.CellWidth, metrics.CellHeight);
     const QPoint source = CellOrigin(code, metrics);
-    const int dstX = column * metrics.CellWidth;
-    const int dstY = row * metrics.CellHeight;
-    for (int y = 0; y < metrics.CellHeight; ++y) {
-        for (int k = 0; k < scale; ++k) {
-            const int line = dstY + y * scale + k;
-            if (line >= back.height())
-                return;
-            auto* dst = reinterpret_cast<QRgb*>(back.scanLine(line));
-            CopyCellRow(state.Images.FontBitmap, source + QPoint(0, y), metrics.CellWidth, scale, dst, dstX,
-                        back.width());
-        }
-    }
+    const QPoint target(column * cell.width(), row * cell.height());
+    const bool sourceInside = QRect(QPoint(0, 0), font.size()).contains(QRect(source, cell));
+    const bool targetInside = QRect(QPoint(0, 0), back.size()).contains(QRect(target, cell * scale));
+    if (sourceInside && targetInside)
+        CopyWholeCell(font, source, back, target, cell, scale);
+    else
+        CopyClippedCell(font, source, back, target, cell, scale);
 }
 
 void ComposeReadout(ReadoutState& state)

@@ -1,0 +1,75 @@
+#include <cstring>
+
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+#include "display/Renderer.h"
+#include "settings/ExePath.h"
+
+namespace {
+
+class QuietWindow : public ReadoutWindow {
+public:
+    void ResizeWindow(PixelSize) override {}
+    void FailFontLoad(const std::string&) override {}
+};
+
+// The default font beside the program, with a measurement's three lines.
+bool LoadDefaultFont(Readout& readout)
+{
+    QuietWindow window;
+    std::string fontPath = GetExePath("../font/font.bmp");
+    if (!LoadFont(readout, fontPath, fontPath, window))
+        return false;
+    readout.With([](ReadoutState& state) {
+        std::strcpy(state.Text.Frequency, "  1,000,000Hz -");
+        std::strcpy(state.Text.Status, "P.S:[  1] G.T:[ 1.00sec]");
+        std::strcpy(state.Text.Inductance, "L=               0.507uH");
+    });
+    return true;
+}
+
+void BM_ComposeReadout(benchmark::State& bench)
+{
+    Readout readout;
+    if (!LoadDefaultFont(readout)) {
+        bench.SkipWithError("font/font.bmp not found beside the program");
+        return;
+    }
+    const int rows = static_cast<int>(bench.range(0));
+    readout.With([&](ReadoutState& state) {
+        state.Metrics.Rows = static_cast<uint16_t>(rows);
+        state.LMeterVisible = rows == 4 ? 1 : 0;
+        for (auto _ : bench) {
+            ComposeReadout(state);
+            benchmark::DoNotOptimize(state.Images.BackBitmap.constBits());
+        }
+    });
+}
+BENCHMARK(BM_ComposeReadout)->ArgName("rows")->Arg(3)->Arg(4);
+
+void BM_PaintReadout(benchmark::State& bench)
+{
+    Readout readout;
+    if (!LoadDefaultFont(readout)) {
+        bench.SkipWithError("font/font.bmp not found beside the program");
+        return;
+    }
+    readout.With([&](ReadoutState& state) {
+        ComposeReadout(state);
+        state.Metrics.Zoom = static_cast<int32_t>(bench.range(0));
+        const PixelSize window = WindowSize(state.Metrics);
+        QImage target(window.Width, window.Height, QImage::Format_RGB32);
+        for (auto _ : bench) {
+            QPainter painter(&target);
+            PaintReadout(painter, state);
+            painter.end();
+            benchmark::DoNotOptimize(target.constBits());
+        }
+    });
+}
+BENCHMARK(BM_PaintReadout)->ArgName("zoom")->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
