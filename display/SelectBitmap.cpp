@@ -1,6 +1,7 @@
 #include "display/SelectBitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QDir>
 #include <QFile>
@@ -32,8 +33,10 @@ QImage LoadPreview(const std::string& path)
     QImageReader reader(QFile::decodeName(path.c_str()), QByteArrayLiteral("bmp"));
     reader.setAutoDetectImageFormat(false);  // a PNG named .bmp is no font
     reader.setAllocationLimit(kPreviewAllocationLimitMB);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > kPreviewMaxSide || size.height() > kPreviewMaxSide)
+    // A bitmap stored top row first reports a negative height.
+    const qint64 width = reader.size().width();
+    const qint64 height = std::abs(static_cast<qint64>(reader.size().height()));
+    if (width <= 0 || height <= 0 || width > kPreviewMaxSide || height > kPreviewMaxSide)
         return {};
     QImage image;
     if (!reader.read(&image))

@@ -1,3 +1,5 @@
+#include <limits>
+
 #include <QBuffer>
 #include <QFrame>
 #include <QListWidget>
@@ -80,6 +82,20 @@ TEST_F(PreviewOf, ScrollPositionsShiftTheImage)
     EXPECT_EQ(BoxPixel(farCorner.x(), farCorner.y()), image.pixel(farCorner + QPoint(37, 150)));
 }
 
+// The header gives a negative height for a bitmap stored top row first; the
+// image as read decides the range, so such a font scrolls like any other.
+TEST_F(PreviewOf, TopDownBitmapScrollsByItsRealHeight)
+{
+    Open("none");
+    const QImage image = LargerThanBox(40);
+    WriteFile(folder.path(), QStringLiteral("topdown.bmp"), TopDownBmp(image));
+    Open("topdown.bmp");
+    EXPECT_EQ(dialog->m_nBmpHeight, -image.height());
+    EXPECT_EQ(VBar().maximum(), 40);
+    dialog->OnVScroll(SB_THUMBTRACK, 40);
+    EXPECT_EQ(BoxPixel(5, 5), image.pixel(5, 5 + 40));
+}
+
 TEST_F(PreviewOf, AnotherSelectionStartsAtTheCornerWithItsOwnRanges)
 {
     Open("none");
@@ -139,6 +155,7 @@ const UnreadableRow kUnreadableRows[] = {
     {"png_named_bmp", PngBytes(), 0},
     {"header_claims_a_giant_image", BmpHeaderOnly(100000, 100000), 100000},
     {"header_without_pixels", BmpHeaderOnly(300, 300), 300},
+    {"header_with_negative_extremes", BmpHeaderOnly(-5, std::numeric_limits<int32_t>::min()), -5},
     {"signature_only", QByteArray("BM"), 0},
 };
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTimer>
@@ -80,6 +81,23 @@ void WriteFile(const QString& folder, const QString& name, const QByteArray& byt
     QFile file(QDir(folder).filePath(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray TopDownBmp(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    const int32_t pixels = qFromLittleEndian<int32_t>(bytes.constData() + 10);
+    const int32_t height = qFromLittleEndian<int32_t>(bytes.constData() + 22);
+    const int bitsPerPixel = qFromLittleEndian<int16_t>(bytes.constData() + 28);
+    const int rowBytes = (image.width() * bitsPerPixel + 31) / 32 * 4;
+    QByteArray flipped = bytes.left(pixels);
+    for (int row = height - 1; row >= 0; --row)
+        flipped += bytes.mid(pixels + row * rowBytes, rowBytes);
+    qToLittleEndian<int32_t>(-height, flipped.data() + 22);
+    return flipped;
 }
 
 QByteArray BmpHeaderOnly(int32_t width, int32_t height)

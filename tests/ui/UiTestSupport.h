@@ -32,6 +32,9 @@ std::string WriteBmp(const QString& folder, const QString& name, const QImage& i
 // Writes bytes as they are.
 void WriteFile(const QString& folder, const QString& name, const QByteArray& bytes);
 
+// image as a top-down BMP file (negative height in the header).
+QByteArray TopDownBmp(const QImage& image);
+
 // A BMP header claiming width x height with no pixel data after it.
 QByteArray BmpHeaderOnly(int32_t width, int32_t height);
 
