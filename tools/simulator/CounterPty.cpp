@@ -67,7 +67,8 @@ void CounterPty::HangUp()
     master_ = -1;
 }
 
-bool CounterPty::Write(std::string_view bytes, std::chrono::milliseconds patience)
+bool CounterPty::Write(std::string_view bytes, std::chrono::milliseconds patience,
+                       const std::atomic<bool>* stop)
 {
     using Clock = std::chrono::steady_clock;
     const auto giveUp = Clock::now() + patience;
@@ -80,7 +81,7 @@ bool CounterPty::Write(std::string_view bytes, std::chrono::milliseconds patienc
         const int error = written < 0 ? errno : EAGAIN;
         if (error != EAGAIN && error != EIO && error != EINTR)
             return false;
-        if (Clock::now() >= giveUp)
+        if (Clock::now() >= giveUp || (stop != nullptr && stop->load()))
             return false;
         WaitForRoom(master_, error);
     }

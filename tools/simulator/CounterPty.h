@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -17,10 +18,11 @@ public:
     const std::string& SlavePath() const { return slavePath_; }
 
     // Writes all of bytes. While no reader has the slave open, or its input
-    // queue is full, waits and retries; gives up (false) after patience, or
-    // at once after HangUp.
+    // queue is full, waits and retries; gives up (false) after patience, when
+    // stop is set, or at once after HangUp.
     bool Write(std::string_view bytes,
-               std::chrono::milliseconds patience = std::chrono::milliseconds(10000));
+               std::chrono::milliseconds patience = std::chrono::milliseconds(10000),
+               const std::atomic<bool>* stop = nullptr);
 
     // Closes the master: the reader sees the device go away.
     void HangUp();

@@ -118,7 +118,7 @@ uint64_t RunSimulator(CounterPty& pty, const SimulatorOptions& options,
     auto due = Clock::now();
     while (!stop.load() && (options.Count == 0 || sent < options.Count)) {
         const std::string bytes = generator.Next();
-        if (!pty.Write(bytes))
+        if (!pty.Write(bytes, std::chrono::hours(24), &stop))
             break;
         ++sent;
         due += PaceFor(options, bytes.size());
