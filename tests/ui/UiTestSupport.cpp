@@ -89,9 +89,17 @@ QByteArray TopDownBmp(const QImage& image)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "BMP");
-    const int32_t pixels = qFromLittleEndian<int32_t>(bytes.constData() + 10);
-    const int32_t height = qFromLittleEndian<int32_t>(bytes.constData() + 22);
-    const int bitsPerPixel = qFromLittleEndian<int16_t>(bytes.constData() + 28);
+    if (bytes.size() < 54)
+        return {};
+    auto field = [&bytes](int offset, int size) {
+        uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = (value << 8) | static_cast<uint8_t>(bytes.at(offset + i));
+        return static_cast<int32_t>(value);
+    };
+    const int32_t pixels = field(10, 4);
+    const int32_t height = field(22, 4);
+    const int bitsPerPixel = field(28, 2);
     const int rowBytes = (image.width() * bitsPerPixel + 31) / 32 * 4;
     QByteArray flipped = bytes.left(pixels);
     for (int row = height - 1; row >= 0; --row)
