@@ -98,7 +98,24 @@ def font_seeds():
     write("font", "not-bmp", b"GIF89a" + bytes(60))
 
 
+def regression_inputs():
+    # First stops of the settings fuzzers (both were faults of the check, kept as edge cases).
+    write("regressions", "settings-bom-only", b"\xef\xbb\xbf")
+    write("regressions", "settings-cr-around-crlf", b"\r\r\n\r")
+    write("regressions", "settings-key-before-section", b"TopMost=1\r\nFont=x\n[Window]")
+    write("regressions", "settings-zero-in-font", b"[Font]\nFont=/a\x00b\n")
+    write("regressions", "settings-cr-inside-font", b"[Font]\nFont=/a\rb\n[Port]\nBaudRate=\r")
+    write("regressions", "record-line-feeds-only", record_input(b"\n" * 300))
+    write("regressions", "record-wrapped-line", record_input(b"y" * 512 + b"001 010 0001000000\r\n" + b"z" * 275 + b"\n"))
+    write("regressions", "record-nan-no-data", record_input(b"001 010 0001000000\r\n", c1=float("nan"), c2=float("-inf"), options=5))
+    int_min = bmp(8, 16, 24)[:22] + struct.pack("<i", -0x80000000) + bmp(8, 16, 24)[26:]
+    write("regressions", "font-height-int-min", int_min)
+    write("regressions", "font-core-header-huge", b"BM" + bytes(12) + struct.pack("<IHHHH", 12, 0xFFFF, 0xFFFF, 1, 24) + bytes(40))
+    write("regressions", "font-header-only-max-cells", bmp(2048, 4096, 24)[:54])
+
+
 if __name__ == "__main__":
     record_seeds()
     settings_seeds()
     font_seeds()
+    regression_inputs()
