@@ -1,5 +1,6 @@
 #include "app/PaintPacer.h"
 
+#include <algorithm>
 #include <cmath>
 
 PaintPacer::PaintPacer(std::chrono::milliseconds frameInterval) : frameInterval_(frameInterval) {}
@@ -23,8 +24,11 @@ void PaintPacer::Painted(Clock::time_point now)
 std::chrono::milliseconds FrameIntervalFor(double refreshRate)
 {
     constexpr double kFallbackRate = 60.0;
+    // Digits changing faster than this cannot be read; painting them costs CPU.
+    constexpr std::chrono::milliseconds kReadableInterval{40};
     const double rate =
         std::isfinite(refreshRate) && refreshRate >= 1.0 && refreshRate <= 1000.0 ? refreshRate
                                                                                    : kFallbackRate;
-    return std::chrono::milliseconds(static_cast<int>(std::ceil(1000.0 / rate)));
+    const std::chrono::milliseconds frame(static_cast<int>(std::ceil(1000.0 / rate)));
+    return std::max(frame, kReadableInterval);
 }

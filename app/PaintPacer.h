@@ -22,6 +22,7 @@ private:
     bool painted_ = false;
 };
 
-// The frame interval for a display refresh rate in hertz; 60 Hz where the
-// rate is unknown or implausible.
+// The interval between paints for a display refresh rate in hertz (60 Hz
+// where the rate is unknown or implausible), never shorter than 40 ms: at
+// most 25 paints a second however fast records arrive.
 std::chrono::milliseconds FrameIntervalFor(double refreshRate);

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QMenu>
 
+#include "res/DialogUnits.h"
+
 namespace {
 
 using Kind = MenuEntry::Kind;
@@ -32,9 +34,12 @@ void AddEntries(QMenu& menu, const std::vector<MenuEntry>& entries)
         case Kind::Separator:
             menu.addSeparator();
             break;
-        case Kind::Submenu:
-            AddEntries(*menu.addMenu(QString::fromUtf8(entry.Text)), entry.Items);
+        case Kind::Submenu: {
+            QMenu* submenu = menu.addMenu(QString::fromUtf8(entry.Text));
+            submenu->setFont(menu.font());
+            AddEntries(*submenu, entry.Items);
             break;
+        }
         }
     }
 }
@@ -80,6 +85,8 @@ const std::vector<MenuEntry>& Menu131()
 QMenu* LoadMenu131(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
+    // The dialogs' Japanese gothic: one font file serves menu and dialogs alike.
+    menu->setFont(DialogFont());
     AddEntries(*menu, Menu131());
     return menu;
 }

@@ -128,10 +128,11 @@ TEST_P(FrameIntervalTest, FromTheRefreshRate)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FrameIntervalTest,
-    testing::Values(RateRow{"SixtyHertz", 60.0, 17}, RateRow{"OneFortyFour", 144.0, 7},
-                    RateRow{"ThirtyHertz", 30.0, 34}, RateRow{"Unknown", 0.0, 17},
-                    RateRow{"NotANumber", std::numeric_limits<double>::quiet_NaN(), 17},
-                    RateRow{"Absurd", 1e9, 17}),
+    testing::Values(RateRow{"SixtyHertzCappedAtTwentyFive", 60.0, 40},
+                    RateRow{"OneFortyFour", 144.0, 40}, RateRow{"TwentyHertz", 20.0, 50},
+                    RateRow{"TwentyFourHertz", 24.0, 42}, RateRow{"Unknown", 0.0, 40},
+                    RateRow{"NotANumber", std::numeric_limits<double>::quiet_NaN(), 40},
+                    RateRow{"Absurd", 1e9, 40}, RateRow{"OneHertz", 1.0, 1000}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -1,0 +1,299 @@
+// Whole-program runs of Pelmora under an X server: start to first paint,
+// resident memory, and CPU of the whole process while connected to the
+// counter simulator. Uses $DISPLAY when set, else starts its own Xvfb.
+// The program runs from a copy in a temporary folder so that its settings
+// file and the build folder's stay apart.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A child process started with execv; killed with SIGTERM when dropped.
+class Child {
+public:
+    Child() = default;
+    explicit Child(const std::vector<std::string>& argv, const std::string& output = "/dev/null")
+    {
+        pid_ = fork();
+        if (pid_ != 0)
+            return;
+        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, STDOUT_FILENO);
+        dup2(out, STDERR_FILENO);
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    Child(Child&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
+    Child& operator=(Child&& other) noexcept
+    {
+        Stop();
+        pid_ = std::exchange(other.pid_, -1);
+        return *this;
+    }
+    ~Child() { Stop(); }
+    pid_t Pid() const { return pid_; }
+    void Stop()
+    {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream file(path);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+// utime + stime of a process in clock ticks.
+long long CpuTicks(pid_t pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string skip;
+    for (int i = 0; i < 11; ++i)
+        fields >> skip;
+    long long user = 0, system = 0;
+    fields >> user >> system;
+    return user + system;
+}
+
+double ResidentMegabytes(pid_t pid)
+{
+    std::istringstream status(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0.0;
+}
+
+bool HoldsDevice(pid_t pid, const std::string& device)
+{
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+        if (fs::read_symlink(entry.path(), error) == device)
+            return true;
+    return false;
+}
+
+template <class Predicate>
+bool WaitUntil(Predicate predicate, std::chrono::milliseconds limit, std::chrono::milliseconds step)
+{
+    const auto deadline = Clock::now() + limit;
+    while (!predicate()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(step);
+    }
+    return true;
+}
+
+// The build folder: the benchmark lives in its bench/ folder.
+fs::path BuildDir()
+{
+    if (const char* dir = std::getenv("PELMORA_BUILD_DIR"))
+        return dir;
+    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+}
+
+void Xdotool(const std::string& arguments)
+{
+    const std::string command = "timeout 10 xdotool " + arguments + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        std::this_thread::sleep_for(10ms);
+}
+
+// One installed copy of the program with its own settings file, and the
+// screen it shows on.
+class ProgramFolder {
+public:
+    ProgramFolder()
+    {
+        folder_ = fs::temp_directory_path() / ("pelmora-bench-" + std::to_string(getpid()));
+        fs::create_directories(folder_);
+        fs::copy_file(BuildDir() / "Pelmora", Program(), fs::copy_options::overwrite_existing);
+        fs::remove(folder_ / "font");
+        fs::create_directory_symlink(BuildDir() / "font", folder_ / "font");
+    }
+    ~ProgramFolder() { fs::remove_all(folder_); }
+
+    fs::path Program() const { return folder_ / "Pelmora"; }
+    fs::path Ini() const { return folder_ / "Pelmora.ini"; }
+    void WriteIni(const std::string& content) const { std::ofstream(Ini()) << content; }
+
+private:
+    fs::path folder_;
+};
+
+QRgb ScreenCentrePixel()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint centre = screen->geometry().center();
+    return screen->grabWindow(0, centre.x(), centre.y(), 1, 1).toImage().pixel(0, 0);
+}
+
+// Starts the program and returns the time until its picture is on the screen.
+std::chrono::duration<double> StartAndWaitForPaint(const ProgramFolder& program, Child& child)
+{
+    const QRgb desktop = ScreenCentrePixel();
+    const auto start = Clock::now();
+    child = Child({program.Program().string()});
+    WaitUntil([&] { return ScreenCentrePixel() != desktop; }, 10s, 1ms);
+    return Clock::now() - start;
+}
+
+// Right button, "接続(&P)", OK in the port dialog; a few tries, since the
+// window manager-less server may drop the first clicks while windows map.
+bool ConnectThroughTheMenu(pid_t program, const std::string& device)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Xdotool("search --sync --onlyvisible --name '^Pelmora$' mousemove --window %1 20 20 click 3");
+        std::this_thread::sleep_for(500ms);
+        Xdotool("key p");
+        std::this_thread::sleep_for(500ms);
+        Xdotool("search --onlyvisible --name 'シリアルポートの条件' key --window %1 Return");
+        if (WaitUntil([&] { return HoldsDevice(program, device); }, 3s, 20ms))
+            return true;
+        Xdotool("key Escape");
+    }
+    return false;
+}
+
+ProgramFolder& Folder()
+{
+    static ProgramFolder folder;
+    return folder;
+}
+
+void BM_StartToFirstPaint(benchmark::State& state)
+{
+    Folder().WriteIni("");
+    double rss = 0;
+    for (auto _ : state) {
+        Child program;
+        const auto elapsed = StartAndWaitForPaint(Folder(), program);
+        state.SetIterationTime(elapsed.count());
+        std::this_thread::sleep_for(300ms);
+        rss = ResidentMegabytes(program.Pid());
+        program.Stop();
+        std::this_thread::sleep_for(200ms);
+    }
+    state.counters["rss_MB"] = rss;
+}
+BENCHMARK(BM_StartToFirstPaint)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Connected to the simulator: argument 0 is records per second (576 means as
+// fast as 115200 baud allows, 0 a counter that stays silent), argument 1 the zoom.
+void BM_ConnectedCpu(benchmark::State& state)
+{
+    const int rate = static_cast<int>(state.range(0));
+    const int zoom = static_cast<int>(state.range(1));
+    const fs::path simOut = fs::temp_directory_path() / "pelmora-bench-sim.out";
+    Folder().WriteIni("[Port]\nPortNumber=1\nBaudRate=11\n");
+    std::vector<std::string> simArgs = {(BuildDir() / "pelmora-counter-sim").string(), "--ini",
+                                        Folder().Ini().string(), "--com", "1"};
+    if (rate == 576)
+        simArgs.insert(simArgs.end(), {"--baud", "115200"});
+    else if (rate > 0)
+        simArgs.insert(simArgs.end(), {"--rate", std::to_string(rate)});
+    else
+        simArgs.insert(simArgs.end(), {"--rate", "1", "--pause-every", "1", "--pause-seconds", "100000"});
+    for (auto _ : state) {
+        fs::remove(simOut);
+        Child simulator(simArgs, simOut.string());
+        const auto mapped = [&] {
+            return ReadFile(simOut).find('\n') != std::string::npos &&
+                   ReadFile(Folder().Ini()).find("COM1=") != std::string::npos;
+        };
+        WaitUntil(mapped, 5s, 10ms);
+        std::string device = ReadFile(simOut);
+        device = device.substr(0, device.find('\n'));
+        Child program;
+        StartAndWaitForPaint(Folder(), program);
+        if (!ConnectThroughTheMenu(program.Pid(), device)) {
+            state.SkipWithError("the program did not connect");
+            break;
+        }
+        Xdotool("search --onlyvisible --name '^Pelmora$' mousemove --window %1 20 20");
+        for (int step = 1; step < zoom; ++step)
+            Xdotool("click 4");
+        std::this_thread::sleep_for(2s);
+        const long long before = CpuTicks(program.Pid());
+        const auto start = Clock::now();
+        std::this_thread::sleep_for(10s);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const double cpuSeconds = double(CpuTicks(program.Pid()) - before) / sysconf(_SC_CLK_TCK);
+        state.SetIterationTime(seconds);
+        state.counters["cpu_pct"] = 100.0 * cpuSeconds / seconds;
+        state.counters["rss_MB"] = ResidentMegabytes(program.Pid());
+        program.Stop();
+        simulator.Stop();
+        Folder().WriteIni("[Port]\nPortNumber=1\nBaudRate=11\n");
+    }
+}
+BENCHMARK(BM_ConnectedCpu)
+    ->ArgNames({"records_per_s", "zoom"})
+    ->Args({576, 1})->Args({576, 5})->Args({10, 1})->Args({10, 5})->Args({0, 1})->Args({0, 5})
+    ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// The benchmark's own X server when none is given.
+Child StartXvfbWhenNeeded()
+{
+    if (std::getenv("DISPLAY"))
+        return {};
+    int display = 90;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(display)))
+        ++display;
+    const std::string name = ":" + std::to_string(display);
+    Child server({"/usr/bin/Xvfb", name, "-screen", "0", "3400x1000x24", "-nolisten", "tcp"});
+    WaitUntil([&] { return fs::exists("/tmp/.X11-unix/X" + std::to_string(display)); }, 10s, 20ms);
+    setenv("DISPLAY", name.c_str(), 1);
+    return server;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Child server = StartXvfbWhenNeeded();
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
