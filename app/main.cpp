@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include <QApplication>
 
 #include "app/CounterDisplayApp.h"
@@ -12,10 +14,19 @@ void PreferX11()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+// Qt's own diagnostics (a malformed font bitmap makes its BMP reader warn) are
+// no output of the program's; only a fatal one, which ends it, is still shown.
+void KeepQtQuiet(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(KeepQtQuiet);
     PreferX11();
     QApplication application(argc, argv);
     CCounterDisplayApp app;
