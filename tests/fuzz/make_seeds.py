@@ -112,6 +112,8 @@ def regression_inputs():
     write("regressions", "font-height-int-min", int_min)
     write("regressions", "font-core-header-huge", b"BM" + bytes(12) + struct.pack("<IHHHH", 12, 0xFFFF, 0xFFFF, 1, 24) + bytes(40))
     write("regressions", "font-header-only-max-cells", bmp(2048, 4096, 24)[:54])
+    # Qt's reader warned on stderr for a palette longer than 1 bit can index.
+    write("regressions", "font-palette-beyond-depth", bmp(8, 16, 1, palette=[0x000000, 0xFFFFFF] * 6))
 
 
 if __name__ == "__main__":

@@ -63,6 +63,7 @@ const Replay kReplays[] = {
     {"FontHeightMostNegative", Input::Font, "font-height-int-min"},
     {"FontCoreHeaderHugeCells", Input::Font, "font-core-header-huge"},
     {"FontHeaderOnlyMaximumCells", Input::Font, "font-header-only-max-cells"},
+    {"FontPaletteBeyondDepth", Input::Font, "font-palette-beyond-depth"},
 };
 
 class FuzzRegression : public testing::TestWithParam<Replay> {};
