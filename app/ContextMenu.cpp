@@ -1,5 +1,6 @@
 // The context menu and the commands that belong to it: always on top, about,
 // and the L-meter and font entries.
+#include <filesystem>
 #include <memory>
 
 #include <QAction>
@@ -8,7 +9,9 @@
 
 #include "app/CommandTexts.h"
 #include "app/CounterDisplayDlg.h"
+#include "display/SelectBitmap.h"
 #include "link/CounterLink.h"
+#include "lmeter/LMeterDlg.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 
@@ -56,10 +59,16 @@ void CCounterDisplayDlg::OnLMeterShow()
 
 void CCounterDisplayDlg::OnLMeterSettings()
 {
-    // The C1/C2 dialog is not part of the program yet.
+    OnLMeterSettingsDialog(this, readout_, settings_);
 }
 
 void CCounterDisplayDlg::OnChangeFont()
 {
-    // The font selection dialog is not part of the program yet.
+    // The fonts offered are those beside the default font: font/*.bmp beside the program.
+    const std::string pattern =
+        (std::filesystem::path(defaultFontPath_).parent_path() / "*.bmp").string();
+    if (!RunFontSelection(this, settings_.FontPath, pattern))
+        return;
+    LoadFont(readout_, settings_.FontPath, defaultFontPath_, *this);
+    update();
 }

@@ -1,0 +1,95 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "display/SelectBitmap.h"
+#include "lmeter/LMeterDlg.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+// Runs act on the next modal dialog of type Dialog once it is open.
+template <class Dialog>
+void OnModal(std::function<void(Dialog&)> act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dialog);
+        }
+    });
+    poll->start();
+}
+
+struct CapacitorRow {
+    const char* Name;
+    bool Accept;
+};
+
+class LMeterSettingsCommandTest : public testing::TestWithParam<CapacitorRow> {};
+
+TEST_P(LMeterSettingsCommandTest, OkStoresBothValuesCancelKeepsThem)
+{
+    MessageBoxRecorder boxes;
+    WindowUnderTest window("[LMeter]\nC1=0.2\nC2=0.3\n");
+    ASSERT_TRUE(window.Start());
+    bool opened = false;
+    OnModal<CLMeterDlg>([&](CLMeterDlg& dialog) {
+        opened = true;
+        for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+            edit->setText(QStringLiteral("2.5"));
+        if (GetParam().Accept)
+            dialog.accept();
+        else
+            dialog.reject();
+    });
+    window->OnCommand(1018);
+    ASSERT_TRUE(opened);
+    EXPECT_DOUBLE_EQ(window->Settings().C1, GetParam().Accept ? 2.5 : 0.2);
+    EXPECT_DOUBLE_EQ(window->Settings().C2, GetParam().Accept ? 2.5 : 0.3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, LMeterSettingsCommandTest,
+                         testing::Values(CapacitorRow{"Ok", true},
+                                         CapacitorRow{"Cancel", false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ChangeFontCommandTest, ChosenFontSizesAndRepaintsTheWindow)
+{
+    MessageBoxRecorder boxes;
+    WindowUnderTest window;
+    ASSERT_TRUE(window.Start());
+    OnModal<CSelectBitmap>([](CSelectBitmap& dialog) {
+        auto* list = dialog.findChild<QListWidget*>();
+        ASSERT_NE(list, nullptr);
+        const auto found = list->findItems(QStringLiteral("large24x32.bmp"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found[0]);
+        dialog.accept();
+    });
+    window->OnCommand(1007);
+    EXPECT_EQ(window->Settings().FontPath, PELMORA_FONT_DIR "/large24x32.bmp");
+    EXPECT_EQ(window->size(), QSize(24 * 24, 32 * 3));
+    const QImage font =
+        window->ReadoutData().With([](ReadoutState& state) { return state.Images.FontBitmap; });
+    EXPECT_EQ(FrequencyDigitArea(window.Window(), 0), FontCell(font, 24, 32, '0', 2));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(ChangeFontCommandTest, CancelKeepsTheFont)
+{
+    WindowUnderTest window;
+    ASSERT_TRUE(window.Start());
+    const QSize before = window->size();
+    OnModal<CSelectBitmap>([](CSelectBitmap& dialog) { dialog.reject(); });
+    window->OnCommand(1007);
+    EXPECT_EQ(window->Settings().FontPath, DefaultFontPath());
+    EXPECT_EQ(window->size(), before);
+}
+
+}  // namespace
