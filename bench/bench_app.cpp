@@ -264,6 +264,7 @@ void BM_ConnectedCpu(benchmark::State& state)
         simulator.Stop();
         Folder().WriteIni("[Port]\nPortNumber=1\nBaudRate=11\n");
     }
+    fs::remove(simOut);
 }
 BENCHMARK(BM_ConnectedCpu)
     ->ArgNames({"records_per_s", "zoom"})
