@@ -1,6 +1,7 @@
 #include "tests/fuzz/SettingsCheck.h"
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "settings/NumberText.h"
@@ -12,8 +13,10 @@ namespace {
 
 constexpr std::size_t kNumberBuffer = 32;
 constexpr std::size_t kFontBuffer = 256;
-// "%.6f" rounds to six decimals; a little more for the last bit of the double.
-constexpr double kSixDecimals = 0.5e-6 * 1.000001;
+// "%.6f" rounds to six decimals, and the text read back is itself rounded to
+// the nearest double: a few units in the last place more.
+constexpr double kSixDecimals = 0.5e-6;
+constexpr double kLastPlaces = 4 * std::numeric_limits<double>::epsilon();
 
 int32_t ReadInt(std::string_view content, std::string_view section, std::string_view key,
                 std::string_view defaultText)
@@ -29,7 +32,7 @@ double ReadDouble(std::string_view content, std::string_view section, std::strin
 
 bool SameCapacitance(double saved, double read)
 {
-    return saved == read || std::abs(saved - read) <= kSixDecimals;
+    return saved == read || std::abs(saved - read) <= kSixDecimals + kLastPlaces * std::abs(saved);
 }
 
 // What a value can keep in the file: the part before its first line break.

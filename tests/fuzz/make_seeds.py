@@ -98,6 +98,8 @@ def font_seeds():
     write("font", "not-bmp", b"GIF89a" + bytes(60))
 
 
+# Inputs a fuzzer stopped on are copied into corpus/regressions/ as they were
+# found; these are the hand-made ones beside them.
 def regression_inputs():
     # First stops of the settings fuzzers (both were faults of the check, kept as edge cases).
     write("regressions", "settings-bom-only", b"\xef\xbb\xbf")

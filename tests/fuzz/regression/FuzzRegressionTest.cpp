@@ -57,6 +57,7 @@ const Replay kReplays[] = {
     {"SettingsKeyBeforeAnySection", Input::Settings, "settings-key-before-section"},
     {"SettingsZeroByteInFontValue", Input::Settings, "settings-zero-in-font"},
     {"SettingsCarriageReturnInsideFontValue", Input::Settings, "settings-cr-inside-font"},
+    {"SettingsCapacitanceRoundsHalfMicro", Input::Settings, "settings-c1-rounds-half-micro"},
     {"RecordLineFeedsOnly", Input::Record, "record-line-feeds-only"},
     {"RecordLineWrappedAt256", Input::Record, "record-wrapped-line"},
     {"RecordNanCapacitorsNoData", Input::Record, "record-nan-no-data"},
