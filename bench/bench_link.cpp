@@ -1,11 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 #include "display/Readout.h"
@@ -105,6 +107,57 @@ void BM_EndToEndPty115200(benchmark::State& state)
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_EndToEndPty115200)->Arg(30)->Arg(3)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+
+// A disconnect while records flow at the line rate: the receive thread's stop
+// and the port's close, timed one connection at a time. Median and maximum
+// come out as counters; forced_ends counts stops that hit the thread's limit.
+void BM_StopWhileRecordsFlow(benchmark::State& state)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("pelmora-bench-stop-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string ini = (folder / "Pelmora.ini").string();
+    CounterPty pty;
+    std::ofstream(ini) << "[Port]\nCOM1=" << pty.SlavePath() << "\n";
+    SimulatorOptions options;
+    options.Baud = 115200;
+    std::atomic<bool> stop{false};
+    std::thread counter([&] { RunSimulator(pty, options, stop); });
+    CSerialPort port(ini, folder.string());
+    ShowingSink sink;
+    RecordAssembler assembler(sink);
+    std::atomic<int32_t> stopRequested{0};
+    ReceiveThread thread(assembler, stopRequested);
+    std::vector<double> stopsUs;
+    int forcedEnds = 0;
+    for (auto _ : state) {
+        if (port.Open(1, 115200) != 1) {
+            state.SkipWithError("the pseudo-terminal does not open");
+            break;
+        }
+        thread.Start(port.GetHandle());
+        const uint64_t before = sink.accepted.load();
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (sink.accepted.load() == before && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto start = std::chrono::steady_clock::now();
+        forcedEnds += thread.StopReceiveThread() ? 0 : 1;
+        port.Close();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        stopsUs.push_back(took.count() * 1e6);
+    }
+    stop = true;
+    counter.join();
+    std::filesystem::remove_all(folder);
+    if (stopsUs.empty())
+        return;
+    std::sort(stopsUs.begin(), stopsUs.end());
+    state.counters["stop_median_us"] = stopsUs[stopsUs.size() / 2];
+    state.counters["stop_max_us"] = stopsUs.back();
+    state.counters["forced_ends"] = forcedEnds;
+}
+BENCHMARK(BM_StopWhileRecordsFlow)->Iterations(300)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
