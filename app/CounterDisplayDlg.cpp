@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
@@ -43,7 +45,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     paceTimer_.setSingleShot(true);
-    connect(&paceTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentChanges(); });
     link_ = std::make_unique<CounterLink>(readout_, settings_, iniPath_, InvalidateMainWindow,
                                           [this] { OnTimer(); });
 }
@@ -204,16 +206,32 @@ void CCounterDisplayDlg::PaintWhenDue()
 {
     const auto delay = pacer_.DelayBeforePaint(PaintPacer::Clock::now());
     if (delay.count() == 0)
-        update();
+        PresentChanges();
     else if (!paceTimer_.isActive())
         paceTimer_.start(delay);
 }
 
-void CCounterDisplayDlg::paintEvent(QPaintEvent*)
+void CCounterDisplayDlg::PresentChanges()
+{
+    link_->TakeRecords();
+    const QRect changed = readout_.With([this](ReadoutState& state) { return shown_.TakeChanges(state); });
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+// A paint of the whole window shows the latest compose; a partial one (the
+// changed cells, or an uncovered part) shows the copy as last taken, so the
+// window never mixes two composes.
+void CCounterDisplayDlg::paintEvent(QPaintEvent* event)
 {
     pacer_.Painted(PaintPacer::Clock::now());
+    const bool whole = QRegion(rect()).subtracted(event->region()).isEmpty();
+    readout_.With([this, whole](ReadoutState& state) {
+        if (whole || !shown_.Matches(state))
+            shown_.TakeAll(state);
+    });
     QPainter painter(this);
-    readout_.With([&painter](ReadoutState& state) { PaintReadout(painter, state); });
+    shown_.Paint(painter, event->rect());
 }
 
 void CCounterDisplayDlg::mousePressEvent(QMouseEvent* event)

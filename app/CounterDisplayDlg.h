@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/PaintPacer.h"
+#include "app/ShownPicture.h"
 #include "display/Readout.h"
 #include "display/Renderer.h"
 #include "settings/AppSettings.h"
@@ -53,8 +54,8 @@ public:
     void OnExit();
     void OnMinimize();
 
-    // Safe from any thread: asks the window thread for a repaint; many asks
-    // before the next frame give one paint.
+    // Safe from any thread: asks the window thread to show what was composed
+    // since; many asks before the next frame give one paint of the changed cells.
     void InvalidateFromAnyThread();
 
     // ReadoutWindow
@@ -86,6 +87,8 @@ private:
     bool ExitSequence();
     void SetStaysOnTop(bool onTop);
     void PaintWhenDue();
+    // The paint slot: takes the records' changes and repaints where they are.
+    void PresentChanges();
     void CentreOnScreen();
 
     std::string iniPath_;
@@ -98,6 +101,7 @@ private:
     bool ended_ = false;
     int result_ = 0;
 
+    ShownPicture shown_;
     PaintPacer pacer_;
     QTimer paceTimer_;
     std::atomic<bool> repaintPosted_{false};  // atomic: set by any thread, cleared by the window thread

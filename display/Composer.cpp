@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include <QPainter>
@@ -102,23 +103,82 @@ void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale)
         CopyClippedCell(font, source, back, target, cell, scale);
 }
 
-void ComposeReadout(ReadoutState& state)
+namespace {
+
+// One cell draw of a compose: which code goes where, at which scale.
+struct CellDraw {
+    char Code;
+    int Column;
+    int Row;
+    int Scale;
+};
+
+// The draws of a compose in slot order: 39 without the L meter, 63 with it.
+int ListCellDraws(const ReadoutState& state, std::array<CellDraw, ComposeMemory::kSlots>& draws)
 {
     const ReadoutText& text = state.Text;
+    int count = 0;
     for (int i = 0; i < kLargeDigits; ++i)
-        DrawGlyph(state, text.Frequency[i], 2 * i, 0, 2);
-    DrawGlyph(state, text.Frequency[11], 22, 1, 1);
-    DrawGlyph(state, text.Frequency[12], 23, 1, 1);
-    DrawGlyph(state, text.Frequency[13], 22, 0, 1);
-    DrawGlyph(state, text.Frequency[14], 23, 0, 1);
-    for (int i = 0; i < kReadoutColumns; ++i) {
-        if (state.LMeterVisible == 0) {
-            DrawGlyph(state, text.Status[i], i, 2, 1);
-        } else {
-            DrawGlyph(state, text.Status[i], i, 3, 1);
-            DrawGlyph(state, text.Inductance[i], i, 2, 1);
-        }
+        draws[count++] = {text.Frequency[i], 2 * i, 0, 2};
+    draws[count++] = {text.Frequency[11], 22, 1, 1};
+    draws[count++] = {text.Frequency[12], 23, 1, 1};
+    draws[count++] = {text.Frequency[13], 22, 0, 1};
+    draws[count++] = {text.Frequency[14], 23, 0, 1};
+    const bool lmeter = state.LMeterVisible != 0;
+    for (int i = 0; i < kReadoutColumns; ++i)
+        draws[count++] = {lmeter ? text.Inductance[i] : text.Status[i], i, 2, 1};
+    if (lmeter)
+        for (int i = 0; i < kReadoutColumns; ++i)
+            draws[count++] = {text.Status[i], i, 3, 1};
+    return count;
+}
+
+// Whether the back buffer still holds exactly what the last compose left there.
+bool MemoryHolds(const ReadoutState& state)
+{
+    const ComposeMemory& memory = state.Composed;
+    return memory.Valid && memory.FontKey == state.Images.FontBitmap.cacheKey() &&
+           memory.BackKey == state.Images.BackBitmap.cacheKey() &&
+           memory.CellWidth == state.Metrics.CellWidth && memory.CellHeight == state.Metrics.CellHeight &&
+           memory.LMeterVisible == state.LMeterVisible;
+}
+
+void Remember(ReadoutState& state)
+{
+    ComposeMemory& memory = state.Composed;
+    memory.FontKey = state.Images.FontBitmap.cacheKey();
+    memory.BackKey = state.Images.BackBitmap.cacheKey();
+    memory.CellWidth = state.Metrics.CellWidth;
+    memory.CellHeight = state.Metrics.CellHeight;
+    memory.LMeterVisible = state.LMeterVisible;
+    memory.Valid = !state.Images.BackBitmap.isNull();
+}
+
+QRect CellArea(const ReadoutState& state, const CellDraw& draw)
+{
+    const int width = state.Metrics.CellWidth;
+    const int height = state.Metrics.CellHeight;
+    const QRect area(draw.Column * width, draw.Row * height, width * draw.Scale, height * draw.Scale);
+    return area & state.Images.BackBitmap.rect();
+}
+
+}  // namespace
+
+void ComposeReadout(ReadoutState& state)
+{
+    std::array<CellDraw, ComposeMemory::kSlots> draws;
+    const int count = ListCellDraws(state, draws);
+    const bool incremental = MemoryHolds(state);
+    for (int slot = 0; slot < count; ++slot) {
+        const CellDraw& draw = draws[slot];
+        const auto code = static_cast<int16_t>(static_cast<unsigned char>(draw.Code));
+        if (incremental && state.Composed.Codes[slot] == code)
+            continue;
+        DrawGlyph(state, draw.Code, draw.Column, draw.Row, draw.Scale);
+        state.Composed.Codes[slot] = code;
+        state.Dirty |= CellArea(state, draw);
     }
+    Remember(state);
 }
 
 // The painter works in logical pixels and maps them to device pixels by the
@@ -128,17 +188,31 @@ void ComposeReadout(ReadoutState& state)
 // neighbours, but no colour is ever blended.
 void PaintReadout(QPainter& painter, const ReadoutState& state)
 {
-    const QImage& back = state.Images.BackBitmap;
-    const PixelSize picture = PictureSize(state.Metrics);
     const PixelSize window = WindowSize(state.Metrics);
-    if (back.isNull() || window.Width <= 0 || window.Height <= 0)
+    PaintReadout(painter, state.Images.BackBitmap, state.Metrics, QRect(0, 0, window.Width, window.Height));
+}
+
+// Clipping keeps the one stretched copy, so every pixel inside area is the one
+// a full paint gives; the raster engine scales only the clipped part.
+void PaintReadout(QPainter& painter, const QImage& back, const GlyphMetrics& metrics, const QRect& area)
+{
+    const PixelSize picture = PictureSize(metrics);
+    const PixelSize window = WindowSize(metrics);
+    const QRect target(0, 0, window.Width, window.Height);
+    if (back.isNull() || target.isEmpty() || !area.intersects(target))
         return;
     painter.save();
+    painter.setClipRect(area & target, Qt::IntersectClip);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawImage(QRect(0, 0, window.Width, window.Height), back,
-                      QRect(0, 0, picture.Width, std::min(picture.Height, back.height())));
+    painter.drawImage(target, back, QRect(0, 0, picture.Width, std::min(picture.Height, back.height())));
     painter.restore();
+}
+
+QRect WindowArea(const QRect& backArea, const GlyphMetrics& metrics)
+{
+    const int zoom = metrics.Zoom;
+    return {backArea.x() * zoom, backArea.y() * zoom, backArea.width() * zoom, backArea.height() * zoom};
 }
 
 bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta)

@@ -1,10 +1,29 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <mutex>
+
+#include <QRect>
 
 #include "display/FontImages.h"
 #include "display/GlyphMetrics.h"
 #include "display/ReadoutText.h"
+
+// What the last compose drew into the back buffer, so that the next one
+// redraws only the cells whose code changed. Any change of the images (seen
+// through their cache keys, which every non-const access renews), of the cell
+// size or of the L-meter flag makes the next compose a full one.
+struct ComposeMemory {
+    static constexpr int kSlots = 63;  // 11 large digits, 4 small cells, two rows of 24
+    std::array<int16_t, kSlots> Codes{};
+    int64_t FontKey = 0;
+    int64_t BackKey = 0;
+    uint16_t CellWidth = 0;
+    uint16_t CellHeight = 0;
+    int32_t LMeterVisible = 0;
+    bool Valid = false;
+};
 
 // Everything the receive thread and the window thread both touch to show the
 // read-out: the texts, the indicator, the metrics, the L-meter flag and the
@@ -15,6 +34,9 @@ struct ReadoutState {
     GlyphMetrics Metrics;
     int32_t LMeterVisible = 0;
     FontImages Images;
+    ComposeMemory Composed;
+    // Back-buffer pixels changed by composes since the window last took them.
+    QRect Dirty;
 };
 
 // The one way into ReadoutState. Nobody may hold the lock while stopping the

@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include <QRect>
+
 #include "display/Readout.h"
 
+class QImage;
 class QPainter;
 
 // What the renderer needs of the main window. The window implements it; tests
@@ -41,6 +44,14 @@ void ComposeReadout(ReadoutState& state);
 // The top Rows rows of the back buffer, stretched by Zoom without smoothing,
 // at (0, 0) of the painter's device. Does nothing while the back buffer is null.
 void PaintReadout(QPainter& painter, const ReadoutState& state);
+
+// The same from a back buffer and metrics held apart from the readout, only
+// inside area (window pixels): there the pixels equal a full paint's, the
+// rest of the device is left alone.
+void PaintReadout(QPainter& painter, const QImage& back, const GlyphMetrics& metrics, const QRect& area);
+
+// A rectangle of back-buffer pixels as window pixels at the metrics' zoom.
+QRect WindowArea(const QRect& backArea, const GlyphMetrics& metrics);
 
 // The wheel's zoom rule: one step per event, delta > 0 in, delta <= 0 out,
 // within 1 to 5. Returns true when Zoom changed (resize and invalidate then).

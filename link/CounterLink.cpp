@@ -5,12 +5,12 @@
 #include "link/BaudRateTable.h"
 
 CounterLink::CounterLink(Readout& readout, AppSettings& settings, std::string iniPath,
-                         std::function<void()> invalidateWindow,
+                         std::function<void()> recordsWaiting,
                          std::function<void()> onNoDataTimer)
-    : invalidateWindow_(std::move(invalidateWindow)), port_(std::move(iniPath)),
+    : recordsWaiting_(std::move(recordsWaiting)), port_(std::move(iniPath)),
       timer_(std::move(onNoDataTimer)),
-      presenter_(readout, settings, stopRequested_,
-                 [this](uint64_t connection, bool composed) { PostToWindow(connection, composed); }),
+      presenter_(readout, settings, stopRequested_, timer_,
+                 [this](uint64_t connection) { PostToWindow(connection); }),
       assembler_(presenter_), thread_(assembler_, stopRequested_),
       windowContext_(std::make_unique<QObject>())
 {
@@ -53,22 +53,28 @@ void CounterLink::Disconnect()
     port_.Close();
 }
 
-void CounterLink::PostToWindow(uint64_t connection, bool composed)
+void CounterLink::TakeRecords()
 {
-    // A timer only runs on its own thread: the restart goes through the queue.
+    presenter_.ReopenHandOff();
+    if (liveConnection_ != 0)
+        timer_.RestartIfRecordSinceFiring();
+}
+
+void CounterLink::PostToWindow(uint64_t connection)
+{
+    // A timer only runs on its own thread: the hand-off goes through the queue.
     QMetaObject::invokeMethod(
-        windowContext_.get(),
-        [this, connection, composed] { OnRecordShown(connection, composed); },
+        windowContext_.get(), [this, connection] { OnRecordsShown(connection); },
         Qt::QueuedConnection);
 }
 
-void CounterLink::OnRecordShown(uint64_t connection, bool composed)
+void CounterLink::OnRecordsShown(uint64_t connection)
 {
     // A hand-off queued while its connection was being stopped must not
     // restart the watchdog after the disconnect killed it.
     if (connection != liveConnection_)
         return;
-    timer_.Restart();
-    if (composed && invalidateWindow_)
-        invalidateWindow_();
+    timer_.RestartIfRecordSinceFiring();
+    if (recordsWaiting_)
+        recordsWaiting_();
 }

@@ -21,10 +21,12 @@ struct AppSettings;
 // window thread only.
 class CounterLink {
 public:
-    // invalidateWindow repaints the whole window; onNoDataTimer is the
-    // window's OnTimer, called on the window thread when the watchdog fires.
+    // recordsWaiting is called on the window thread when records of the live
+    // connection have changed the read-out; the window then calls TakeRecords
+    // when it next paints. onNoDataTimer is the window's OnTimer, called on
+    // the window thread when the watchdog fires.
     CounterLink(Readout& readout, AppSettings& settings, std::string iniPath,
-                std::function<void()> invalidateWindow, std::function<void()> onNoDataTimer);
+                std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer);
     ~CounterLink();
     CounterLink(const CounterLink&) = delete;
     CounterLink& operator=(const CounterLink&) = delete;
@@ -43,6 +45,11 @@ public:
 
     void KillNoDataTimer() { timer_.Kill(); }
 
+    // The window takes the records' changes (the readout's dirty area) right
+    // after this: the next record is handed off again, and a record that came
+    // after the watchdog fired restarts it.
+    void TakeRecords();
+
     std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }
 
     // Non-zero while a stop of the receive thread is under way: the window's
@@ -55,10 +62,10 @@ public:
     std::atomic<int32_t>& StopRequestedForTest() { return stopRequested_; }
 
 private:
-    void PostToWindow(uint64_t connection, bool composed);
-    void OnRecordShown(uint64_t connection, bool composed);
+    void PostToWindow(uint64_t connection);
+    void OnRecordsShown(uint64_t connection);
 
-    std::function<void()> invalidateWindow_;
+    std::function<void()> recordsWaiting_;
     CSerialPort port_;
     std::atomic<int32_t> stopRequested_{0};  // shared with the receive thread; atomic
     NoDataTimer timer_;

@@ -1,19 +1,30 @@
 #include "link/RecordPresenter.h"
 
 #include "display/Readout.h"
+#include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "settings/AppSettings.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, const AppSettings& settings,
-                                 const std::atomic<int32_t>& stopRequested, Post post)
-    : readout_(readout), settings_(settings), stopRequested_(stopRequested), post_(std::move(post))
+                                 const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog,
+                                 Post post)
+    : readout_(readout), settings_(settings), stopRequested_(stopRequested), watchdog_(watchdog),
+      post_(std::move(post))
 {
+}
+
+void RecordPresenter::SetConnection(uint64_t connection)
+{
+    connection_.store(connection);
+    handOffOpen_.store(false);
 }
 
 void RecordPresenter::OnRecord(const char* record)
 {
-    const bool composed = readout_.With([&](ReadoutState& state) {
-        return ShowRecord(state, settings_.C1, settings_.C2, record, stopRequested_.load() == 0);
+    readout_.With([&](ReadoutState& state) {
+        ShowRecord(state, settings_.C1, settings_.C2, record, stopRequested_.load() == 0);
     });
-    post_(connection_.load(), composed);
+    watchdog_.NoteRecord();
+    if (!handOffOpen_.exchange(true))
+        post_(connection_.load());
 }

@@ -6,23 +6,30 @@
 
 #include "link/RecordSink.h"
 
+class NoDataTimer;
 class Readout;
 struct AppSettings;
 
 // The program's record sink, on the receive thread: shows each record under
-// the readout lock, then hands "restart the watchdog, invalidate if composed"
-// to the window thread, tagged with the connection it came from. Never waits
-// for the window thread.
+// the readout lock, notes its time for the watchdog and, unless a hand-off is
+// already open, hands "records wait" to the window thread, tagged with the
+// connection it came from. Records that come while a hand-off is open cost the
+// window thread nothing; it re-opens the hand-off when it takes the changes.
+// Never waits for the window thread.
 class RecordPresenter : public RecordSink {
 public:
-    // post(connection, composed) must not block; it queues the hand-off.
-    using Post = std::function<void(uint64_t connection, bool composed)>;
+    // post(connection) must not block; it queues the hand-off.
+    using Post = std::function<void(uint64_t connection)>;
 
     RecordPresenter(Readout& readout, const AppSettings& settings,
-                    const std::atomic<int32_t>& stopRequested, Post post);
+                    const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog, Post post);
 
-    // The number of the connection whose thread feeds from now on.
-    void SetConnection(uint64_t connection) { connection_.store(connection); }
+    // Window thread, while no receive thread runs: the number of the
+    // connection whose thread feeds from now on; no hand-off is open then.
+    void SetConnection(uint64_t connection);
+
+    // Window thread: the changes posted so far are taken; the next record posts again.
+    void ReopenHandOff() { handOffOpen_.store(false); }
 
     void OnRecord(const char* record) override;
 
@@ -30,7 +37,10 @@ private:
     Readout& readout_;
     const AppSettings& settings_;  // C1 and C2, read under the readout lock
     const std::atomic<int32_t>& stopRequested_;
+    NoDataTimer& watchdog_;
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
     std::atomic<uint64_t> connection_{0};
+    // Set by the receive thread when it posts, cleared by the window thread; atomic exchange.
+    std::atomic<bool> handOffOpen_{false};
 };

@@ -18,6 +18,7 @@ constexpr int kPort = 4;
 constexpr int kBaud115200 = 11;
 constexpr int kPatienceMs = 20000;
 const std::string kLine = "001 010 0001000000\r\n";
+const std::string kLastLine = "001 010 0002000000\r\n";
 
 // What the main window does with the link, reduced to counters.
 class CounterLinkTest : public ::testing::Test {
@@ -46,10 +47,21 @@ protected:
     CounterPty pty;
     Readout readout;
     AppSettings settings;
-    int invalidateCount = 0;
+    // The window's paint slot, taken at once unless a test holds it back.
+    void OnRecordsWaiting()
+    {
+        ++handOffs;
+        if (takeRecords)
+            link.TakeRecords();
+    }
+
+    bool ShowsLastLine() { return FrequencyLine().substr(0, 13) == "  2,000,000Hz"; }
+
+    int handOffs = 0;
+    bool takeRecords = true;
     int noDataCount = 0;
     CounterLink link{readout, settings, WritePortIni(dir, kPort, pty.SlavePath()),
-                     [this] { ++invalidateCount; }, [this] { OnTimer(); }};
+                     [this] { OnRecordsWaiting(); }, [this] { OnTimer(); }};
 };
 
 struct RefusedConnect {
@@ -81,9 +93,10 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
     EXPECT_EQ(link.IsOpen(), 1);
     EXPECT_TRUE(link.TimerForTest().IsActive());
-    ASSERT_TRUE(pty.Write(kLine + kLine + kLine));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return invalidateCount == 3; }, kPatienceMs));
-    EXPECT_EQ(FrequencyLine(), "  1,000,000Hz -") << "three records: -, |, -";
+    ASSERT_TRUE(pty.Write(kLine + kLine + kLastLine));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+    EXPECT_EQ(FrequencyLine(), "  2,000,000Hz -") << "three records: -, |, -";
+    EXPECT_LE(handOffs, 3);
     EXPECT_TRUE(link.TimerForTest().IsActive());
     DisconnectAsTheWindowDoes();
     EXPECT_EQ(link.IsOpen(), 0);
@@ -104,17 +117,52 @@ TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)
     DisconnectAsTheWindowDoes();
 }
 
+TEST_F(CounterLinkTest, RecordsWhileTheWindowHasNotTakenThemCostNoHandOff)
+{
+    takeRecords = false;
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    std::string records;
+    for (int i = 0; i < 99; ++i)
+        records += kLine;
+    ASSERT_TRUE(pty.Write(records + kLastLine));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handOffs, 1);
+    link.TakeRecords();
+    ASSERT_TRUE(pty.Write(kLine));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return handOffs == 2; }, kPatienceMs));
+    DisconnectAsTheWindowDoes();
+}
+
+// The watchdog follows the records' times, not the hand-offs: held-back
+// hand-offs must neither let it fire while records flow nor keep it quiet after.
+TEST_F(CounterLinkTest, WatchdogFollowsRecordsWithoutHandOffs)
+{
+    takeRecords = false;
+    link.TimerForTest().SetIntervalForTest(1000);
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    for (int i = 0; i < 25; ++i) {
+        ASSERT_TRUE(pty.Write(kLine));
+        QTest::qWait(100);
+    }
+    EXPECT_EQ(noDataCount, 0);
+    EXPECT_TRUE(link.TimerForTest().IsActive());
+    EXPECT_EQ(handOffs, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
+    DisconnectAsTheWindowDoes();
+}
+
 TEST_F(CounterLinkTest, SecondConnectionReceivesLikeTheFirst)
 {
     for (int connection = 1; connection <= 3; ++connection) {
         SCOPED_TRACE(connection);
-        invalidateCount = 0;
+        handOffs = 0;
         ASSERT_TRUE(link.Connect(kPort, kBaud115200));
         std::string records;
-        for (int i = 0; i < 50; ++i)
+        for (int i = 0; i < 49; ++i)
             records += kLine;
-        ASSERT_TRUE(pty.Write(records));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return invalidateCount == 50; }, kPatienceMs));
+        ASSERT_TRUE(pty.Write(records + kLastLine));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
         DisconnectAsTheWindowDoes();
         EXPECT_EQ(link.StopRequested().load(), 0);
     }
@@ -127,13 +175,13 @@ TEST_F(CounterLinkTest, NoDataTextNeverFollowsADisconnect)
     options.Baud = 115200;
     std::atomic<bool> stop{false};
     std::thread counter([&] { RunSimulator(pty, options, stop); });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return invalidateCount >= 100; }, kPatienceMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return handOffs >= 20; }, kPatienceMs));
     DisconnectAsTheWindowDoes();
-    const int invalidatedBefore = invalidateCount;
+    const int handOffsBefore = handOffs;
     const std::string idle = FrequencyLine();
     QTest::qWait(6000);  // longer than the real 5000 ms watchdog
     EXPECT_EQ(noDataCount, 0);
-    EXPECT_EQ(invalidateCount, invalidatedBefore);
+    EXPECT_EQ(handOffs, handOffsBefore);
     EXPECT_EQ(FrequencyLine(), idle);
     EXPECT_EQ(idle, kInitialFrequencyLine);
     EXPECT_FALSE(link.TimerForTest().IsActive());

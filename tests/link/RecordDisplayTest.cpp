@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "display/Readout.h"
+#include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "link/RecordPresenter.h"
 #include "settings/AppSettings.h"
@@ -106,18 +107,17 @@ TEST_P(RecordPresenterTest, ShowsUnderTheLockAndPostsTheOutcome)
     readout.With([](ReadoutState& state) { PrepareImages(state); });
     AppSettings settings;
     std::atomic<int32_t> stop{GetParam().StopRequested};
-    std::vector<std::pair<uint64_t, bool>> posts;
-    RecordPresenter presenter(readout, settings, stop, [&](uint64_t connection, bool composed) {
-        posts.emplace_back(connection, composed);
-    });
+    NoDataTimer watchdog(nullptr);
+    std::vector<uint64_t> posts;
+    RecordPresenter presenter(readout, settings, stop, watchdog,
+                              [&](uint64_t connection) { posts.push_back(connection); });
     presenter.SetConnection(42);
     presenter.OnRecord(kRecord);
-    ASSERT_EQ(posts.size(), 1u);
-    EXPECT_EQ(posts[0].first, 42u);
-    EXPECT_EQ(posts[0].second, GetParam().ExpectComposed);
+    EXPECT_EQ(posts, std::vector<uint64_t>{42});
     readout.With([&](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -");
         EXPECT_EQ(Composed(state), GetParam().ExpectComposed);
+        EXPECT_EQ(state.Dirty.isEmpty(), !GetParam().ExpectComposed);
     });
 }
 
@@ -133,11 +133,39 @@ TEST(RecordPresenter, UsesTheCurrentCapacitors)
     settings.C1 = 0.2;
     settings.C2 = 0.2;
     std::atomic<int32_t> stop{0};
-    RecordPresenter presenter(readout, settings, stop, [](uint64_t, bool) {});
+    NoDataTimer watchdog(nullptr);
+    RecordPresenter presenter(readout, settings, stop, watchdog, [](uint64_t) {});
     presenter.OnRecord(kRecord);
     readout.With([](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Inductance, "L=               0.253uH");
     });
+}
+
+// The window re-opens the hand-off when it takes the changes at its paint:
+// however many records come in between, the window thread is woken once.
+TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
+{
+    Readout readout;
+    readout.With([](ReadoutState& state) { PrepareImages(state); });
+    AppSettings settings;
+    std::atomic<int32_t> stop{0};
+    NoDataTimer watchdog(nullptr);
+    std::vector<uint64_t> posts;
+    RecordPresenter presenter(readout, settings, stop, watchdog,
+                              [&](uint64_t connection) { posts.push_back(connection); });
+    presenter.SetConnection(7);
+    for (int i = 0; i < 100; ++i)
+        presenter.OnRecord(kRecord);
+    EXPECT_EQ(posts, std::vector<uint64_t>{7});
+    presenter.ReopenHandOff();
+    for (int i = 0; i < 100; ++i)
+        presenter.OnRecord(kRecord);
+    EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7}));
+    presenter.SetConnection(8);
+    presenter.OnRecord(kRecord);
+    EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7, 8})) << "a new connection posts its first record";
+    // Every record was shown: the 201st leaves the indicator at '-'.
+    readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
 }
 
 }  // namespace
