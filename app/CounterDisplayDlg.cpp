@@ -27,13 +27,6 @@ double PrimaryRefreshRate()
     return screen ? screen->refreshRate() : 0.0;
 }
 
-// The receive thread reaches the window only through the lookup.
-void InvalidateMainWindow()
-{
-    if (CCounterDisplayDlg* window = GetMainWnd())
-        window->InvalidateFromAnyThread();
-}
-
 }  // namespace
 
 CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath)
@@ -46,7 +39,8 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
     setAttribute(Qt::WA_NoSystemBackground);
     paceTimer_.setSingleShot(true);
     connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentChanges(); });
-    link_ = std::make_unique<CounterLink>(readout_, settings_, iniPath_, InvalidateMainWindow,
+    // The link calls back on this thread; a lost call would leave its hand-off closed.
+    link_ = std::make_unique<CounterLink>(readout_, settings_, iniPath_, [this] { PaintWhenDue(); },
                                           [this] { OnTimer(); });
 }
 
