@@ -29,6 +29,18 @@ bool LoadDefaultFont(Readout& readout)
     return true;
 }
 
+// Two successive measurements: the last digits, the indicator and the
+// inductance change, as they do from one record to the next.
+constexpr const char* kFrequencies[2] = {"  1,000,000Hz -", "  1,000,263Hz |"};
+constexpr const char* kInductances[2] = {"L=               0.507uH", "L=               0.506uH"};
+
+void SetRows(ReadoutState& state, int rows)
+{
+    state.Metrics.Rows = static_cast<uint16_t>(rows);
+    state.LMeterVisible = rows == 4 ? 1 : 0;
+}
+
+// One record's compose: only the cells whose glyph changed are drawn.
 void BM_ComposeReadout(benchmark::State& bench)
 {
     Readout readout;
@@ -36,17 +48,39 @@ void BM_ComposeReadout(benchmark::State& bench)
         bench.SkipWithError("font/font.bmp not found beside the program");
         return;
     }
-    const int rows = static_cast<int>(bench.range(0));
     readout.With([&](ReadoutState& state) {
-        state.Metrics.Rows = static_cast<uint16_t>(rows);
-        state.LMeterVisible = rows == 4 ? 1 : 0;
+        SetRows(state, static_cast<int>(bench.range(0)));
+        ComposeReadout(state);
+        int next = 0;
         for (auto _ : bench) {
+            next ^= 1;
+            std::strcpy(state.Text.Frequency, kFrequencies[next]);
+            std::strcpy(state.Text.Inductance, kInductances[next]);
             ComposeReadout(state);
             benchmark::DoNotOptimize(state.Images.BackBitmap.constBits());
         }
     });
 }
 BENCHMARK(BM_ComposeReadout)->ArgName("rows")->Arg(3)->Arg(4);
+
+// The worst case: every cell drawn, as after a font load or an L-meter toggle.
+void BM_ComposeReadoutFull(benchmark::State& bench)
+{
+    Readout readout;
+    if (!LoadDefaultFont(readout)) {
+        bench.SkipWithError("font/font.bmp not found beside the program");
+        return;
+    }
+    readout.With([&](ReadoutState& state) {
+        SetRows(state, static_cast<int>(bench.range(0)));
+        for (auto _ : bench) {
+            state.Images.BackBitmap.bits();  // a foreign touch forces the full redraw
+            ComposeReadout(state);
+            benchmark::DoNotOptimize(state.Images.BackBitmap.constBits());
+        }
+    });
+}
+BENCHMARK(BM_ComposeReadoutFull)->ArgName("rows")->Arg(3)->Arg(4);
 
 void BM_PaintReadout(benchmark::State& bench)
 {
