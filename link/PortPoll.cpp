@@ -60,19 +60,24 @@ ReadResult ReadWithTimeouts(int portFd, int wakeFd, uint8_t* buffer, std::size_t
                                                  kTotalConstantMs);
     const auto end = Clock::now() + total;
     auto deadline = end;
+    // The wait before the read has just seen data: read before polling again.
+    bool pollFirst = false;
     while (result.Count < size) {
-        bool timedOut = false;
-        const Event event = PollBoth(portFd, wakeFd, MillisecondsUntil(deadline), timedOut);
-        if (event == Event::Woken || event == Event::HungUp) {
-            result.Woken = event == Event::Woken;
-            result.HungUp = event == Event::HungUp;
-            return result;
-        }
-        if (timedOut) {
-            if (Clock::now() >= deadline)
+        if (pollFirst) {
+            bool timedOut = false;
+            const Event event = PollBoth(portFd, wakeFd, MillisecondsUntil(deadline), timedOut);
+            if (event == Event::Woken || event == Event::HungUp) {
+                result.Woken = event == Event::Woken;
+                result.HungUp = event == Event::HungUp;
                 return result;
-            continue;
+            }
+            if (timedOut) {
+                if (Clock::now() >= deadline)
+                    return result;
+                continue;
+            }
         }
+        pollFirst = true;
         const long count = tty::ReadSome(portFd, buffer + result.Count, size - result.Count);
         if (count < 0) {
             result.HungUp = true;
