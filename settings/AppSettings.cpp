@@ -1,5 +1,6 @@
 #include "settings/AppSettings.h"
 
+#include "settings/FileStore.h"
 #include "settings/NumberText.h"
 #include "settings/Profile.h"
 
@@ -11,16 +12,16 @@ namespace {
 constexpr std::size_t kNumberBuffer = 32;
 constexpr std::size_t kFontBuffer = 256;
 
-int32_t ReadInt(const std::string& iniPath, const char* section, const char* key,
-                const char* defaultText)
+int32_t ReadInt(std::string_view content, std::string_view section, std::string_view key,
+                std::string_view defaultText)
 {
-    return Atoi(GetProfileString(iniPath, section, key, defaultText, kNumberBuffer));
+    return Atoi(GetProfileStringFromText(content, section, key, defaultText, kNumberBuffer));
 }
 
-double ReadDouble(const std::string& iniPath, const char* section, const char* key,
-                  const char* defaultText)
+double ReadDouble(std::string_view content, std::string_view section, std::string_view key,
+                  std::string_view defaultText)
 {
-    return Atof(GetProfileString(iniPath, section, key, defaultText, kNumberBuffer));
+    return Atof(GetProfileStringFromText(content, section, key, defaultText, kNumberBuffer));
 }
 
 // A capacitance whose "%.6f" text would not fit the reader's buffer is written
@@ -30,22 +31,9 @@ std::string CapacitanceText(double value)
     return FormatFixed6Fitting(value, kNumberBuffer - 1);
 }
 
-} // namespace
-
-void LoadSettings(AppSettings& settings, const std::string& iniPath,
-                  const std::string& defaultFontPath)
+std::vector<ProfileWrite> SettingsWrites(const AppSettings& settings)
 {
-    settings.TopMost = ReadInt(iniPath, "Window", "TopMost", "0");
-    settings.FontPath = GetProfileString(iniPath, "Font", "Font", defaultFontPath, kFontBuffer);
-    settings.PortNumber = ReadInt(iniPath, "Port", "PortNumber", "1");
-    settings.BaudIndex = ReadInt(iniPath, "Port", "BaudRate", "6");
-    settings.C1 = ReadDouble(iniPath, "LMeter", "C1", "0.1");
-    settings.C2 = ReadDouble(iniPath, "LMeter", "C2", "0.1");
-}
-
-void SaveSettings(const AppSettings& settings, const std::string& iniPath)
-{
-    const std::vector<ProfileWrite> writes = {
+    return {
         {"Window", "TopMost", FormatInt(settings.TopMost)},
         {"Font", "Font", settings.FontPath},
         {"Port", "PortNumber", FormatInt(settings.PortNumber)},
@@ -53,6 +41,39 @@ void SaveSettings(const AppSettings& settings, const std::string& iniPath)
         {"LMeter", "C1", CapacitanceText(settings.C1)},
         {"LMeter", "C2", CapacitanceText(settings.C2)},
     };
+}
+
+} // namespace
+
+AppSettings SettingsFromText(std::string_view content, std::string_view defaultFontPath)
+{
+    AppSettings settings;
+    settings.TopMost = ReadInt(content, "Window", "TopMost", "0");
+    settings.FontPath = GetProfileStringFromText(content, "Font", "Font", defaultFontPath, kFontBuffer);
+    settings.PortNumber = ReadInt(content, "Port", "PortNumber", "1");
+    settings.BaudIndex = ReadInt(content, "Port", "BaudRate", "6");
+    settings.C1 = ReadDouble(content, "LMeter", "C1", "0.1");
+    settings.C2 = ReadDouble(content, "LMeter", "C2", "0.1");
+    return settings;
+}
+
+std::string SettingsToText(std::string_view content, const AppSettings& settings)
+{
+    return ApplyProfileWrites(content, SettingsWrites(settings));
+}
+
+void LoadSettings(AppSettings& settings, const std::string& iniPath,
+                  const std::string& defaultFontPath)
+{
+    // One read for all six keys; a file that cannot be read leaves content
+    // empty, so every field takes its default.
+    std::string content;
+    ReadFileBytes(iniPath, content);
+    settings = SettingsFromText(content, defaultFontPath);
+}
+
+void SaveSettings(const AppSettings& settings, const std::string& iniPath)
+{
     // A file that cannot be written loses this run's changes; nothing is reported.
-    WriteProfileStrings(iniPath, writes);
+    WriteProfileStrings(iniPath, SettingsWrites(settings));
 }

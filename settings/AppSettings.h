@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The six settings kept in Pelmora.ini between runs. One instance lives for the
 // whole program, owned by the main window; it is read once at start and written
@@ -19,7 +20,15 @@ struct AppSettings {
     double C2 = 0.1;
 };
 
-// Reads all six fields from iniPath; absent keys take their defaults.
+// The six fields as the content of Pelmora.ini gives them; absent keys take
+// their defaults.
+AppSettings SettingsFromText(std::string_view content, std::string_view defaultFontPath);
+
+// content with all six fields written into it, every other line kept.
+std::string SettingsToText(std::string_view content, const AppSettings& settings);
+
+// Reads all six fields from iniPath; absent keys take their defaults, and so do
+// all of them when the file cannot be read.
 // defaultFontPath is GetExePath("font/font.bmp") in the program.
 void LoadSettings(AppSettings& settings, const std::string& iniPath,
                   const std::string& defaultFontPath);

@@ -12,11 +12,6 @@ class ScratchFolder;
 // The settings path the fuzz checks give for the default font.
 inline constexpr std::string_view kFuzzDefaultFont = "/opt/pelmora/font/font.bmp";
 
-// The program's load and save of Pelmora.ini over file content in memory,
-// built from the same profile functions and conversions as the real ones.
-AppSettings LoadSettingsFromText(std::string_view content);
-std::string SaveSettingsToText(std::string_view content, const AppSettings& settings);
-
 // Arbitrary bytes as Pelmora.ini through load, save, load, save: the lines the
 // program does not own survive in order, the values read back are the ones
 // saved, and the second save changes nothing. Empty when every check held,

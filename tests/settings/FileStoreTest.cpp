@@ -45,27 +45,23 @@ TEST(ReadFileBytesTest, TellsMissingFromUnreadable)
     EXPECT_EQ(ReadFileBytes(folder.File("plain/below"), content), FileRead::Failed);
 }
 
-// A pipe without a writer would block a plain open for ever.
-TEST(ReadFileBytesTest, PipeIsRefusedWithoutWaiting)
+// A pipe (whose plain open would wait for ever for a writer) and an oversized
+// file are neither read nor rewritten.
+TEST(ReadFileBytesTest, PipeAndOversizedFileAreRefused)
 {
     TempFolder folder;
-    ASSERT_EQ(::mkfifo(folder.File("Pelmora.ini").c_str(), 0600), 0);
-    std::string content;
-    EXPECT_EQ(ReadFileBytes(folder.File("Pelmora.ini"), content), FileRead::Failed);
-    EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
-    EXPECT_TRUE(fs::is_fifo(folder.File("Pelmora.ini")));
-}
-
-TEST(ReadFileBytesTest, OversizedFileIsNeitherReadNorRewritten)
-{
-    TempFolder folder;
-    folder.Write("Pelmora.ini", "[Window]\nTopMost=1\n");
-    fs::resize_file(folder.File("Pelmora.ini"), kMaxSettingsFileSize + 1);
-    std::string content;
-    EXPECT_EQ(ReadFileBytes(folder.File("Pelmora.ini"), content), FileRead::Failed);
-    EXPECT_EQ(GetProfileString(folder.File("Pelmora.ini"), "Window", "TopMost", "0", 32), "0");
-    EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
-    EXPECT_EQ(fs::file_size(folder.File("Pelmora.ini")), kMaxSettingsFileSize + 1);
+    ASSERT_EQ(::mkfifo(folder.File("pipe.ini").c_str(), 0600), 0);
+    folder.Write("big.ini", "[Window]\nTopMost=1\n");
+    fs::resize_file(folder.File("big.ini"), kMaxSettingsFileSize + 1);
+    for (const char* name : {"pipe.ini", "big.ini"}) {
+        SCOPED_TRACE(name);
+        std::string content;
+        EXPECT_EQ(ReadFileBytes(folder.File(name), content), FileRead::Failed);
+        EXPECT_EQ(GetProfileString(folder.File(name), "Window", "TopMost", "0", 32), "0");
+        EXPECT_FALSE(WriteProfileStrings(folder.File(name), kWrites));
+    }
+    EXPECT_TRUE(fs::is_fifo(folder.File("pipe.ini")));
+    EXPECT_EQ(fs::file_size(folder.File("big.ini")), kMaxSettingsFileSize + 1);
 }
 
 TEST(ResolveLinksTest, FollowsChainsAndStopsOnLoops)
@@ -175,47 +171,42 @@ TEST(WriteProfileStringsTest, ReadOnlyFolderWritesFileInPlace)
     EXPECT_EQ(folder.Read("Pelmora.ini"), "; mine\n[Window]\nTopMost=\n");
 }
 
-TEST(WriteProfileStringsTest, NothingWritableKeepsOldFile)
-{
-    const UnprivilegedFiles unprivileged;
-    if (!unprivileged.Available())
-        GTEST_SKIP() << "cannot check files as an ordinary user";
-    TempFolder folder;
-    folder.Write("Pelmora.ini", kOld);
-    fs::permissions(folder.File("Pelmora.ini"), fs::perms(0444));
-    fs::permissions(folder.Path(), fs::perms(0555));
-    EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
-    EXPECT_EQ(folder.Read("Pelmora.ini"), kOld);
-    EXPECT_FALSE(WriteProfileStrings(folder.File("New.ini"), kWrites));
-    EXPECT_EQ(folder.Listing(), "Pelmora.ini;");
-}
+struct RefusedRow {
+    const char* Name;
+    fs::perms FileMode;
+    fs::perms FolderMode;
+    const char* Target;      // the file written to, beside Pelmora.ini
+    const char* ReadBefore;  // TopMost as read from Pelmora.ini
+};
 
-TEST(WriteProfileStringsTest, ReadOnlyFileInWritableFolderIsKept)
-{
-    const UnprivilegedFiles unprivileged;
-    if (!unprivileged.Available())
-        GTEST_SKIP() << "cannot check files as an ordinary user";
-    TempFolder folder;
-    folder.Write("Pelmora.ini", kOld);
-    fs::permissions(folder.File("Pelmora.ini"), fs::perms(0444));
-    EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
-    EXPECT_EQ(folder.Read("Pelmora.ini"), kOld);
-    EXPECT_EQ(folder.Listing(), "Pelmora.ini;");
-}
+class RefusedWriteTest : public testing::TestWithParam<RefusedRow> {};
 
-// An unreadable file must not be replaced by one holding only the six keys.
-TEST(WriteProfileStringsTest, UnreadableFileIsNotReplaced)
+// Nothing is written, and Pelmora.ini keeps every byte; an unreadable file
+// must not be replaced by one holding only the keys written.
+TEST_P(RefusedWriteTest, KeepsOldFile)
 {
     const UnprivilegedFiles unprivileged;
     if (!unprivileged.Available())
         GTEST_SKIP() << "cannot check files as an ordinary user";
     TempFolder folder;
     folder.Write("Pelmora.ini", kOld);
-    fs::permissions(folder.File("Pelmora.ini"), fs::perms(0200));
-    EXPECT_EQ(GetProfileString(folder.File("Pelmora.ini"), "Window", "TopMost", "0", 32), "0");
-    EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
+    fs::permissions(folder.File("Pelmora.ini"), GetParam().FileMode);
+    fs::permissions(folder.Path(), GetParam().FolderMode);
+    EXPECT_EQ(GetProfileString(folder.File("Pelmora.ini"), "Window", "TopMost", "0", 32),
+              GetParam().ReadBefore);
+    EXPECT_FALSE(WriteProfileStrings(folder.File(GetParam().Target), kWrites));
     fs::permissions(folder.File("Pelmora.ini"), fs::perms(0600));
     EXPECT_EQ(folder.Read("Pelmora.ini"), kOld);
+    EXPECT_EQ(folder.Listing(), "Pelmora.ini;");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedWriteTest,
+    testing::Values(
+        RefusedRow{"ReadOnlyFileInWritableFolder", fs::perms(0444), fs::perms(0700), "Pelmora.ini", "1"},
+        RefusedRow{"ReadOnlyFileAndFolder", fs::perms(0444), fs::perms(0555), "Pelmora.ini", "1"},
+        RefusedRow{"NewFileInReadOnlyFolder", fs::perms(0644), fs::perms(0555), "New.ini", "1"},
+        RefusedRow{"UnreadableFile", fs::perms(0200), fs::perms(0700), "Pelmora.ini", "0"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -92,11 +92,4 @@ TEST(ProfileRoundTripTest, ReadGivesBackWhatWasWritten)
     }
 }
 
-TEST(ProfileRoundTripTest, RepeatedWriteChangesNothing)
-{
-    const std::vector<ProfileWrite> writes = {kTopMost0, {"Font", "Font", " f "}, kBaud6};
-    const std::string once = ApplyProfileWrites("; c\r\n[Port]\r\nx=1\r\n", writes);
-    EXPECT_EQ(ApplyProfileWrites(once, writes), once);
-}
-
 } // namespace
