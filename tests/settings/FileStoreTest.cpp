@@ -79,6 +79,7 @@ TEST(ResolveLinksTest, FollowsChainsAndStopsOnLoops)
     EXPECT_EQ(ResolveLinks(folder.File("plain.ini")), folder.File("plain.ini"));
 }
 
+// A second write of the same values leaves the file itself alone.
 TEST(WriteProfileStringsTest, ReplacesAtomicallyKeepingMode)
 {
     TempFolder folder;
@@ -87,39 +88,29 @@ TEST(WriteProfileStringsTest, ReplacesAtomicallyKeepingMode)
     const ino_t before = InodeOf(folder.File("Pelmora.ini"));
     EXPECT_TRUE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
     EXPECT_EQ(folder.Read("Pelmora.ini"), kNew);
-    EXPECT_NE(InodeOf(folder.File("Pelmora.ini")), before);
+    const ino_t replaced = InodeOf(folder.File("Pelmora.ini"));
+    EXPECT_NE(replaced, before);
     EXPECT_EQ(ModeOf(folder.File("Pelmora.ini")), 0640u);
     EXPECT_EQ(folder.Listing(), "Pelmora.ini;");
-}
-
-TEST(WriteProfileStringsTest, NothingToChangeLeavesFileAlone)
-{
-    TempFolder folder;
-    folder.Write("Pelmora.ini", kNew);
-    const ino_t before = InodeOf(folder.File("Pelmora.ini"));
     EXPECT_TRUE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
-    EXPECT_EQ(InodeOf(folder.File("Pelmora.ini")), before);
+    EXPECT_EQ(InodeOf(folder.File("Pelmora.ini")), replaced);
 }
 
-TEST(WriteProfileStringsTest, WritesThroughSymbolicLink)
+// A link stays a link; a dangling one gets its target made.
+TEST(WriteProfileStringsTest, WritesThroughSymbolicLinks)
 {
     TempFolder folder;
     fs::create_directory(folder.File("shared"));
     folder.Write("shared/real.ini", kOld);
     fs::create_symlink("shared/real.ini", folder.File("Pelmora.ini"));
+    fs::create_symlink("made.ini", folder.File("dangling.ini"));
     EXPECT_TRUE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
+    EXPECT_TRUE(WriteProfileStrings(folder.File("dangling.ini"), kWrites));
     EXPECT_TRUE(fs::is_symlink(folder.File("Pelmora.ini")));
+    EXPECT_TRUE(fs::is_symlink(folder.File("dangling.ini")));
     EXPECT_EQ(folder.Read("shared/real.ini"), kNew);
-    EXPECT_EQ(folder.Listing(), "Pelmora.ini;shared;");
-}
-
-TEST(WriteProfileStringsTest, DanglingLinkCreatesItsTarget)
-{
-    TempFolder folder;
-    fs::create_symlink("made.ini", folder.File("Pelmora.ini"));
-    EXPECT_TRUE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
-    EXPECT_TRUE(fs::is_symlink(folder.File("Pelmora.ini")));
     EXPECT_EQ(folder.Read("made.ini"), "[Window]\nTopMost=0\n");
+    EXPECT_EQ(folder.Listing(), "Pelmora.ini;dangling.ini;made.ini;shared;");
 }
 
 TEST(WriteProfileStringsTest, ImpossiblePathsWriteNothing)

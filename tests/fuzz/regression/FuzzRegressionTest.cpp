@@ -3,6 +3,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -44,53 +45,33 @@ std::string Faults(Input input, std::span<const uint8_t> data)
     return "unknown input";
 }
 
-struct Replay {
-    const char* Name;
-    Input Kind;
-    const char* File;  // in corpus/regressions/
-};
-
-// Inputs the fuzzers stopped on, and the edge cases they grew from.
-const Replay kReplays[] = {
-    {"SettingsOnlyByteOrderMark", Input::Settings, "settings-bom-only"},
-    {"SettingsCarriageReturnsAroundLineEnd", Input::Settings, "settings-cr-around-crlf"},
-    {"SettingsKeyBeforeAnySection", Input::Settings, "settings-key-before-section"},
-    {"SettingsZeroByteInFontValue", Input::Settings, "settings-zero-in-font"},
-    {"SettingsCarriageReturnInsideFontValue", Input::Settings, "settings-cr-inside-font"},
-    {"SettingsCapacitanceRoundsHalfMicro", Input::Settings, "settings-c1-rounds-half-micro"},
-    {"RecordLineFeedsOnly", Input::Record, "record-line-feeds-only"},
-    {"RecordLineWrappedAt256", Input::Record, "record-wrapped-line"},
-    {"RecordNanCapacitorsNoData", Input::Record, "record-nan-no-data"},
-    {"FontHeightMostNegative", Input::Font, "font-height-int-min"},
-    {"FontCoreHeaderHugeCells", Input::Font, "font-core-header-huge"},
-    {"FontHeaderOnlyMaximumCells", Input::Font, "font-header-only-max-cells"},
-    {"FontPaletteBeyondDepth", Input::Font, "font-palette-beyond-depth"},
-};
-
-class FuzzRegression : public testing::TestWithParam<Replay> {};
-
-TEST_P(FuzzRegression, ReplaysWithoutFault)
+Input KindOf(const std::string& name)
 {
-    const std::vector<uint8_t> data = ReadInput(kCorpus / "regressions" / GetParam().File);
-    ASSERT_FALSE(data.empty()) << GetParam().File;
-    EXPECT_EQ(Faults(GetParam().Kind, data), "");
+    if (name.starts_with("record"))
+        return Input::Record;
+    return name.starts_with("settings") ? Input::Settings : Input::Font;
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, FuzzRegression, testing::ValuesIn(kReplays),
-                         [](const testing::TestParamInfo<Replay>& info) { return info.param.Name; });
-
-TEST(FuzzSeeds, EverySeedPassesItsChecks)
+// The inputs the fuzzers stopped on (corpus/regressions, named after their
+// input) and every seed.
+TEST(FuzzRegression, EveryFoundInputAndSeedPassesItsChecks)
 {
-    const std::pair<const char*, Input> folders[] = {
-        {"record", Input::Record}, {"settings", Input::Settings}, {"font", Input::Font}};
+    int regressions = 0;
     int seeds = 0;
-    for (const auto& [folder, kind] : folders) {
+    for (const char* folder : {"regressions", "record", "settings", "font"}) {
         for (const auto& entry : std::filesystem::directory_iterator(kCorpus / folder)) {
             SCOPED_TRACE(entry.path().string());
-            EXPECT_EQ(Faults(kind, ReadInput(entry.path())), "");
-            ++seeds;
+            const std::string name = entry.path().filename().string();
+            const bool regression = std::string_view(folder) == "regressions";
+            const std::vector<uint8_t> data = ReadInput(entry.path());
+            if (regression) {
+                EXPECT_FALSE(data.empty());
+            }
+            EXPECT_EQ(Faults(KindOf(regression ? name : folder), data), "");
+            ++(regression ? regressions : seeds);
         }
     }
+    EXPECT_GE(regressions, 13);
     EXPECT_GE(seeds, 20);
 }
 
