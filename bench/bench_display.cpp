@@ -34,14 +34,10 @@ bool LoadDefaultFont(Readout& readout)
 constexpr const char* kFrequencies[2] = {"  1,000,000Hz -", "  1,000,263Hz |"};
 constexpr const char* kInductances[2] = {"L=               0.507uH", "L=               0.506uH"};
 
-void SetRows(ReadoutState& state, int rows)
-{
-    state.Metrics.Rows = static_cast<uint16_t>(rows);
-    state.LMeterVisible = rows == 4 ? 1 : 0;
-}
-
-// One record's compose: only the cells whose glyph changed are drawn.
-void BM_ComposeReadout(benchmark::State& bench)
+// Runs body on the readout's state with the default font loaded and rows
+// text rows shown (the L meter with 4), or skips the benchmark without the font.
+template <class Body>
+void RunWithDefaultFont(benchmark::State& bench, int rows, Body&& body)
 {
     Readout readout;
     if (!LoadDefaultFont(readout)) {
@@ -49,7 +45,16 @@ void BM_ComposeReadout(benchmark::State& bench)
         return;
     }
     readout.With([&](ReadoutState& state) {
-        SetRows(state, static_cast<int>(bench.range(0)));
+        state.Metrics.Rows = static_cast<uint16_t>(rows);
+        state.LMeterVisible = rows == 4 ? 1 : 0;
+        body(state);
+    });
+}
+
+// One record's compose: only the cells whose glyph changed are drawn.
+void BM_ComposeReadout(benchmark::State& bench)
+{
+    RunWithDefaultFont(bench, static_cast<int>(bench.range(0)), [&](ReadoutState& state) {
         ComposeReadout(state);
         int next = 0;
         for (auto _ : bench) {
@@ -66,13 +71,7 @@ BENCHMARK(BM_ComposeReadout)->ArgName("rows")->Arg(3)->Arg(4);
 // The worst case: every cell drawn, as after a font load or an L-meter toggle.
 void BM_ComposeReadoutFull(benchmark::State& bench)
 {
-    Readout readout;
-    if (!LoadDefaultFont(readout)) {
-        bench.SkipWithError("font/font.bmp not found beside the program");
-        return;
-    }
-    readout.With([&](ReadoutState& state) {
-        SetRows(state, static_cast<int>(bench.range(0)));
+    RunWithDefaultFont(bench, static_cast<int>(bench.range(0)), [&](ReadoutState& state) {
         for (auto _ : bench) {
             state.Images.BackBitmap.bits();  // a foreign touch forces the full redraw
             ComposeReadout(state);
@@ -84,12 +83,7 @@ BENCHMARK(BM_ComposeReadoutFull)->ArgName("rows")->Arg(3)->Arg(4);
 
 void BM_PaintReadout(benchmark::State& bench)
 {
-    Readout readout;
-    if (!LoadDefaultFont(readout)) {
-        bench.SkipWithError("font/font.bmp not found beside the program");
-        return;
-    }
-    readout.With([&](ReadoutState& state) {
+    RunWithDefaultFont(bench, 3, [&](ReadoutState& state) {
         ComposeReadout(state);
         state.Metrics.Zoom = static_cast<int32_t>(bench.range(0));
         const PixelSize window = WindowSize(state.Metrics);

@@ -3,7 +3,6 @@
 #include <memory>
 #include <thread>
 
-#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -22,16 +21,6 @@ struct ProbeRow {
     int32_t Width;
     int32_t Height;
 };
-
-std::string Header(int32_t width, int32_t height)
-{
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("h.bmp").toStdString();
-    WriteBmpHeader(path, width, height);
-    QFile file(QString::fromStdString(path));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll().toStdString();
-}
 
 class ProbeBitmapSizeTest : public ::testing::TestWithParam<ProbeRow> {};
 
@@ -53,14 +42,14 @@ INSTANTIATE_TEST_SUITE_P(
     Files, ProbeBitmapSizeTest,
     ::testing::Values(ProbeRow{"Missing", "", 0, 0, 0},
                       ProbeRow{"OneByte", "B", 0, 0, 0},
-                      ProbeRow{"FileHeaderOnly", Header(144, 384).substr(0, 14), 0, 0, 0},
-                      ProbeRow{"OneByteShortOfBothHeaders", Header(144, 384).substr(0, 53), 0, 0, 0},
-                      ProbeRow{"BothHeaders", Header(144, 384), 1, 144, 384},
-                      ProbeRow{"SignatureSwapped", "MB" + Header(144, 384).substr(2), 0, 0, 0},
-                      ProbeRow{"SignatureLowerCase", "bm" + Header(144, 384).substr(2), 0, 0, 0},
-                      ProbeRow{"TopDown", Header(144, -384), 1, 144, -384},
-                      ProbeRow{"TopDownMinimum", Header(144, INT32_MIN), 1, 144, INT32_MIN},
-                      ProbeRow{"Enormous", Header(100000, 100000), 1, 100000, 100000}),
+                      ProbeRow{"FileHeaderOnly", BmpHeader(144, 384).substr(0, 14), 0, 0, 0},
+                      ProbeRow{"OneByteShortOfBothHeaders", BmpHeader(144, 384).substr(0, 53), 0, 0, 0},
+                      ProbeRow{"BothHeaders", BmpHeader(144, 384), 1, 144, 384},
+                      ProbeRow{"SignatureSwapped", "MB" + BmpHeader(144, 384).substr(2), 0, 0, 0},
+                      ProbeRow{"SignatureLowerCase", "bm" + BmpHeader(144, 384).substr(2), 0, 0, 0},
+                      ProbeRow{"TopDown", BmpHeader(144, -384), 1, 144, -384},
+                      ProbeRow{"TopDownMinimum", BmpHeader(144, INT32_MIN), 1, 144, INT32_MIN},
+                      ProbeRow{"Enormous", BmpHeader(100000, 100000), 1, 100000, 100000}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Records the window calls and checks that each comes without the readout lock held.
@@ -108,11 +97,11 @@ std::string MakeFontFile(const QTemporaryDir& dir, const char* name, FontFile ki
     case FontFile::Missing: break;
     case FontFile::Cells18x24: SyntheticFont(18, 24).save(QString::fromStdString(path), "BMP"); break;
     case FontFile::Cells24x32: SyntheticFont(24, 32).save(QString::fromStdString(path), "BMP"); break;
-    case FontFile::Enormous: WriteBmpHeader(path, 100000, 100000); break;
-    case FontFile::BadSignature: WriteBytes(path, "XX" + Header(144, 384).substr(2)); break;
-    case FontFile::Short: WriteBytes(path, Header(144, 384).substr(0, 40)); break;
+    case FontFile::Enormous: WriteBytes(path, BmpHeader(100000, 100000)); break;
+    case FontFile::BadSignature: WriteBytes(path, "XX" + BmpHeader(144, 384).substr(2)); break;
+    case FontFile::Short: WriteBytes(path, BmpHeader(144, 384).substr(0, 40)); break;
     case FontFile::Narrow: WriteTestBmp(path, 24, 7, 384, {qRgb(9, 9, 9)}); break;
-    case FontFile::Rejected: WriteBmpHeader(path, 144, 384, 99); break;
+    case FontFile::Rejected: WriteBytes(path, BmpHeader(144, 384, 99)); break;
     case FontFile::TopDown: WriteTestBmp(path, 24, 144, -384, {qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)}); break;
     }
     return path;
@@ -175,15 +164,21 @@ INSTANTIATE_TEST_SUITE_P(
         LoadRow{"TopDown", FontFile::TopDown, FontFile::Cells24x32, true, true, {432, 72}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(LoadFontImages, ComposesTheReadoutWithTheNewFont)
+// LoadFont with one font file of kind as both the configured and the default font.
+bool LoadOnly(const std::shared_ptr<Readout>& readout, FontFile kind)
 {
     QTemporaryDir dir;
-    const std::string path = MakeFontFile(dir, "font.bmp", FontFile::Cells24x32);
-    auto readout = std::make_shared<Readout>();
-    readout->With([](ReadoutState& state) { ResetReadoutText(state.Text); });
+    const std::string path = MakeFontFile(dir, "font.bmp", kind);
     FakeWindow window(readout);
     std::string fontPath = path;
-    ASSERT_TRUE(LoadFont(*readout, fontPath, path, window));
+    return LoadFont(*readout, fontPath, path, window);
+}
+
+TEST(LoadFontImages, ComposesTheReadoutWithTheNewFont)
+{
+    auto readout = std::make_shared<Readout>();
+    readout->With([](ReadoutState& state) { ResetReadoutText(state.Text); });
+    ASSERT_TRUE(LoadOnly(readout, FontFile::Cells24x32));
     readout->With([](ReadoutState& state) {
         EXPECT_EQ(state.Images.BackBitmap.size(), QSize(576, 128));
         EXPECT_EQ(state.Images.BackBitmap.format(), QImage::Format_RGB32);
@@ -195,12 +190,8 @@ TEST(LoadFontImages, ComposesTheReadoutWithTheNewFont)
 
 TEST(LoadFontImages, NarrowFontLeavesANullBackBufferThatPaintsNothing)
 {
-    QTemporaryDir dir;
-    const std::string path = MakeFontFile(dir, "font.bmp", FontFile::Narrow);
     auto readout = std::make_shared<Readout>();
-    FakeWindow window(readout);
-    std::string fontPath = path;
-    ASSERT_TRUE(LoadFont(*readout, fontPath, path, window));
+    ASSERT_TRUE(LoadOnly(readout, FontFile::Narrow));
     readout->With([](ReadoutState& state) {
         EXPECT_EQ(state.Metrics.CellWidth, 0);
         EXPECT_TRUE(state.Images.BackBitmap.isNull());
@@ -215,13 +206,9 @@ TEST(LoadFontImages, NarrowFontLeavesANullBackBufferThatPaintsNothing)
 
 TEST(LoadFontImages, RejectedImageDrawsBlackCells)
 {
-    QTemporaryDir dir;
-    const std::string path = MakeFontFile(dir, "font.bmp", FontFile::Rejected);
     auto readout = std::make_shared<Readout>();
     readout->With([](ReadoutState& state) { state.Images.BackBitmap = QImage(8, 8, QImage::Format_RGB32); });
-    FakeWindow window(readout);
-    std::string fontPath = path;
-    ASSERT_TRUE(LoadFont(*readout, fontPath, path, window));
+    ASSERT_TRUE(LoadOnly(readout, FontFile::Rejected));
     readout->With([](ReadoutState& state) {
         EXPECT_TRUE(state.Images.FontBitmap.isNull());
         QImage black(432, 96, QImage::Format_RGB32);

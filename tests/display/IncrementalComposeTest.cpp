@@ -2,7 +2,6 @@
 #include <random>
 #include <string>
 
-#include <QPainter>
 #include <gtest/gtest.h>
 
 #include "display/Renderer.h"
@@ -121,37 +120,5 @@ TEST_P(UnchangedCompose, DrawsNothingAndLeavesNoDirtyArea)
 INSTANTIATE_TEST_SUITE_P(LMeter, UnchangedCompose,
                          ::testing::Values(UnchangedRow{"Hidden", 0}, UnchangedRow{"Shown", 1}),
                          [](const auto& info) { return std::string(info.param.Name); });
-
-// A paint limited to an area gives there exactly the pixels of a full paint.
-TEST(PartialPaint, EqualsTheFullPaintInsideItsArea)
-{
-    ReadoutState state = SyntheticState(18, 24);
-    std::strcpy(state.Text.Frequency, "123,456,789Hz -");
-    ComposeReadout(state);
-    const QRect areas[] = {{0, 0, 1, 1}, {17, 5, 40, 30}, {23 * 18 - 1, 10, 3, 200}, {-5, -5, 5000, 5000}};
-    for (int zoom = kMinZoom; zoom <= kMaxZoom; ++zoom) {
-        state.Metrics.Zoom = zoom;
-        const PixelSize window = WindowSize(state.Metrics);
-        QImage full(window.Width, window.Height, QImage::Format_RGB32);
-        QPainter fullPainter(&full);
-        PaintReadout(fullPainter, state);
-        fullPainter.end();
-        for (const QRect& area : areas) {
-            SCOPED_TRACE(testing::Message() << "zoom " << zoom << " area " << area.x() << "," << area.y());
-            QImage partial(full.size(), QImage::Format_RGB32);
-            partial.fill(qRgb(255, 255, 255));
-            QPainter painter(&partial);
-            PaintReadout(painter, state.Images.BackBitmap, state.Metrics, area);
-            painter.end();
-            int wrong = 0;
-            for (int y = 0; y < full.height(); ++y)
-                for (int x = 0; x < full.width(); ++x) {
-                    const QRgb expected = area.contains(x, y) ? full.pixel(x, y) : qRgb(255, 255, 255);
-                    wrong += partial.pixel(x, y) != expected ? 1 : 0;
-                }
-            EXPECT_EQ(wrong, 0);
-        }
-    }
-}
 
 }  // namespace

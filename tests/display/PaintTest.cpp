@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include <QPainter>
@@ -24,7 +25,9 @@ ReadoutState ComposedState(int rows)
     return state;
 }
 
-QImage Paint(const ReadoutState& state, double devicePixelRatio)
+// The read-out painted onto an unpainted image of the window's size; only
+// inside area (window pixels) when one is given.
+QImage Paint(const ReadoutState& state, double devicePixelRatio, std::optional<QRect> area = std::nullopt)
 {
     const PixelSize window = WindowSize(state.Metrics);
     QImage target(static_cast<int>(std::lround(window.Width * devicePixelRatio)),
@@ -32,9 +35,23 @@ QImage Paint(const ReadoutState& state, double devicePixelRatio)
     target.setDevicePixelRatio(devicePixelRatio);
     target.fill(kUnpainted);
     QPainter painter(&target);
-    PaintReadout(painter, state);
+    if (area)
+        PaintReadout(painter, state.Images.BackBitmap, state.Metrics, *area);
+    else
+        PaintReadout(painter, state);
     painter.end();
     return target;
+}
+
+// How many pixels of image fail expected(x, y, pixel).
+template <class Expected>
+int CountWrongPixels(const QImage& image, Expected&& expected)
+{
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            wrong += expected(x, y, image.pixel(x, y)) ? 0 : 1;
+    return wrong;
 }
 
 TEST(PaintReadoutTest, EveryWindowPixelRepeatsItsBackBufferPixel)
@@ -47,13 +64,10 @@ TEST(PaintReadoutTest, EveryWindowPixelRepeatsItsBackBufferPixel)
             const QImage painted = Paint(state, 1.0);
             const QImage& back = state.Images.BackBitmap;
             ASSERT_EQ(painted.size(), QSize(432 * zoom, 24 * rows * zoom));
-            int mismatches = 0;
-            for (int y = 0; y < painted.height(); ++y) {
-                const auto* line = reinterpret_cast<const QRgb*>(painted.constScanLine(y));
-                for (int x = 0; x < painted.width(); ++x)
-                    mismatches += line[x] != back.pixel(x / zoom, y / zoom) ? 1 : 0;
-            }
-            EXPECT_EQ(mismatches, 0);
+            EXPECT_EQ(CountWrongPixels(painted, [&](int x, int y, QRgb pixel) {
+                          return pixel == back.pixel(x / zoom, y / zoom);
+                      }),
+                      0);
         }
     }
 }
@@ -70,11 +84,8 @@ TEST(PaintReadoutTest, FractionalDeviceRatioBlendsNoColours)
         for (int y = 0; y < back.height(); ++y)
             for (int x = 0; x < back.width(); ++x)
                 backColours.insert(back.pixel(x, y));
-        int foreign = 0;
-        for (int y = 0; y < painted.height(); ++y)
-            for (int x = 0; x < painted.width(); ++x)
-                foreign += backColours.count(painted.pixel(x, y)) == 0 ? 1 : 0;
-        EXPECT_EQ(foreign, 0) << "device pixels with a colour not in the back buffer, or left unpainted";
+        EXPECT_EQ(CountWrongPixels(painted, [&](int, int, QRgb pixel) { return backColours.count(pixel) != 0; }), 0)
+            << "device pixels with a colour not in the back buffer, or left unpainted";
     }
 }
 
@@ -84,6 +95,24 @@ TEST(PaintReadoutTest, NullBackBufferPaintsNothing)
     const QImage painted = Paint(state, 1.0);
     EXPECT_EQ(painted.pixel(0, 0), kUnpainted);
     EXPECT_EQ(painted.pixel(painted.width() - 1, painted.height() - 1), kUnpainted);
+}
+
+// A paint limited to an area gives there exactly the pixels of a full paint.
+TEST(PaintReadoutTest, PartialPaintEqualsTheFullPaintInsideItsArea)
+{
+    ReadoutState state = ComposedState(3);
+    const QRect areas[] = {{0, 0, 1, 1}, {17, 5, 40, 30}, {23 * 18 - 1, 10, 3, 200}, {-5, -5, 5000, 5000}};
+    for (int zoom = kMinZoom; zoom <= kMaxZoom; ++zoom) {
+        state.Metrics.Zoom = zoom;
+        const QImage full = Paint(state, 1.0);
+        for (const QRect& area : areas) {
+            SCOPED_TRACE(testing::Message() << "zoom " << zoom << " area " << area.x() << "," << area.y());
+            EXPECT_EQ(CountWrongPixels(Paint(state, 1.0, area), [&](int x, int y, QRgb pixel) {
+                          return pixel == (area.contains(x, y) ? full.pixel(x, y) : kUnpainted);
+                      }),
+                      0);
+        }
+    }
 }
 
 } // namespace

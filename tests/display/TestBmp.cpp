@@ -4,13 +4,21 @@
 
 namespace {
 
-void Put(std::string& out, uint32_t value, int bytes)
+std::string LittleEndian(uint32_t value, int bytes)
 {
+    std::string out;
     for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return out;
 }
 
-std::string Headers(int32_t width, int32_t height, int bitsPerPixel, uint32_t paletteEntries, uint32_t imageBytes)
+void Put(std::string& out, uint32_t value, int bytes)
+{
+    out += LittleEndian(value, bytes);
+}
+
+std::string Headers(int32_t width, int32_t height, int bitsPerPixel, uint32_t paletteEntries, uint32_t imageBytes,
+                    uint32_t compression = 0)
 {
     const uint32_t pixelOffset = 54 + paletteEntries * 4;
     std::string out = "BM";
@@ -22,7 +30,7 @@ std::string Headers(int32_t width, int32_t height, int bitsPerPixel, uint32_t pa
     Put(out, static_cast<uint32_t>(height), 4);
     Put(out, 1, 2);
     Put(out, static_cast<uint32_t>(bitsPerPixel), 2);
-    Put(out, 0, 4);
+    Put(out, compression, 4);
     Put(out, imageBytes, 4);
     Put(out, 2835, 4);
     Put(out, 2835, 4);
@@ -47,12 +55,11 @@ void PutPixel(std::string& row, int bitsPerPixel, int x, std::size_t index, QRgb
     } else if (bitsPerPixel == 8) {
         row[static_cast<std::size_t>(x)] = static_cast<char>(index);
     } else if (bitsPerPixel == 16) {
-        row.replace(static_cast<std::size_t>(x) * 2, 2, [&] { std::string s; Put(s, Rgb555(colour), 2); return s; }());
+        row.replace(static_cast<std::size_t>(x) * 2, 2, LittleEndian(Rgb555(colour), 2));
     } else {
-        const std::size_t bytes = static_cast<std::size_t>(bitsPerPixel / 8);
-        std::string s;
-        Put(s, colour & 0xFFFFFF, static_cast<int>(bytes));
-        row.replace(static_cast<std::size_t>(x) * bytes, bytes, s);
+        const int bytes = bitsPerPixel / 8;
+        row.replace(static_cast<std::size_t>(x * bytes), static_cast<std::size_t>(bytes),
+                    LittleEndian(colour & 0xFFFFFF, bytes));
     }
 }
 
@@ -87,9 +94,7 @@ void WriteTestBmp(const std::string& path, int bitsPerPixel, int width, int heig
     WriteBytes(path, out);
 }
 
-void WriteBmpHeader(const std::string& path, int32_t width, int32_t height, uint32_t compression)
+std::string BmpHeader(int32_t width, int32_t height, uint32_t compression)
 {
-    std::string bytes = Headers(width, height, 24, 0, 0);
-    bytes.replace(30, 4, [&] { std::string s; Put(s, compression, 4); return s; }());
-    WriteBytes(path, bytes);
+    return Headers(width, height, 24, 0, 0, compression);
 }

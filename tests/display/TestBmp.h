@@ -13,9 +13,9 @@
 void WriteTestBmp(const std::string& path, int bitsPerPixel, int width, int height,
                   const std::vector<QRgb>& colours);
 
-// Writes just the 54 bytes of the two headers with the given size fields and
+// Just the 54 bytes of the two headers with the given size fields and
 // compression method (0 is none; 99 is no method at all).
-void WriteBmpHeader(const std::string& path, int32_t width, int32_t height, uint32_t compression = 0);
+std::string BmpHeader(int32_t width, int32_t height, uint32_t compression = 0);
 
 // Writes raw bytes.
 void WriteBytes(const std::string& path, const std::string& bytes);

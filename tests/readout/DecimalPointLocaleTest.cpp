@@ -58,7 +58,6 @@ TEST_F(DecimalCommaLocale, InductanceLineKeepsThePoint)
         const char* line;
     };
     const Row rows[] = {{0.0, "L=               0.000uH"},
-                        {0.50660591821, "L=               0.507uH"},
                         {5066.0591821, "L=           5,066.059uH"},
                         {9999999.0, "L=       9,999,999.000uH"}};
     for (const Row& row : rows) {
@@ -71,15 +70,11 @@ TEST_F(DecimalCommaLocale, InductanceLineKeepsThePoint)
 
 TEST_F(DecimalCommaLocale, RecordLinesAreUnchanged)
 {
-    const auto record = MakeRecord("001", "01", '5', "0001000000");
-    ReadoutText text;
-    ActivityIndicator indicator;
-
-    FormatFrequencyLine(text, indicator, record.data());
-    FormatStatusLine(text, record.data());
+    const ReadoutText text = FormatAcceptedRecord(MakeRecord("001", "01", '5', "0001000000"));
 
     EXPECT_EQ(WholeLine(text.Frequency), Padded("  1,000,000Hz -"));
     EXPECT_EQ(WholeLine(text.Status), Padded("P.S:[  1] G.T:[ 1.50sec]"));
+    EXPECT_EQ(WholeLine(text.Inductance), Padded("L=               0.507uH"));
 }
 
 }  // namespace

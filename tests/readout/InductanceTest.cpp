@@ -54,17 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "L=         792,245.425uH"},
         WorkedRow{"ThreeHundredHertz", 300, 0.1, 0.1, 5628954.6467, "L=       5,628,954.647uH"},
         WorkedRow{"LowestShownFrequency", 226, 0.1, 0.1, 9918668.6156,
-                  "L=       9,918,668.616uH"},
-        WorkedRow{"AboveTheLimit", 225, 0.1, 0.1, 0.0, "L=               0.000uH"},
-        WorkedRow{"ZeroFrequency", 0, 0.1, 0.1, 0.0, "L=               0.000uH"}),
+                  "L=       9,918,668.616uH"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComputeInductance, EveryFrequencyUpTo225HzShowsZero)
 {
     for (uint32_t frequency = 0; frequency <= 225; ++frequency) {
         SCOPED_TRACE(frequency);
-        EXPECT_EQ(LineFor(ComputeInductance(frequency, 0.1, 0.1)),
-                  Padded("L=               0.000uH"));
+        const double inductance = ComputeInductance(frequency, 0.1, 0.1);
+        EXPECT_EQ(inductance, 0.0);
+        EXPECT_EQ(LineFor(inductance), Padded("L=               0.000uH"));
     }
 }
 
@@ -140,7 +139,6 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRow{"JustBelowAThousand", 999.999, "L=             999.999uH"},
         FormatRow{"RoundsToAThousandThenGroups", 999.9996, "L=           1,000.000uH"},
         FormatRow{"AThousand", 1000.0, "L=           1,000.000uH"},
-        FormatRow{"SixDigits", 100000.0, "L=         100,000.000uH"},
         FormatRow{"SevenDigits", 1000000.0, "L=       1,000,000.000uH"},
         FormatRow{"RoundsToTheLimit", 9999998.9996, "L=       9,999,999.000uH"},
         FormatRow{"ExactlyTheLimit", 9999999.0, "L=       9,999,999.000uH"},
@@ -152,12 +150,5 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRow{"Negative", -5066.059, "L=               0.000uH"},
         FormatRow{"NegativeInfinite", -kInfinity, "L=               0.000uH"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(InductanceLine, LimitEqualsItsConstant)
-{
-    EXPECT_EQ(kInductanceLimit, 9999999.0);
-    EXPECT_EQ(LineFor(std::nextafter(kInductanceLimit, kInfinity)),
-              Padded("L=               0.000uH"));
-}
 
 }  // namespace

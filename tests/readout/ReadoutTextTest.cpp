@@ -4,14 +4,13 @@
 #include <string>
 
 #include "display/ReadoutText.h"
-#include "lmeter/Inductance.h"
 #include "tests/readout/RecordBuffer.h"
 
 namespace {
 
 struct FrequencyRow {
     const char* name;
-    std::string field;  // the record's ten frequency characters
+    std::string field;  // the record's ten frequency characters and what follows
     const char* line;
     friend void PrintTo(const FrequencyRow& row, std::ostream* os) { *os << row.name; }
 };
@@ -43,26 +42,14 @@ INSTANTIATE_TEST_SUITE_P(
         FrequencyRow{"LargestShown", "0999999999", "999,999,999Hz -"},
         FrequencyRow{"BlankPadded", "      1000", "      1,000Hz -"},
         FrequencyRow{"PlusSign", "+000001000", "      1,000Hz -"},
+        FrequencyRow{"FieldEndsWithItsTenthCharacter", "00000010007", "      1,000Hz -"},
         FrequencyRow{"DigitsEndAtALetter", "12345X6789", "     12,345Hz -"},
         FrequencyRow{"DigitsEndAtAZeroByte", std::string("12\0" "4567890", 10), "         12Hz -"},
         FrequencyRow{"Letters", "ABCDEFGHIJ", "          0Hz -"},
         FrequencyRow{"OneBillionIsOverRange", "1000000000", "---,---,---Hz -"},
         FrequencyRow{"Beyond32BitsIsOverRange", "9999999999", "---,---,---Hz -"},
-        FrequencyRow{"MinusOneIsOverRange", "-000000001", "---,---,---Hz -"},
-        FrequencyRow{"LargestNegativeIsOverRange", "-999999999", "---,---,---Hz -"}),
+        FrequencyRow{"MinusOneIsOverRange", "-000000001", "---,---,---Hz -"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FrequencyLineField, EndsWithItsTenthCharacter)
-{
-    const auto record = MakeRecord("001", "01", '0', "0000001000", '7');
-    ReadoutText text;
-    ActivityIndicator indicator;
-
-    FormatFrequencyLine(text, indicator, record.data());
-
-    EXPECT_EQ(RecordFrequency(record.data()), 1000);
-    EXPECT_EQ(WholeLine(text.Frequency), Padded("      1,000Hz -"));
-}
 
 TEST(ActivityIndicator, AlternatesDashBarDash)
 {
@@ -159,37 +146,28 @@ TEST(ResetReadoutText, WritesTheIdleTextsAndKeepsTheCounter)
     EXPECT_EQ(indicator.Counter, 1);
 }
 
-// The three formatting steps an accepted record runs, on the counter's own example line.
+// The counter's own example line, and one of letters only.
 TEST(AcceptedRecord, FillsAllThreeLines)
 {
-    const auto record = MakeRecord("001", "01", '0', "0001000000", '\r');
-    ReadoutText text;
-    ActivityIndicator indicator;
-
-    FormatFrequencyLine(text, indicator, record.data());
-    FormatStatusLine(text, record.data());
-    const auto frequency = static_cast<uint32_t>(RecordFrequency(record.data()));
-    FormatInductanceLine(text, ComputeInductance(frequency, 0.1, 0.1));
-
-    EXPECT_EQ(WholeLine(text.Frequency), Padded("  1,000,000Hz -"));
-    EXPECT_EQ(WholeLine(text.Status), Padded("P.S:[  1] G.T:[ 1.00sec]"));
-    EXPECT_EQ(WholeLine(text.Inductance), Padded("L=               0.507uH"));
-}
-
-TEST(AcceptedRecord, OfLettersShowsZerosAndTheTenthsLetter)
-{
-    const auto record = MakeRecord("ABC", "DE", 'F', "GHIJKLMNOP");
-    ReadoutText text;
-    ActivityIndicator indicator;
-
-    FormatFrequencyLine(text, indicator, record.data());
-    FormatStatusLine(text, record.data());
-    const auto frequency = static_cast<uint32_t>(RecordFrequency(record.data()));
-    FormatInductanceLine(text, ComputeInductance(frequency, 0.1, 0.1));
-
-    EXPECT_EQ(WholeLine(text.Frequency), Padded("          0Hz -"));
-    EXPECT_EQ(WholeLine(text.Status), Padded("P.S:[  0] G.T:[ 0.F0sec]"));
-    EXPECT_EQ(WholeLine(text.Inductance), Padded("L=               0.000uH"));
+    struct Row {
+        std::array<char, 256> record;
+        const char* frequency;
+        const char* status;
+        const char* inductance;
+    };
+    const Row rows[] = {
+        {MakeRecord("001", "01", '0', "0001000000", '\r'), "  1,000,000Hz -", "P.S:[  1] G.T:[ 1.00sec]",
+         "L=               0.507uH"},
+        {MakeRecord("ABC", "DE", 'F', "GHIJKLMNOP"), "          0Hz -", "P.S:[  0] G.T:[ 0.F0sec]",
+         "L=               0.000uH"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.frequency);
+        const ReadoutText text = FormatAcceptedRecord(row.record);
+        EXPECT_EQ(WholeLine(text.Frequency), Padded(row.frequency));
+        EXPECT_EQ(WholeLine(text.Status), Padded(row.status));
+        EXPECT_EQ(WholeLine(text.Inductance), Padded(row.inductance));
+    }
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "display/ReadoutText.h"
+#include "lmeter/Inductance.h"
+
 // A counter record standing in a line buffer as the assembler leaves it:
 // prescaler, blank, gate, tenths, blank, frequency, then whatever follows.
 inline std::array<char, 256> MakeRecord(std::string_view prescaler, std::string_view gate,
@@ -30,4 +33,17 @@ inline std::string Padded(std::string_view text)
 inline std::string WholeLine(const char (&line)[64])
 {
     return std::string(line, sizeof line);
+}
+
+// The three formatting steps an accepted record runs, from fresh lines and a
+// fresh indicator, with C1 = C2 = 0.1.
+inline ReadoutText FormatAcceptedRecord(const std::array<char, 256>& record)
+{
+    ReadoutText text;
+    ActivityIndicator indicator;
+    FormatFrequencyLine(text, indicator, record.data());
+    FormatStatusLine(text, record.data());
+    const auto frequency = static_cast<uint32_t>(RecordFrequency(record.data()));
+    FormatInductanceLine(text, ComputeInductance(frequency, 0.1, 0.1));
+    return text;
 }

@@ -36,7 +36,6 @@ INSTANTIATE_TEST_SUITE_P(
         StatusRow{"OneSecond", "001", "01", '0', "P.S:[  1] G.T:[ 1.00sec]"},
         StatusRow{"TenSeconds", "100", "10", '0', "P.S:[100] G.T:[10.00sec]"},
         StatusRow{"TenthOfASecond", "001", "00", '1', "P.S:[  1] G.T:[ 0.10sec]"},
-        StatusRow{"HalfASecond", "001", "00", '5', "P.S:[  1] G.T:[ 0.50sec]"},
         // The gate field is two characters: the tenths digit beside it is not part of it.
         StatusRow{"GateStopsBeforeTenths", "010", "01", '5', "P.S:[ 10] G.T:[ 1.50sec]"},
         StatusRow{"Largest", "999", "99", '9', "P.S:[999] G.T:[99.90sec]"},
