@@ -27,14 +27,6 @@ constexpr int kFrequencyLineLength = 15;
 
 using Line = char[64];
 
-// Text into the line, the rest cleared: nothing stale stays behind the terminator.
-void WriteLine(Line& line, std::string_view text)
-{
-    const size_t length = std::min(text.size(), sizeof(Line) - 1);
-    std::memcpy(line, text.data(), length);
-    std::memset(line + length, 0, sizeof(Line) - length);
-}
-
 // Appends to a fixed buffer and silently drops whatever would not fit.
 class LineBuilder {
 public:
@@ -165,4 +157,11 @@ int32_t ConvertDecimalField(const char* field, int width)
     const int64_t value = negative ? -magnitude : magnitude;
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
+}
+
+void WriteLine(char (&line)[64], std::string_view text)
+{
+    const size_t length = std::min(text.size(), sizeof line - 1);
+    std::memcpy(line, text.data(), length);
+    std::memset(line + length, 0, sizeof line - length);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // The three text lines of the read-out. Fixed 64-character buffers; the
 // renderer draws positions 0-14 of Frequency and 0-23 of Status and Inductance
@@ -43,3 +44,6 @@ int32_t RecordFrequency(const char* record);
 // optional sign, digits up to the first non-digit; 0 without digits. Values
 // beyond 32 bits saturate.
 int32_t ConvertDecimalField(const char* field, int width);
+
+// Text into a line, the rest cleared: nothing stale stays behind the terminator.
+void WriteLine(char (&line)[64], std::string_view text);

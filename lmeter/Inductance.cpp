@@ -60,12 +60,11 @@ void FormatInductanceLine(ReadoutText& text, double inductance)
     char grouped[kGroupedCapacity];
     const int length = FormatGrouped(IsShowable(inductance) ? inductance : 0.0, grouped);
 
-    char* line = text.Inductance;
+    char line[2 + kNumberField + 2];
     std::memcpy(line, "L=", 2);
     const int padding = kNumberField - length;
     std::memset(line + 2, ' ', static_cast<size_t>(padding));
     std::memcpy(line + 2 + padding, grouped, static_cast<size_t>(length));
     std::memcpy(line + 2 + kNumberField, "uH", 2);
-    const size_t used = 2 + kNumberField + 2;
-    std::memset(line + used, 0, sizeof text.Inductance - used);
+    WriteLine(text.Inductance, std::string_view(line, sizeof line));
 }
