@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
-#include <QThread>
 #include <QWindow>
 
 #include "app/CommandTexts.h"
@@ -177,23 +176,6 @@ void CCounterDisplayDlg::FailFontLoad(const std::string& message)
 {
     AfxMessageBox(QString::fromStdString(message), MB_OK);
     EndDialog(IDOK);
-}
-
-void CCounterDisplayDlg::InvalidateFromAnyThread()
-{
-    if (QThread::currentThread() == thread()) {
-        PaintWhenDue();
-        return;
-    }
-    if (repaintPosted_.exchange(true))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            repaintPosted_ = false;
-            PaintWhenDue();
-        },
-        Qt::QueuedConnection);
 }
 
 void CCounterDisplayDlg::PaintWhenDue()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -54,10 +53,6 @@ public:
     void OnExit();
     void OnMinimize();
 
-    // Safe from any thread: asks the window thread to show what was composed
-    // since; many asks before the next frame give one paint of the changed cells.
-    void InvalidateFromAnyThread();
-
     // ReadoutWindow
     void ResizeWindow(PixelSize size) override;
     void FailFontLoad(const std::string& message) override;
@@ -104,7 +99,6 @@ private:
     ShownPicture shown_;
     PaintPacer pacer_;
     QTimer paceTimer_;
-    std::atomic<bool> repaintPosted_{false};  // atomic: set by any thread, cleared by the window thread
 
     bool forceManualMove_ = false;
     bool manualMove_ = false;

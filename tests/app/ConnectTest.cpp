@@ -3,10 +3,8 @@
 
 #include <cstdlib>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "display/ReadoutText.h"
@@ -14,6 +12,7 @@
 #include "link/PortDlg.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/OnModal.h"
 
 namespace {
 
@@ -42,25 +41,10 @@ private:
     std::string devicePath_;
 };
 
-// Runs choose on the port dialog once it is open; choose must end it.
-void OnPortDialog(std::function<void(CPortDlg&)> choose)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, choose] {
-        if (auto* dialog = dynamic_cast<CPortDlg*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            choose(*dialog);
-        }
-    });
-    poll->start();
-}
-
 // Opens the port dialog through command 1003 and presses OK on what it shows.
 void ConnectWithDialogDefaults(CCounterDisplayDlg& window)
 {
-    OnPortDialog([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    OnModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
     window.OnCommand(1003);
 }
 
@@ -83,6 +67,18 @@ bool ShowsDigit(CCounterDisplayDlg& window, int position, char code)
     return FrequencyDigitArea(window, position) == ExpectedDigit(window, code);
 }
 
+// The first item of the context menu as the right button shows it.
+QString FirstMenuText(CCounterDisplayDlg& window)
+{
+    QString first;
+    OnNextPopup([&](QMenu& menu) {
+        first = menu.actions().value(0)->text();
+        menu.close();
+    });
+    RightPress(window);
+    return first;
+}
+
 const std::string kRecord = "001 010 0001000000\r\n";  // 1,000,000 Hz
 
 class ConnectTest : public testing::Test {
@@ -99,7 +95,7 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     ASSERT_TRUE(window.Start());
     int shownPort = -9, shownBaud = -9;
     QString tooltip;
-    OnPortDialog([&](CPortDlg& dialog) {
+    OnModal<CPortDlg>([&](CPortDlg& dialog) {
         shownPort = dialog.PortList()->currentIndex();
         shownBaud = dialog.BaudList()->currentIndex();
         tooltip = dialog.PortList()->itemData(11, Qt::ToolTipRole).toString();
@@ -123,13 +119,7 @@ TEST_F(ConnectTest, MenuNamesTheOpenPortAndDisconnectRestoresTheIdleReadout)
     window->Link().TimerForTest().SetIntervalForTest(200);
     ConnectWithDialogDefaults(window.Window());
     ASSERT_EQ(window->Link().IsOpen(), 1);
-    QString first;
-    OnNextPopup([&](QMenu& menu) {
-        first = menu.actions().value(0)->text();
-        menu.close();
-    });
-    RightPress(window.Window());
-    EXPECT_EQ(first, QStringLiteral("切断[COM12](&P)"));
+    EXPECT_EQ(FirstMenuText(window.Window()), QStringLiteral("切断[COM12](&P)"));
 
     boxes_.Answer({IDYES});
     window->OnCommand(1003);
@@ -141,12 +131,7 @@ TEST_F(ConnectTest, MenuNamesTheOpenPortAndDisconnectRestoresTheIdleReadout)
     QTest::qWait(600);  // three watchdog periods: nothing may follow the disconnect
     for (int i = 0; i <= 10; ++i)
         EXPECT_TRUE(ShowsDigit(window.Window(), i, kInitialFrequencyLine[i])) << i;
-    OnNextPopup([&](QMenu& menu) {
-        first = menu.actions().value(0)->text();
-        menu.close();
-    });
-    RightPress(window.Window());
-    EXPECT_EQ(first, QStringLiteral("接続(&P)"));
+    EXPECT_EQ(FirstMenuText(window.Window()), QStringLiteral("接続(&P)"));
 }
 
 TEST_F(ConnectTest, DisconnectAnsweredNoKeepsTheLink)
@@ -191,7 +176,7 @@ TEST_F(ConnectTest, ExitWhileConnectedStopsTheLinkAndSaves)
 {
     WindowUnderTest window(IniMapping(tty_, 9));
     ASSERT_TRUE(window.Start());
-    OnPortDialog([](CPortDlg& dialog) {
+    OnModal<CPortDlg>([](CPortDlg& dialog) {
         dialog.BaudList()->setCurrentIndex(11);
         dialog.OkButton()->click();
     });
@@ -223,7 +208,7 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
     MessageBoxRecorder boxes;
     WindowUnderTest window("[Port]\nCOM7=/nonexistent/tty7\nCOM3=/nonexistent/tty3\n");
     ASSERT_TRUE(window.Start());
-    OnPortDialog([&](CPortDlg& dialog) {
+    OnModal<CPortDlg>([&](CPortDlg& dialog) {
         dialog.PortList()->setCurrentIndex(row.PickPort);
         dialog.BaudList()->setCurrentIndex(row.PickBaud);
         dialog.OkButton()->click();
@@ -236,7 +221,7 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
     EXPECT_EQ(window->Settings().PortNumber, row.PortNumber);
     EXPECT_EQ(window->Settings().BaudIndex, row.BaudIndex);
     int shownPort = -9, shownBaud = -9;
-    OnPortDialog([&](CPortDlg& dialog) {
+    OnModal<CPortDlg>([&](CPortDlg& dialog) {
         shownPort = dialog.PortList()->currentIndex();
         shownBaud = dialog.BaudList()->currentIndex();
         dialog.CancelButton()->click();

@@ -1,30 +1,13 @@
-#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "display/SelectBitmap.h"
 #include "lmeter/LMeterDlg.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/OnModal.h"
 
 namespace {
-
-// Runs act on the next modal dialog of type Dialog once it is open.
-template <class Dialog>
-void OnModal(std::function<void(Dialog&)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(*dialog);
-        }
-    });
-    poll->start();
-}
 
 struct CapacitorRow {
     const char* Name;

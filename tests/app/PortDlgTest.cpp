@@ -85,15 +85,15 @@ TEST(PortDlgTest, ClientAreaCaptionTextsAndLists)
 TEST(PortDlgTest, TabOrderRunsOkCancelPortSpeed)
 {
     CPortDlg dialog(nullptr);
-    EXPECT_EQ(dialog.OkButton()->nextInFocusChain(), dialog.CancelButton());
-    QWidget* next = dialog.CancelButton()->nextInFocusChain();
-    while (next && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    EXPECT_EQ(next, dialog.PortList());
-    next = dialog.PortList()->nextInFocusChain();
-    while (next && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    EXPECT_EQ(next, dialog.BaudList());
+    auto nextTabStop = [](QWidget* widget) {
+        do
+            widget = widget->nextInFocusChain();
+        while (widget && !(widget->focusPolicy() & Qt::TabFocus));
+        return widget;
+    };
+    EXPECT_EQ(nextTabStop(dialog.OkButton()), dialog.CancelButton());
+    EXPECT_EQ(nextTabStop(dialog.CancelButton()), dialog.PortList());
+    EXPECT_EQ(nextTabStop(dialog.PortList()), dialog.BaudList());
 }
 
 TEST(PortDlgTest, EachPortCarriesItsDeviceAsTooltip)
@@ -123,7 +123,9 @@ TEST_P(PortDlgExchangeTest, SelectionsInAndOut)
     dialog.m_nPortIndex = row.PortIn;
     dialog.m_nBaudIndex = row.BaudIn;
     int shownPort = -9, shownBaud = -9;
+    QWidget* focused = nullptr;
     QTimer::singleShot(0, [&] {
+        focused = dialog.focusWidget();
         shownPort = dialog.PortList()->currentIndex();
         shownBaud = dialog.BaudList()->currentIndex();
         if (row.PickPort != -2)
@@ -133,6 +135,7 @@ TEST_P(PortDlgExchangeTest, SelectionsInAndOut)
         dialog.OkButton()->click();
     });
     ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(focused, dialog.OkButton());
     EXPECT_EQ(shownPort, row.ShownPort);
     EXPECT_EQ(shownBaud, row.ShownBaud);
     EXPECT_EQ(dialog.m_nPortIndex, row.PortOut);
@@ -162,18 +165,6 @@ TEST(PortDlgTest, CancelKeepsTheFields)
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(dialog.m_nPortIndex, 4);
     EXPECT_EQ(dialog.m_nBaudIndex, 2);
-}
-
-TEST(PortDlgTest, FocusStartsOnOk)
-{
-    CPortDlg dialog(nullptr);
-    QWidget* focused = nullptr;
-    QTimer::singleShot(0, [&] {
-        focused = dialog.focusWidget();
-        dialog.CancelButton()->click();
-    });
-    dialog.DoModal();
-    EXPECT_EQ(focused, dialog.OkButton());
 }
 
 }  // namespace

@@ -80,27 +80,6 @@ TEST(StartUpTest, ShowsTheIdleReadoutCentredAtTheFontSize)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-struct TopMostRow {
-    const char* Name;
-    const char* Value;
-    bool OnTop;
-};
-
-class TopMostAtStartTest : public testing::TestWithParam<TopMostRow> {};
-
-TEST_P(TopMostAtStartTest, OnlyOneMeansOnTop)
-{
-    WindowUnderTest window(std::string("[Window]\nTopMost=") + GetParam().Value + "\n");
-    ASSERT_TRUE(window.Start());
-    EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), GetParam().OnTop);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, TopMostAtStartTest,
-                         testing::Values(TopMostRow{"One", "1", true}, TopMostRow{"Zero", "0", false},
-                                         TopMostRow{"Two", "2", false},
-                                         TopMostRow{"Text", "yes", false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
-
 TEST(StartUpTest, NoFontAtAllEndsBeforeTheWindowAppearsAndSavesNothing)
 {
     MessageBoxRecorder boxes;
@@ -144,7 +123,8 @@ TEST_P(ExitTest, AsksFirstAndSavesOnlyWhenConfirmed)
     const ExitRow& row = GetParam();
     MessageBoxRecorder boxes;
     boxes.Answer({row.Answer});
-    WindowUnderTest window("[Window]\nTopMost=2\n[Port]\nPortNumber=7\nBaudRate=3\n");
+    const std::string ini = "[Window]\nTopMost=2\n[Port]\nPortNumber=7\nBaudRate=3\n";
+    WindowUnderTest window(ini);
     ASSERT_TRUE(window.Start());
     if (row.ByClose)
         window->close();
@@ -155,12 +135,9 @@ TEST_P(ExitTest, AsksFirstAndSavesOnlyWhenConfirmed)
     EXPECT_EQ(boxes.Boxes()[0].Flags, 36u);
     EXPECT_EQ(window->HasEnded(), row.Ends);
     EXPECT_EQ(window->isVisible(), !row.Ends);
-    if (row.Ends)
-        EXPECT_EQ(window.ReadIni(), "[Window]\nTopMost=2\n[Port]\nPortNumber=7\nBaudRate=3\n"
-                                    "[Font]\nFont=" + DefaultFontPath() + "\n"
-                                    "[LMeter]\nC1=0.100000\nC2=0.100000\n");
-    else
-        EXPECT_EQ(window.ReadIni(), "[Window]\nTopMost=2\n[Port]\nPortNumber=7\nBaudRate=3\n");
+    const std::string saved =
+        ini + "[Font]\nFont=" + DefaultFontPath() + "\n[LMeter]\nC1=0.100000\nC2=0.100000\n";
+    EXPECT_EQ(window.ReadIni(), row.Ends ? saved : ini);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ExitTest,
@@ -187,24 +164,15 @@ TEST(DragTest, ManualMoveFollowsTheMouse)
     const QPoint start = window->pos();
     const QPoint grip = window->mapToGlobal(QPoint(10, 10));
     SendMouse(window.Window(), QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    SendMouse(window.Window(), QEvent::MouseButtonRelease, grip, Qt::NoButton);
+    EXPECT_EQ(window->pos(), start) << "a click without movement stays";
+    SendMouse(window.Window(), QEvent::MouseButtonPress, grip, Qt::LeftButton);
     SendMouse(window.Window(), QEvent::MouseMove, grip + QPoint(15, 5), Qt::LeftButton);
     SendMouse(window.Window(), QEvent::MouseMove, grip + QPoint(30, 20), Qt::LeftButton);
     SendMouse(window.Window(), QEvent::MouseButtonRelease, grip + QPoint(30, 20), Qt::NoButton);
     EXPECT_EQ(window->pos(), start + QPoint(30, 20));
     SendMouse(window.Window(), QEvent::MouseMove, grip + QPoint(90, 90), Qt::NoButton);
     EXPECT_EQ(window->pos(), start + QPoint(30, 20)) << "no move after the release";
-}
-
-TEST(DragTest, PressAndReleaseWithoutMovementStays)
-{
-    WindowUnderTest window;
-    ASSERT_TRUE(window.Start());
-    window->ForceManualMove(true);
-    const QPoint start = window->pos();
-    const QPoint grip = window->mapToGlobal(QPoint(3, 3));
-    SendMouse(window.Window(), QEvent::MouseButtonPress, grip, Qt::LeftButton);
-    SendMouse(window.Window(), QEvent::MouseButtonRelease, grip, Qt::NoButton);
-    EXPECT_EQ(window->pos(), start);
 }
 
 struct WheelRow {
@@ -268,32 +236,35 @@ TEST(LMeterShowTest, ToggleAddsAndRemovesOneRowKeepingTheCorner)
     EXPECT_EQ(window.Window().ReadoutData().With([](ReadoutState& s) { return s.LMeterVisible; }), 0);
 }
 
-struct TopMostToggleRow {
+struct TopMostRow {
     const char* Name;
     const char* Start;
-    int After;
-    bool OnTop;
+    bool OnTopAtStart;  // only 1 means on top
+    int After;          // the setting after command 1005
 };
 
-class TopMostToggleTest : public testing::TestWithParam<TopMostToggleRow> {};
+class TopMostTest : public testing::TestWithParam<TopMostRow> {};
 
-TEST_P(TopMostToggleTest, FlipsTheFlagAndStaysInPlace)
+TEST_P(TopMostTest, StartsFromTheSettingAndTheToggleFlipsItInPlace)
 {
-    WindowUnderTest window(std::string("[Window]\nTopMost=") + GetParam().Start + "\n");
+    const TopMostRow& row = GetParam();
+    WindowUnderTest window(std::string("[Window]\nTopMost=") + row.Start + "\n");
     ASSERT_TRUE(window.Start());
+    EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), row.OnTopAtStart);
     const QPoint at = window->pos();
     window->OnCommand(1005);
-    EXPECT_EQ(window->Settings().TopMost, GetParam().After);
-    EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), GetParam().OnTop);
+    EXPECT_EQ(window->Settings().TopMost, row.After);
+    EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), row.After == 1);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->pos(), at);
     EXPECT_FALSE(window->HasEnded());
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, TopMostToggleTest,
-                         testing::Values(TopMostToggleRow{"OneToZero", "1", 0, false},
-                                         TopMostToggleRow{"ZeroToOne", "0", 1, true},
-                                         TopMostToggleRow{"TwoToOne", "2", 1, true}),
+INSTANTIATE_TEST_SUITE_P(Values, TopMostTest,
+                         testing::Values(TopMostRow{"OneToZero", "1", true, 0},
+                                         TopMostRow{"ZeroToOne", "0", false, 1},
+                                         TopMostRow{"TwoToOne", "2", false, 1},
+                                         TopMostRow{"TextToOne", "yes", false, 1}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(AboutTest, InformationBoxWithTheVersion)

@@ -9,27 +9,14 @@
 
 namespace {
 
-struct ControlRow {
-    const char* name;
-    int x, y, width, height;
-};
-
 TEST(FontDialogLayout, ControlsSitAtTheirTemplatePlaces)
 {
-    const ControlRow rows[] = {
-        {"IDOK", 90, 241, 50, 14},         {"IDCANCEL", 156, 241, 50, 14},
-        {"labelKind", 7, 7, 44, 8},        {"labelSample", 96, 7, 55, 8},
-        {"list1008", 7, 19, 80, 211},      {"box1009", 96, 19, 100, 200},
-        {"scroll1012", 196, 19, 10, 200},  {"scroll1013", 96, 219, 100, 11},
-    };
     CSelectBitmap dialog("/nonexistent/*.bmp");
-    EXPECT_EQ(dialog.size(), TemplateRect(0, 0, 213, 262).size());
-    for (const ControlRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QWidget* control = dialog.findChild<QWidget*>(QString::fromLatin1(row.name));
-        ASSERT_NE(control, nullptr);
-        ExpectAtTemplatePlace(*control, row.x, row.y, row.width, row.height);
-    }
+    ExpectTemplateLayout(dialog, 213, 262,
+                         {{"IDOK", 90, 241, 50, 14},         {"IDCANCEL", 156, 241, 50, 14},
+                          {"labelKind", 7, 7, 44, 8},        {"labelSample", 96, 7, 55, 8},
+                          {"list1008", 7, 19, 80, 211},      {"box1009", 96, 19, 100, 200},
+                          {"scroll1012", 196, 19, 10, 200},  {"scroll1013", 96, 219, 100, 11}});
 }
 
 TEST(FontDialogLayout, TextsBarsAndButtons)

@@ -68,6 +68,14 @@ void PrintTo(const ExchangeRow& row, std::ostream* os)
 
 const QString kNone;
 
+AppSettings OldSettings()
+{
+    AppSettings settings;
+    settings.C1 = kOldC1;
+    settings.C2 = kOldC2;
+    return settings;
+}
+
 const ExchangeRow kExchangeRows[] = {
     {"plain_values", "0.1", "0.22", true, 0.1, 0.22, kNone, ""},
     {"lower_bound_scientific", "1e-6", "0.000001", true, 1e-6, 1e-6, kNone, ""},
@@ -100,9 +108,7 @@ TEST_P(LMeterExchange, OkAcceptsOnlyNumbersWithinBounds)
 {
     const ExchangeRow& row = GetParam();
     Readout readout;
-    AppSettings settings;
-    settings.C1 = kOldC1;
-    settings.C2 = kOldC2;
+    AppSettings settings = OldSettings();
     MessageRecorder messages;
     bool stayedOpen = false;
     QString focus;
@@ -175,9 +181,7 @@ TEST(LMeterDialog, CancelEscapeAndCloseKeepTheValues)
     for (const auto& [name, end] : endings) {
         SCOPED_TRACE(name);
         Readout readout;
-        AppSettings settings;
-        settings.C1 = kOldC1;
-        settings.C2 = kOldC2;
+        AppSettings settings = OldSettings();
         WhenModal([&](QWidget& dialog) {
             Edit(dialog, "edit1016")->setText(QStringLiteral("5"));
             Edit(dialog, "edit1017")->setText(QStringLiteral("7"));
@@ -192,9 +196,7 @@ TEST(LMeterDialog, CancelEscapeAndCloseKeepTheValues)
 TEST(LMeterDialog, EnterInAnEditValidatesLikeOk)
 {
     Readout readout;
-    AppSettings settings;
-    settings.C1 = kOldC1;
-    settings.C2 = kOldC2;
+    AppSettings settings = OldSettings();
     MessageRecorder messages;
     bool openAfterBadEnter = false;
     WhenModal([&](QWidget& dialog) {
@@ -228,28 +230,15 @@ TEST(LMeterDialog, RefusedEditGetsItsTextSelected)
     dialog.reject();
 }
 
-struct ControlRow {
-    const char* name;
-    int x, y, width, height;
-};
-
 TEST(LMeterDialog, ControlsSitAtTheirTemplatePlaces)
 {
-    const ControlRow rows[] = {
-        {"IDOK", 150, 109, 58, 14},     {"IDCANCEL", 150, 131, 58, 14},
-        {"labelC1", 149, 11, 23, 8},    {"labelC2", 149, 44, 23, 8},
-        {"edit1016", 156, 23, 40, 12},  {"edit1017", 156, 56, 40, 12},
-        {"unitC1", 199, 25, 8, 8},      {"unitC2", 199, 58, 8, 8},
-        {"picture133", 7, 7, 137, 137},
-    };
     CLMeterDlg dialog;
-    EXPECT_EQ(dialog.size(), TemplateRect(0, 0, 215, 152).size());
-    for (const ControlRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QWidget* control = dialog.findChild<QWidget*>(QString::fromLatin1(row.name));
-        ASSERT_NE(control, nullptr);
-        ExpectAtTemplatePlace(*control, row.x, row.y, row.width, row.height);
-    }
+    ExpectTemplateLayout(dialog, 215, 152,
+                         {{"IDOK", 150, 109, 58, 14},     {"IDCANCEL", 150, 131, 58, 14},
+                          {"labelC1", 149, 11, 23, 8},    {"labelC2", 149, 44, 23, 8},
+                          {"edit1016", 156, 23, 40, 12},  {"edit1017", 156, 56, 40, 12},
+                          {"unitC1", 199, 25, 8, 8},      {"unitC2", 199, 58, 8, 8},
+                          {"picture133", 7, 7, 137, 137}});
 }
 
 TEST(LMeterDialog, TextsCaptionDefaultButtonAndTabOrder)

@@ -31,17 +31,23 @@ protected:
     QRgb BoxPixel(int x, int y) const { return Snapshot(*dialog).pixel(Box().topLeft() + QPoint(x, y)); }
     // Excess of the image over the box in both directions.
     QImage LargerThanBox(int excess) const { return CoordinateImage(Box().width() + excess, Box().height() + excess); }
+    // Opens the dialog on wide.bmp, an image larger than the box by excess; returns the image.
+    QImage OpenLarger(int excess)
+    {
+        Open("none");  // the box size is known once the dialog exists
+        const QImage image = LargerThanBox(excess);
+        WriteBmp(folder.path(), QStringLiteral("wide.bmp"), image);
+        Open("wide.bmp");
+        return image;
+    }
 
     QTemporaryDir folder;
     std::unique_ptr<CSelectBitmap> dialog;
 };
 
-TEST_F(PreviewOf, ImageLargerThanTheBoxScrollsByItsExcess)
+TEST_F(PreviewOf, ImageLargerThanTheBoxScrollsByItsExcessAndShifts)
 {
-    Open("none");  // the box size is known once the dialog exists
-    const QImage image = LargerThanBox(150);
-    WriteBmp(folder.path(), QStringLiteral("wide.bmp"), image);
-    Open("wide.bmp");
+    const QImage image = OpenLarger(150);
     EXPECT_EQ(dialog->m_nBmpWidth, image.width());
     EXPECT_EQ(dialog->m_nBmpHeight, image.height());
     EXPECT_EQ(HBar().minimum(), 0);
@@ -50,6 +56,12 @@ TEST_F(PreviewOf, ImageLargerThanTheBoxScrollsByItsExcess)
     EXPECT_EQ(VBar().maximum(), 150);
     EXPECT_EQ(HBar().value(), 0);
     EXPECT_EQ(VBar().value(), 0);
+    // Scroll positions shift the image.
+    dialog->OnHScroll(SB_THUMBTRACK, 37);
+    dialog->OnVScroll(SB_THUMBPOSITION, 150);
+    EXPECT_EQ(BoxPixel(5, 5), image.pixel(5 + 37, 5 + 150));
+    const QPoint farCorner(Box().width() - 2, Box().height() - 2);
+    EXPECT_EQ(BoxPixel(farCorner.x(), farCorner.y()), image.pixel(farCorner + QPoint(37, 150)));
 }
 
 TEST_F(PreviewOf, ImageSmallerThanTheBoxSitsAtTheCornerOnItsBackgroundColour)
@@ -67,19 +79,6 @@ TEST_F(PreviewOf, ImageSmallerThanTheBoxSitsAtTheCornerOnItsBackgroundColour)
         SCOPED_TRACE(at.x() * 1000 + at.y());
         EXPECT_EQ(BoxPixel(at.x(), at.y()), image.pixel(0, 0));
     }
-}
-
-TEST_F(PreviewOf, ScrollPositionsShiftTheImage)
-{
-    Open("none");
-    const QImage image = LargerThanBox(150);
-    WriteBmp(folder.path(), QStringLiteral("wide.bmp"), image);
-    Open("wide.bmp");
-    dialog->OnHScroll(SB_THUMBTRACK, 37);
-    dialog->OnVScroll(SB_THUMBPOSITION, 150);
-    EXPECT_EQ(BoxPixel(5, 5), image.pixel(5 + 37, 5 + 150));
-    const QPoint farCorner(Box().width() - 2, Box().height() - 2);
-    EXPECT_EQ(BoxPixel(farCorner.x(), farCorner.y()), image.pixel(farCorner + QPoint(37, 150)));
 }
 
 // The header gives a negative height for a bitmap stored top row first; the
@@ -180,9 +179,7 @@ class BarStep : public PreviewOf, public ::testing::WithParamInterface<StepRow> 
 TEST_P(BarStep, MovesWithinTheRange)
 {
     const StepRow& row = GetParam();
-    Open("none");
-    WriteBmp(folder.path(), QStringLiteral("wide.bmp"), LargerThanBox(150));
-    Open("wide.bmp");
+    OpenLarger(150);
     for (QScrollBar* bar : {&HBar(), &VBar()}) {
         SCOPED_TRACE(bar->objectName().toStdString());
         bar->setValue(row.start);

@@ -59,6 +59,18 @@ void ExpectAtTemplatePlace(const QWidget& control, int x, int y, int width, int 
     EXPECT_LE(std::abs(actual.height() - expected.height()), 1) << actual.height();
 }
 
+void ExpectTemplateLayout(const QWidget& dialog, int width, int height,
+                          std::initializer_list<TemplateControl> controls)
+{
+    EXPECT_EQ(dialog.size(), TemplateRect(0, 0, width, height).size());
+    for (const TemplateControl& row : controls) {
+        SCOPED_TRACE(row.name);
+        const QWidget* control = dialog.findChild<QWidget*>(QString::fromLatin1(row.name));
+        ASSERT_NE(control, nullptr);
+        ExpectAtTemplatePlace(*control, row.x, row.y, row.width, row.height);
+    }
+}
+
 QImage CoordinateImage(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
