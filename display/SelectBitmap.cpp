@@ -104,42 +104,35 @@ int ScrollPosition(int code, int position, int minimum, int maximum, int thumbPo
 }
 
 CSelectBitmap::CSelectBitmap(std::string fontPattern, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(owner, kDialogFrame),
       m_fontPattern(std::move(fontPattern))
 {
     setWindowTitle(QStringLiteral("フォントの選択"));
-    setFont(DialogFont());
     CreateControls();
 }
 
 void CSelectBitmap::CreateControls()
 {
-    const DialogBaseUnits units = MeasureBaseUnits(font());
-    setFixedSize(DialogRect(units, 0, 0, 213, 262).size());
-    auto place = [&](QWidget* control, const char* name, int x, int y, int width, int height) {
-        control->setObjectName(QString::fromLatin1(name));
-        control->setGeometry(DialogRect(units, x, y, width, height));
-    };
+    const DialogTemplate layout(*this, 213, 262);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setDefault(true);
-    place(m_ok, "IDOK", 90, 241, 50, 14);
+    layout.Place(m_ok, "IDOK", 90, 241, 50, 14);
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    place(cancel, "IDCANCEL", 156, 241, 50, 14);
-    place(new QLabel(QStringLiteral("フォントの種類:"), this), "labelKind", 7, 7, 44, 8);
-    place(new QLabel(QStringLiteral("フォントのサンプル"), this), "labelSample", 96, 7, 55, 8);
+    layout.Place(cancel, "IDCANCEL", 156, 241, 50, 14);
+    layout.Place(new QLabel(QStringLiteral("フォントの種類:"), this), "labelKind", 7, 7, 44, 8);
+    layout.Place(new QLabel(QStringLiteral("フォントのサンプル"), this), "labelSample", 96, 7, 55, 8);
     m_list = new QListWidget(this);
-    place(m_list, "list1008", 7, 19, 80, 211);
+    layout.Place(m_list, "list1008", 7, 19, 80, 211);
     m_box = new QFrame(this);
-    place(m_box, "box1009", 96, 19, 100, 200);
+    layout.Place(m_box, "box1009", 96, 19, 100, 200);
     m_box->setFrameStyle(QFrame::Box | QFrame::Plain);
     QPalette grey = m_box->palette();
     grey.setColor(QPalette::WindowText, grey.color(QPalette::Dark));
     m_box->setPalette(grey);
     m_vBar = new QScrollBar(Qt::Vertical, this);
-    place(m_vBar, "scroll1012", 196, 19, 10, 200);
+    layout.Place(m_vBar, "scroll1012", 196, 19, 10, 200);
     m_hBar = new QScrollBar(Qt::Horizontal, this);
-    place(m_hBar, "scroll1013", 96, 219, 100, 11);
+    layout.Place(m_hBar, "scroll1013", 96, 219, 100, 11);
     for (QScrollBar* bar : {m_vBar, m_hBar}) {
         bar->setSingleStep(kLineStep);
         bar->setPageStep(kPageStep);

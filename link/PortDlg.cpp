@@ -51,18 +51,16 @@ void SelectIndex(QComboBox& list, int index)
 }  // namespace
 
 CPortDlg::CPortDlg(QWidget* owner, DevicePathFn devicePath)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(owner, kDialogFrame)
 {
     setWindowTitle(QStringLiteral("シリアルポートの条件"));
-    setFont(DialogFont());
     CreateControls(devicePath);
 }
 
 void CPortDlg::CreateControls(const DevicePathFn& devicePath)
 {
-    const DialogBaseUnits units = MeasureBaseUnits(font());
-    setFixedSize(DialogRect(units, 0, 0, 155, 50).size());
+    const DialogTemplate layout(*this, 155, 50);
+    const DialogBaseUnits& units = layout.Units();
     ok_ = MakeButton(this, units, "OK", {98, 7, 50, 14});
     ok_->setDefault(true);
     cancel_ = MakeButton(this, units, "ｷｬﾝｾﾙ", {98, 29, 50, 14});

@@ -73,37 +73,30 @@ std::optional<double> ParseExchangeDouble(std::string_view text)
 }
 
 CLMeterDlg::CLMeterDlg(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(owner, kDialogFrame)
 {
     setWindowTitle(QStringLiteral("Lメータ設定"));
-    setFont(DialogFont());
     CreateControls();
 }
 
 void CLMeterDlg::CreateControls()
 {
-    const DialogBaseUnits units = MeasureBaseUnits(font());
-    setFixedSize(DialogRect(units, 0, 0, 215, 152).size());
-    auto place = [&](QWidget* control, const char* name, int x, int y, int width, int height) {
-        control->setObjectName(QString::fromLatin1(name));
-        control->setGeometry(DialogRect(units, x, y, width, height));
-    };
+    const DialogTemplate layout(*this, 215, 152);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
-    place(ok, "IDOK", 150, 109, 58, 14);
+    layout.Place(ok, "IDOK", 150, 109, 58, 14);
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    place(cancel, "IDCANCEL", 150, 131, 58, 14);
-    place(new QLabel(QStringLiteral("C1の値"), this), "labelC1", 149, 11, 23, 8);
-    place(new QLabel(QStringLiteral("C2の値"), this), "labelC2", 149, 44, 23, 8);
+    layout.Place(cancel, "IDCANCEL", 150, 131, 58, 14);
+    layout.Place(new QLabel(QStringLiteral("C1の値"), this), "labelC1", 149, 11, 23, 8);
+    layout.Place(new QLabel(QStringLiteral("C2の値"), this), "labelC2", 149, 44, 23, 8);
     m_editC1 = new QLineEdit(this);
-    place(m_editC1, "edit1016", 156, 23, 40, 12);
+    layout.Place(m_editC1, "edit1016", 156, 23, 40, 12);
     m_editC2 = new QLineEdit(this);
-    place(m_editC2, "edit1017", 156, 56, 40, 12);
-    place(new QLabel(QStringLiteral("uF"), this), "unitC1", 199, 25, 8, 8);
-    place(new QLabel(QStringLiteral("uF"), this), "unitC2", 199, 58, 8, 8);
+    layout.Place(m_editC2, "edit1017", 156, 56, 40, 12);
+    layout.Place(new QLabel(QStringLiteral("uF"), this), "unitC1", 199, 25, 8, 8);
+    layout.Place(new QLabel(QStringLiteral("uF"), this), "unitC2", 199, 58, 8, 8);
     auto* picture = new QLabel(this);
-    place(picture, "picture133", 7, 7, 137, 137);
+    layout.Place(picture, "picture133", 7, 7, 137, 137);
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(1);
     picture->setAlignment(Qt::AlignCenter);

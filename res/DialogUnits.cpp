@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QStringList>
+#include <QWidget>
 
 QFont DialogFont()
 {
@@ -26,4 +27,18 @@ QRect DialogRect(const DialogBaseUnits& units, int x, int y, int width, int heig
     auto toX = [&](int dialogUnits) { return dialogUnits * units.X / 4; };
     auto toY = [&](int dialogUnits) { return dialogUnits * units.Y / 8; };
     return QRect(toX(x), toY(y), toX(width), toY(height));
+}
+
+DialogTemplate::DialogTemplate(QWidget& dialog, int width, int height)
+{
+    dialog.setFont(DialogFont());
+    units_ = MeasureBaseUnits(dialog.font());
+    dialog.setFixedSize(DialogRect(units_, 0, 0, width, height).size());
+}
+
+void DialogTemplate::Place(QWidget* control, const char* name, int x, int y, int width,
+                           int height) const
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(DialogRect(units_, x, y, width, height));
 }

@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QRect>
+#include <Qt>
+
+class QWidget;
 
 // Dialog layouts are given in dialog units, as the dialog templates have them:
 // a horizontal unit is a quarter of the dialog font's average character width,
@@ -18,3 +21,20 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font);
 
 // A template rectangle (x, y, width, height in dialog units) in pixels.
 QRect DialogRect(const DialogBaseUnits& units, int x, int y, int width, int height);
+
+// Every dialog's frame: caption, system menu and close box, no resizing.
+inline constexpr Qt::WindowFlags kDialogFrame =
+    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+    Qt::MSWindowsFixedSizeDialogHint;
+
+// A dialog laid out from its template: the dialog font, the template's fixed
+// size, and each control at its template rectangle.
+class DialogTemplate {
+public:
+    DialogTemplate(QWidget& dialog, int width, int height);
+    const DialogBaseUnits& Units() const { return units_; }
+    void Place(QWidget* control, const char* name, int x, int y, int width, int height) const;
+
+private:
+    DialogBaseUnits units_;
+};
