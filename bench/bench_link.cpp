@@ -15,6 +15,7 @@
 #include "link/ReceiveThread.h"
 #include "link/RecordAssembler.h"
 #include "link/RecordDisplay.h"
+#include "tests/link/ProcessProbes.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/RecordGenerator.h"
@@ -61,15 +62,6 @@ void BM_AssembleAndFormat(benchmark::State& state)
         static_cast<double>(sink.accepted.load()) / kLineRecordsPerSecond, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_AssembleAndFormat);
-
-double ThreadCpuSeconds(pthread_t thread)
-{
-    clockid_t clock{};
-    timespec used{};
-    if (pthread_getcpuclockid(thread, &clock) != 0 || clock_gettime(clock, &used) != 0)
-        return -1;
-    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
-}
 
 // The simulator's code sends at full line rate through a pty for range(0)
 // seconds; the receive thread assembles and shows every record.

@@ -59,7 +59,6 @@ public:
     // Test seams.
     NoDataTimer& TimerForTest() { return timer_; }
     ReceiveThread& ThreadForTest() { return thread_; }
-    std::atomic<int32_t>& StopRequestedForTest() { return stopRequested_; }
 
 private:
     void PostToWindow(uint64_t connection);

@@ -20,6 +20,15 @@ constexpr int kPatienceMs = 20000;
 const std::string kLine = "001 010 0001000000\r\n";
 const std::string kLastLine = "001 010 0002000000\r\n";
 
+// count copies of kLine, then kLastLine.
+std::string Records(int count)
+{
+    std::string records;
+    for (int i = 0; i < count; ++i)
+        records += kLine;
+    return records + kLastLine;
+}
+
 // What the main window does with the link, reduced to counters.
 class CounterLinkTest : public ::testing::Test {
 protected:
@@ -93,7 +102,7 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
     EXPECT_EQ(link.IsOpen(), 1);
     EXPECT_TRUE(link.TimerForTest().IsActive());
-    ASSERT_TRUE(pty.Write(kLine + kLine + kLastLine));
+    ASSERT_TRUE(pty.Write(Records(2)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
     EXPECT_EQ(FrequencyLine(), "  2,000,000Hz -") << "three records: -, |, -";
     EXPECT_LE(handOffs, 3);
@@ -121,10 +130,7 @@ TEST_F(CounterLinkTest, RecordsWhileTheWindowHasNotTakenThemCostNoHandOff)
 {
     takeRecords = false;
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
-    std::string records;
-    for (int i = 0; i < 99; ++i)
-        records += kLine;
-    ASSERT_TRUE(pty.Write(records + kLastLine));
+    ASSERT_TRUE(pty.Write(Records(99)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
     QCoreApplication::processEvents();
     EXPECT_EQ(handOffs, 1);
@@ -158,10 +164,7 @@ TEST_F(CounterLinkTest, SecondConnectionReceivesLikeTheFirst)
         SCOPED_TRACE(connection);
         handOffs = 0;
         ASSERT_TRUE(link.Connect(kPort, kBaud115200));
-        std::string records;
-        for (int i = 0; i < 49; ++i)
-            records += kLine;
-        ASSERT_TRUE(pty.Write(records + kLastLine));
+        ASSERT_TRUE(pty.Write(Records(49)));
         EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
         DisconnectAsTheWindowDoes();
         EXPECT_EQ(link.StopRequested().load(), 0);

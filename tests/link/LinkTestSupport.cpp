@@ -2,8 +2,6 @@
 
 #include <fstream>
 #include <random>
-#include <thread>
-#include <time.h>
 
 void RecordingSink::OnRecord(const char* record)
 {
@@ -43,29 +41,4 @@ std::string WritePortIni(const TempDir& dir, int portNumber, const std::string& 
     std::ofstream(path) << "[Port]\nPortNumber=" << portNumber << "\nCOM" << portNumber << "="
                         << device << "\n";
     return path;
-}
-
-int OpenDescriptorCount()
-{
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
-
-int ThreadCount()
-{
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
-}
-
-double ThreadCpuSeconds(pthread_t thread)
-{
-    clockid_t clock{};
-    timespec used{};
-    if (pthread_getcpuclockid(thread, &clock) != 0 || clock_gettime(clock, &used) != 0)
-        return -1;
-    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
 }

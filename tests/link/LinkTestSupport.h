@@ -4,12 +4,12 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
-#include <pthread.h>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "link/RecordSink.h"
+#include "tests/link/ProcessProbes.h"
 
 using namespace std::chrono_literals;
 
@@ -44,10 +44,6 @@ private:
 
 // Writes "[Port]\nCOM<n>=<device>" into a new ini file and returns its path.
 std::string WritePortIni(const TempDir& dir, int portNumber, const std::string& device);
-
-int OpenDescriptorCount();
-int ThreadCount();
-double ThreadCpuSeconds(pthread_t thread);
 
 // Polls cheap conditions (descriptor counts, queue sizes) until true or kPatience.
 template <class Predicate>

@@ -31,67 +31,52 @@ bool Composed(const ReadoutState& state)
     return state.Images.BackBitmap.pixel(0, 0) != kUntouched;
 }
 
+// The texts change either way; only a compose touches the back buffer.
 TEST(ShowRecord, ExampleRecordGivesTheThreeLines)
 {
-    ReadoutState state;
-    PrepareImages(state);
-    EXPECT_TRUE(ShowRecord(state, 0.1, 0.1, kRecord, true));
-    EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -");
-    EXPECT_STREQ(state.Text.Status, "P.S:[  1] G.T:[ 1.00sec]");
-    EXPECT_STREQ(state.Text.Inductance, "L=               0.507uH");
-    EXPECT_EQ(state.Indicator.Counter, 1);
-    EXPECT_TRUE(Composed(state));
-}
-
-TEST(ShowRecord, WithoutComposeUpdatesTextsOnly)
-{
-    ReadoutState state;
-    PrepareImages(state);
-    EXPECT_FALSE(ShowRecord(state, 0.1, 0.1, kRecord, false));
-    EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -");
-    EXPECT_STREQ(state.Text.Inductance, "L=               0.507uH");
-    EXPECT_FALSE(Composed(state));
-}
-
-TEST(ShowRecord, LettersOnlyShowTheTenthsLetter)
-{
-    ReadoutState state;
-    ShowRecord(state, 0.1, 0.1, "abc def ghijklmnop", false);
-    EXPECT_STREQ(state.Text.Status, "P.S:[  0] G.T:[ 0.f0sec]");
-}
-
-TEST(ShowRecord, IndicatorAlternatesWithEveryRecord)
-{
-    ReadoutState state;
-    const char expected[] = {'-', '|', '-', '|'};
-    for (const char mark : expected) {
-        SCOPED_TRACE(mark);
-        ShowRecord(state, 0.1, 0.1, kRecord, false);
-        EXPECT_EQ(state.Text.Frequency[14], mark);
+    for (const bool compose : {true, false}) {
+        SCOPED_TRACE(compose);
+        ReadoutState state;
+        PrepareImages(state);
+        EXPECT_EQ(ShowRecord(state, 0.1, 0.1, kRecord, compose), compose);
+        EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -");
+        EXPECT_STREQ(state.Text.Status, "P.S:[  1] G.T:[ 1.00sec]");
+        EXPECT_STREQ(state.Text.Inductance, "L=               0.507uH");
+        EXPECT_EQ(state.Indicator.Counter, 1);
+        EXPECT_EQ(Composed(state), compose);
     }
 }
 
 TEST(ShowNoData, WritesTheTextWithTheRawIndicator)
 {
-    ReadoutState state;
-    PrepareImages(state);
-    ShowRecord(state, 0.1, 0.1, kRecord, false);
-    const std::string status = state.Text.Status;
-    EXPECT_TRUE(ShowNoData(state, true));
-    EXPECT_EQ(std::string(state.Text.Frequency, 15), std::string("Not ReceiveHz \x01", 15));
-    EXPECT_EQ(state.Text.Frequency[15], '\0');
-    EXPECT_EQ(state.Text.Status, status);
-    EXPECT_TRUE(Composed(state));
+    for (const bool compose : {true, false}) {
+        SCOPED_TRACE(compose);
+        ReadoutState state;
+        PrepareImages(state);
+        ShowRecord(state, 0.1, 0.1, kRecord, false);
+        const std::string status = state.Text.Status;
+        EXPECT_EQ(ShowNoData(state, compose), compose);
+        EXPECT_EQ(std::string(state.Text.Frequency, 15), std::string("Not ReceiveHz \x01", 15));
+        EXPECT_EQ(state.Text.Frequency[15], '\0');
+        EXPECT_EQ(state.Text.Status, status);
+        EXPECT_EQ(Composed(state), compose);
+    }
 }
 
-TEST(ShowNoData, WithoutComposeLeavesTheBackBuffer)
-{
-    ReadoutState state;
-    PrepareImages(state);
-    EXPECT_FALSE(ShowNoData(state, false));
-    EXPECT_EQ(std::string(state.Text.Frequency, 11), "Not Receive");
-    EXPECT_FALSE(Composed(state));
-}
+// A presenter on a readout with prepared images; records the posted connections.
+struct PresenterRig {
+    explicit PresenterRig(int32_t stopRequested = 0) : stop(stopRequested)
+    {
+        readout.With([](ReadoutState& state) { PrepareImages(state); });
+    }
+    Readout readout;
+    AppSettings settings;
+    std::atomic<int32_t> stop;
+    NoDataTimer watchdog{nullptr};
+    std::vector<uint64_t> posts;
+    RecordPresenter presenter{readout, settings, stop, watchdog,
+                              [this](uint64_t connection) { posts.push_back(connection); }};
+};
 
 struct PresenterCase {
     const char* Name;
@@ -103,18 +88,11 @@ class RecordPresenterTest : public ::testing::TestWithParam<PresenterCase> {};
 
 TEST_P(RecordPresenterTest, ShowsUnderTheLockAndPostsTheOutcome)
 {
-    Readout readout;
-    readout.With([](ReadoutState& state) { PrepareImages(state); });
-    AppSettings settings;
-    std::atomic<int32_t> stop{GetParam().StopRequested};
-    NoDataTimer watchdog(nullptr);
-    std::vector<uint64_t> posts;
-    RecordPresenter presenter(readout, settings, stop, watchdog,
-                              [&](uint64_t connection) { posts.push_back(connection); });
-    presenter.SetConnection(42);
-    presenter.OnRecord(kRecord);
-    EXPECT_EQ(posts, std::vector<uint64_t>{42});
-    readout.With([&](ReadoutState& state) {
+    PresenterRig rig(GetParam().StopRequested);
+    rig.presenter.SetConnection(42);
+    rig.presenter.OnRecord(kRecord);
+    EXPECT_EQ(rig.posts, std::vector<uint64_t>{42});
+    rig.readout.With([&](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -");
         EXPECT_EQ(Composed(state), GetParam().ExpectComposed);
         EXPECT_EQ(state.Dirty.isEmpty(), !GetParam().ExpectComposed);
@@ -128,15 +106,11 @@ INSTANTIATE_TEST_SUITE_P(StopFlag, RecordPresenterTest,
 
 TEST(RecordPresenter, UsesTheCurrentCapacitors)
 {
-    Readout readout;
-    AppSettings settings;
-    settings.C1 = 0.2;
-    settings.C2 = 0.2;
-    std::atomic<int32_t> stop{0};
-    NoDataTimer watchdog(nullptr);
-    RecordPresenter presenter(readout, settings, stop, watchdog, [](uint64_t) {});
-    presenter.OnRecord(kRecord);
-    readout.With([](ReadoutState& state) {
+    PresenterRig rig;
+    rig.settings.C1 = 0.2;
+    rig.settings.C2 = 0.2;
+    rig.presenter.OnRecord(kRecord);
+    rig.readout.With([](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Inductance, "L=               0.253uH");
     });
 }
@@ -145,14 +119,9 @@ TEST(RecordPresenter, UsesTheCurrentCapacitors)
 // however many records come in between, the window thread is woken once.
 TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
 {
-    Readout readout;
-    readout.With([](ReadoutState& state) { PrepareImages(state); });
-    AppSettings settings;
-    std::atomic<int32_t> stop{0};
-    NoDataTimer watchdog(nullptr);
-    std::vector<uint64_t> posts;
-    RecordPresenter presenter(readout, settings, stop, watchdog,
-                              [&](uint64_t connection) { posts.push_back(connection); });
+    PresenterRig rig;
+    RecordPresenter& presenter = rig.presenter;
+    std::vector<uint64_t>& posts = rig.posts;
     presenter.SetConnection(7);
     for (int i = 0; i < 100; ++i)
         presenter.OnRecord(kRecord);
@@ -165,7 +134,7 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     presenter.OnRecord(kRecord);
     EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7, 8})) << "a new connection posts its first record";
     // Every record was shown: the 201st leaves the indicator at '-'.
-    readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
+    rig.readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
 }
 
 }  // namespace

@@ -18,6 +18,13 @@ namespace {
 
 constexpr int kPort = 3;
 
+// A UUCP lock file's content: the pid right-aligned in ten columns.
+std::string LockLine(long pid)
+{
+    const std::string digits = std::to_string(pid);
+    return std::string(10 - digits.size(), ' ') + digits;
+}
+
 class SerialPortTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -27,7 +34,7 @@ protected:
     void SetUp() override { std::filesystem::create_directory(locks); }
 };
 
-TEST_F(SerialPortTest, OpensTheMappedDeviceAndCloses)
+TEST_F(SerialPortTest, OpensTheMappedDeviceClosesAndReopens)
 {
     CSerialPort port(ini, locks);
     ASSERT_EQ(port.Open(kPort, 9600), 1);
@@ -38,6 +45,11 @@ TEST_F(SerialPortTest, OpensTheMappedDeviceAndCloses)
     EXPECT_EQ(port.GetHandle(), -1);
     port.Close();
     EXPECT_EQ(port.IsOpen(), 0);
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(port.Open(kPort, 115200), 1);
+        port.Close();
+    }
 }
 
 TEST_F(SerialPortTest, LineIsRawEightNoneOne)
@@ -110,16 +122,6 @@ TEST_F(SerialPortTest, PortHeldByAnotherOpenIsRefused)
     EXPECT_EQ(second.Open(kPort, 9600), 1) << "our own exclusive mode and lock must be gone";
 }
 
-TEST_F(SerialPortTest, ReopensAfterCloseManyTimes)
-{
-    CSerialPort port(ini, locks);
-    for (int i = 0; i < 20; ++i) {
-        SCOPED_TRACE(i);
-        ASSERT_EQ(port.Open(kPort, 115200), 1);
-        port.Close();
-    }
-}
-
 TEST_F(SerialPortTest, UucpLockIsTakenAndReleased)
 {
     CSerialPort port(ini, locks);
@@ -129,7 +131,7 @@ TEST_F(SerialPortTest, UucpLockIsTakenAndReleased)
     std::ifstream file(lockFile);
     std::string pid;
     ASSERT_TRUE(std::getline(file, pid));
-    EXPECT_EQ(pid, std::string(10 - std::to_string(::getpid()).size(), ' ') + std::to_string(::getpid()));
+    EXPECT_EQ(pid, LockLine(::getpid()));
     port.Close();
     EXPECT_FALSE(std::filesystem::exists(lockFile));
 }
@@ -151,8 +153,7 @@ TEST_F(SerialPortTest, LiveUucpLockRefusesStaleOneIsRemoved)
                 {"no pid in the file", 0, 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        std::ofstream(lockFile) << std::string(10 - std::to_string(row.Pid).size(), ' ') << row.Pid
-                                << "\n";
+        std::ofstream(lockFile) << LockLine(row.Pid) << "\n";
         CSerialPort port(ini, locks);
         EXPECT_EQ(port.Open(kPort, 9600), row.ExpectedOpen);
         port.Close();
@@ -196,28 +197,20 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"NegativeUnmapped", -3, ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-struct DefaultPathCase {
-    const char* Name;
-    int Port;
-    const char* Expected;
-};
-
-class DefaultDevicePathTest : public ::testing::TestWithParam<DefaultPathCase> {};
-
-TEST_P(DefaultDevicePathTest, MapsThePortNumber)
+TEST(DevicePath, DefaultsMapThePortNumber)
 {
-    EXPECT_EQ(DefaultDevicePath(GetParam().Port), GetParam().Expected);
+    const struct {
+        int Port;
+        const char* Expected;
+    } rows[] = {{1, "/dev/ttyUSB0"}, {10, "/dev/ttyUSB9"}, {11, "/dev/ttyACM0"}, {20, "/dev/ttyACM9"},
+                {21, ""},           {0, ""},              {-1, ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Port);
+        EXPECT_EQ(DefaultDevicePath(row.Port), row.Expected);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, DefaultDevicePathTest,
-    ::testing::Values(DefaultPathCase{"Com1", 1, "/dev/ttyUSB0"}, DefaultPathCase{"Com10", 10, "/dev/ttyUSB9"},
-                      DefaultPathCase{"Com11", 11, "/dev/ttyACM0"}, DefaultPathCase{"Com20", 20, "/dev/ttyACM9"},
-                      DefaultPathCase{"Com21", 21, ""}, DefaultPathCase{"Com0", 0, ""},
-                      DefaultPathCase{"Negative", -1, ""}),
-    [](const auto& info) { return std::string(info.param.Name); });
-
-TEST(DevicePath, IniKeyWinsAndIsReadAtEveryLookup)
+TEST(DevicePath, IniKeyWinsWholeAndIsReadAtEveryLookup)
 {
     TempDir dir;
     const std::string ini = dir.File("Pelmora.ini");
@@ -227,12 +220,6 @@ TEST(DevicePath, IniKeyWinsAndIsReadAtEveryLookup)
     std::ofstream(ini) << "[Port]\nCOM25=/dev/pts/77\n";
     EXPECT_EQ(DevicePath(ini, 25), "/dev/pts/77");
     EXPECT_EQ(DevicePath(ini, 3), "/dev/ttyUSB2");
-}
-
-TEST(DevicePath, LongPathsAreKeptWhole)
-{
-    TempDir dir;
-    const std::string ini = dir.File("Pelmora.ini");
     const std::string longPath = "/dev/serial/by-path/" + std::string(600, 'p');
     std::ofstream(ini) << "[Port]\nCOM4=" << longPath << "\n";
     EXPECT_EQ(DevicePath(ini, 4), longPath);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "link/RecordAssembler.h"
+#include "tests/link/LinkTestSupport.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/RecordGenerator.h"
 
@@ -33,12 +34,6 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"Clamped", 5000, -3, 4000000000u, "999 000 0999999999\r\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-class CountingSink : public RecordSink {
-public:
-    void OnRecord(const char* record) override { Records.emplace_back(record); }
-    std::vector<std::string> Records;
-};
-
 TEST(RecordGenerator, InjectedLinesNeverPassAsRecords)
 {
     GeneratorOptions options;
@@ -46,7 +41,7 @@ TEST(RecordGenerator, InjectedLinesNeverPassAsRecords)
     options.GarbageEvery = 3;
     options.LongLineEvery = 5;
     RecordGenerator generator(options);
-    CountingSink sink;
+    RecordingSink sink;
     RecordAssembler assembler(sink);
     std::vector<std::string> expected;
     for (int i = 0; i < 3000; ++i) {
@@ -54,7 +49,7 @@ TEST(RecordGenerator, InjectedLinesNeverPassAsRecords)
             assembler.FeedByte(static_cast<uint8_t>(c));
         expected.push_back(FormatRecord(1, 10, generator.LastFrequency()).substr(0, 18));
     }
-    EXPECT_EQ(sink.Records, expected);
+    EXPECT_EQ(sink.Records(), expected);
 }
 
 TEST(RecordGenerator, FrequencyPatterns)
@@ -87,7 +82,7 @@ TEST(RecordGenerator, FrequencyPatterns)
 struct OptionsCase {
     const char* Name;
     std::vector<std::string> Arguments;
-    bool Valid;
+    const char* Error;  // empty when the command line is valid
 };
 
 class SimulatorOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
@@ -96,27 +91,29 @@ TEST_P(SimulatorOptionsTest, ParsesOrNamesTheProblem)
 {
     SimulatorOptions options;
     std::string error;
-    EXPECT_EQ(ParseSimulatorOptions(GetParam().Arguments, options, error), GetParam().Valid);
-    EXPECT_EQ(error.empty(), GetParam().Valid) << error;
+    const bool valid = ParseSimulatorOptions(GetParam().Arguments, options, error);
+    EXPECT_EQ(error, GetParam().Error);
+    EXPECT_EQ(valid, error.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLine, SimulatorOptionsTest,
-    ::testing::Values(OptionsCase{"Nothing", {}, true},
+    ::testing::Values(OptionsCase{"Nothing", {}, ""},
                       OptionsCase{"Everything",
                                   {"--baud", "115200", "--mode", "sweep", "--frequency", "5000",
                                    "--gate", "0.1", "--count", "10", "--pause-every", "3",
                                    "--pause-seconds", "2", "--hangup-after", "8", "--ini", "/tmp/x.ini",
                                    "--com", "3", "--garbage-every", "4", "--long-line-every", "6"},
-                                  true},
-                      OptionsCase{"Help", {"--help"}, true},
-                      OptionsCase{"UnknownOption", {"--colour", "red"}, false},
-                      OptionsCase{"MissingValue", {"--baud"}, false},
-                      OptionsCase{"NotANumber", {"--baud", "fast"}, false},
-                      OptionsCase{"ZeroBaud", {"--baud", "0"}, false},
-                      OptionsCase{"NegativeCount", {"--count", "-1"}, false},
-                      OptionsCase{"UnknownMode", {"--mode", "zigzag"}, false},
-                      OptionsCase{"GateTooLong", {"--gate", "100"}, false}),
+                                  ""},
+                      OptionsCase{"Help", {"--help"}, ""},
+                      OptionsCase{"UnknownOption", {"--colour", "red"}, "unknown option --colour"},
+                      OptionsCase{"UnknownLast", {"--colour"}, "unknown option --colour"},
+                      OptionsCase{"MissingValue", {"--baud"}, "--baud needs a value"},
+                      OptionsCase{"NotANumber", {"--baud", "fast"}, "bad value for --baud: fast"},
+                      OptionsCase{"ZeroBaud", {"--baud", "0"}, "bad value for --baud: 0"},
+                      OptionsCase{"NegativeCount", {"--count", "-1"}, "bad value for --count: -1"},
+                      OptionsCase{"UnknownMode", {"--mode", "zigzag"}, "bad value for --mode: zigzag"},
+                      OptionsCase{"GateTooLong", {"--gate", "100"}, "bad value for --gate: 100"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(SimulatorOptions, ValuesLandInTheirFields)

@@ -83,10 +83,12 @@ bool ParseSimulatorOptions(const std::vector<std::string>& arguments, SimulatorO
             options.Help = true;
             continue;
         }
+        if (name != "--mode" && name != "--ini" && !numeric.contains(name)) {
+            error = "unknown option " + name;
+            return false;
+        }
         if (i + 1 >= arguments.size()) {
-            error = name == "--mode" || name == "--ini" || numeric.contains(name)
-                        ? name + " needs a value"
-                        : "unknown option " + name;
+            error = name + " needs a value";
             return false;
         }
         const std::string& value = arguments[++i];
@@ -96,12 +98,8 @@ bool ParseSimulatorOptions(const std::vector<std::string>& arguments, SimulatorO
             ok = ParseMode(value, options.Generator.FrequencyMode);
         else if (name == "--ini")
             ok = !(options.IniPath = value).empty();
-        else if (numeric.contains(name))
+        else
             ok = ToNumber(value, number) && numeric.at(name)(number);
-        else {
-            error = "unknown option " + name;
-            return false;
-        }
         if (!ok) {
             error = "bad value for " + name + ": " + value;
             return false;

@@ -35,7 +35,6 @@ public:
 
     // The frequency of the record Next returned last.
     uint32_t LastFrequency() const { return last_; }
-    uint64_t RecordsMade() const { return made_; }
 
 private:
     uint32_t NextFrequency();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <pthread.h>
+#include <time.h>
+
+// Entries of a /proc folder: open descriptors or threads of this process.
+inline int ProcEntries(const char* folder)
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+inline int OpenDescriptorCount()
+{
+    return ProcEntries("/proc/self/fd");
+}
+
+inline int ThreadCount()
+{
+    return ProcEntries("/proc/self/task");
+}
+
+// CPU time one thread has used so far; -1 when it cannot be read.
+inline double ThreadCpuSeconds(pthread_t thread)
+{
+    clockid_t clock{};
+    timespec used{};
+    if (pthread_getcpuclockid(thread, &clock) != 0 || clock_gettime(clock, &used) != 0)
+        return -1;
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
