@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 
 #include <QListWidget>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 #include "display/SelectBitmap.h"
 #include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/OnModal.h"
 #include "tests/settings/TempFolder.h"
 #include "tests/soak/SoakSupport.h"
 
@@ -138,14 +138,8 @@ TEST_P(FontStartTest, StartUpFollowsTheFontFolder)
         row.ConfiguredFont ? "[Font]\nFont=" + fonts.File(row.ConfiguredFont) + "\n" : "";
     WindowUnderTest window(ini, fonts.DefaultFont());
     bool started = false;
-    {
-        std::optional<UnprivilegedFiles> ordinaryUser;
-        if (row.AsOrdinaryUser)
-            ordinaryUser.emplace();
-        if (ordinaryUser && !ordinaryUser->Available())
-            GTEST_SKIP() << "file permissions cannot be checked without an ordinary user";
-        started = window.Start();
-    }
+    if (!RunAsUser(row.AsOrdinaryUser, [&] { started = window.Start(); }))
+        GTEST_SKIP() << "file permissions cannot be checked without an ordinary user";
     if (row.Outcome == AtStart::FailsWithMessage) {
         EXPECT_FALSE(started);
         EXPECT_TRUE(window->HasEnded());
@@ -251,15 +245,12 @@ TEST_P(FontDialogTest, ListOkAndTheReloadFollowTheFolder)
     const QSize sizeBefore = window->size();
     row.Change(fonts);
     DialogSeen seen;
-    {
-        std::optional<UnprivilegedFiles> ordinaryUser;
-        if (row.AsOrdinaryUser)
-            ordinaryUser.emplace();
-        if (ordinaryUser && !ordinaryUser->Available())
-            GTEST_SKIP() << "file permissions cannot be checked without an ordinary user";
+    const bool walked = RunAsUser(row.AsOrdinaryUser, [&] {
         OnModal<CSelectBitmap>([&](CSelectBitmap& dialog) { WalkThrough(dialog, row.Choose, seen); });
         window->OnCommand(ID_CHANGE_FONT);
-    }
+    });
+    if (!walked)
+        GTEST_SKIP() << "file permissions cannot be checked without an ordinary user";
     ASSERT_TRUE(seen.Opened);
     EXPECT_EQ(seen.Listed, row.Listed);
     EXPECT_EQ(seen.OkAtOpen, row.Listed.contains(QStringLiteral("font.bmp")));

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +11,6 @@
 #include "settings/FileStore.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/fuzz/OwnedLines.h"
-#include "tests/settings/TempFolder.h"
 #include "tests/soak/SoakSupport.h"
 
 namespace {
@@ -141,14 +139,8 @@ TEST_P(SettingsFaultTest, StartsExitsAndKeepsTheLinesItDoesNotOwn)
     const std::string ini = window.IniPath();
     fault.Prepare(ini);
     const std::string before = fs::is_regular_file(ini) ? ReadWholeFile(ini) : std::string();
-    {
-        std::optional<UnprivilegedFiles> ordinaryUser;
-        if (fault.AsOrdinaryUser)
-            ordinaryUser.emplace();
-        if (ordinaryUser && !ordinaryUser->Available())
-            GTEST_SKIP() << "file permissions cannot be checked without an ordinary user";
-        RunAndExit(window, fault);
-    }
+    if (!RunAsUser(fault.AsOrdinaryUser, [&] { RunAndExit(window, fault); }))
+        GTEST_SKIP() << "file permissions cannot be checked without an ordinary user";
     EXPECT_EQ(boxes.Texts(), std::vector<QString>{QString::fromUtf8(kExitQuestion)});
     fs::permissions(FolderOf(ini), fs::perms::owner_all, fs::perm_options::add);
     switch (fault.Outcome) {

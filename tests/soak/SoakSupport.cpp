@@ -1,9 +1,9 @@
 #include "tests/soak/SoakSupport.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <time.h>
 
@@ -12,28 +12,8 @@
 #include "app/CounterDisplayDlg.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
-
-namespace {
-
-int EntriesIn(const char* folder)
-{
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
-}
-
-}  // namespace
-
-int OpenDescriptorCount()
-{
-    return EntriesIn("/proc/self/fd");
-}
-
-int ThreadCount()
-{
-    return EntriesIn("/proc/self/task");
-}
+#include "tests/app/OnModal.h"
+#include "tests/settings/TempFolder.h"
 
 double ProcessCpuSeconds()
 {
@@ -90,6 +70,15 @@ double Median(std::vector<double> values)
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
+}
+
+bool RunAsUser(bool asOrdinaryUser, const std::function<void()>& act)
+{
+    std::optional<UnprivilegedFiles> ordinaryUser;
+    if (asOrdinaryUser && !ordinaryUser.emplace().Available())
+        return false;
+    act();
+    return true;
 }
 
 void ConnectThroughDialog(CCounterDisplayDlg& window)

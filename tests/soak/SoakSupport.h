@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include <QApplication>
-#include <QTimer>
+#include "tests/link/ProcessProbes.h"
 
 class CCounterDisplayDlg;
 class Readout;
@@ -23,9 +22,6 @@ inline constexpr auto kStopBound = 500ms;
 inline constexpr int kPort = 4;
 inline constexpr int kBaud115200 = 11;
 
-// Entries of /proc/self/fd and /proc/self/task.
-int OpenDescriptorCount();
-int ThreadCount();
 // CPU time of the whole process so far.
 double ProcessCpuSeconds();
 
@@ -43,21 +39,10 @@ std::chrono::duration<double, std::milli> TimeOf(const std::function<void()>& fn
 
 double Median(std::vector<double> values);
 
+// Runs act, as an ordinary user when asOrdinaryUser (see UnprivilegedFiles);
+// false, without running it, when no ordinary user is available.
+bool RunAsUser(bool asOrdinaryUser, const std::function<void()>& act);
+
 // Opens the port dialog through the connect command and presses its OK.
 void ConnectThroughDialog(CCounterDisplayDlg& window);
 
-// Runs act on the next modal dialog of type Dialog once it is open; act must end it.
-template <class Dialog>
-void OnModal(std::function<void(Dialog&)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* dialog = dynamic_cast<Dialog*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(*dialog);
-        }
-    });
-    poll->start();
-}
