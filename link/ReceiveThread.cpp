@@ -1,5 +1,7 @@
 #include "link/ReceiveThread.h"
 
+#include <pthread.h>
+
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
@@ -51,6 +53,7 @@ void ReceiveThread::Start(int portFd)
 {
     auto shared = std::make_shared<Shared>(portFd, assembler_, stopRequested_, afterWaitHook_);
     thread_ = std::thread(&ReceiveThread::Run, shared);
+    pthread_setname_np(thread_.native_handle(), kThreadName);  // tells it apart in /proc and tools
     shared_ = std::move(shared);
 }
 

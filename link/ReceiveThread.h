@@ -14,6 +14,7 @@ class RecordAssembler;
 // StopReceiveThread ends it from the window thread.
 class ReceiveThread {
 public:
+    static constexpr const char* kThreadName = "pelmora-receive";
     static constexpr std::chrono::milliseconds kStopLimit{1000};
     static constexpr std::size_t kReadSize = 16;
 

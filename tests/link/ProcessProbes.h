@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <pthread.h>
 #include <time.h>
 
@@ -21,6 +23,19 @@ inline int OpenDescriptorCount()
 inline int ThreadCount()
 {
     return ProcEntries("/proc/self/task");
+}
+
+// Threads of this process with the given name (as /proc/self/task/*/comm has it).
+inline int ThreadCountNamed(const std::string& name)
+{
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string taskName;
+        if (std::getline(comm, taskName) && taskName == name)
+            ++count;
+    }
+    return count;
 }
 
 // CPU time one thread has used so far; -1 when it cannot be read.
