@@ -32,7 +32,6 @@ QPushButton* MakeButton(QWidget* parent, const DialogBaseUnits& units, const cha
 {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
     button->setGeometry(DialogRect(units, rect.x(), rect.y(), rect.width(), rect.height()));
-    button->setAutoDefault(false);
     return button;
 }
 

@@ -1,5 +1,6 @@
 #include "res/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -31,12 +32,25 @@ QMessageBox::Icon IconFor(unsigned flags)
     }
 }
 
+// The program speaks Japanese throughout, so the buttons do too, without
+// depending on Qt's own translations being installed.
+void LabelButtons(QMessageBox& box)
+{
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes))
+        yes->setText(QStringLiteral("はい(&Y)"));
+    if (QAbstractButton* no = box.button(QMessageBox::No))
+        no->setText(QStringLiteral("いいえ(&N)"));
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setText(QStringLiteral("OK"));
+}
+
 int ShowBox(const QString& text, unsigned flags)
 {
     const bool yesNo = (flags & 0x0F) == MB_YESNO;
     QMessageBox box(IconFor(flags), ApplicationTitle(), text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
     box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    LabelButtons(box);
     const int answer = box.exec();
     if (!yesNo)
         return IDOK;
