@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <limits>
 #include <string_view>
+
+#include "settings/NumberText.h"
 
 namespace {
 
 constexpr char kIndicatorGlyphs[] = "-|";
 constexpr std::string_view kNoDataText = "Not ReceiveHz ";
 constexpr std::string_view kOverRangeNumber = "---,---,---";
-constexpr int32_t kLargestShownFrequency = 999'999'999;
 
 constexpr int kPrescalerOffset = 0;
 constexpr int kPrescalerWidth = 3;
@@ -67,11 +67,30 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Judged on the field's digits, not on the wrapped value: "5000000000" is out
+// of range although it wraps to 705,032,704.
+bool ShowsAsNineDigits(std::string_view field)
+{
+    size_t i = 0;
+    while (i < field.size() && IsAtolBlank(field[i]))
+        ++i;
+    const bool negative = i < field.size() && field[i] == '-';
+    if (i < field.size() && (field[i] == '+' || field[i] == '-'))
+        ++i;
+    while (i < field.size() && field[i] == '0')
+        ++i;
+    size_t significant = 0;
+    while (i + significant < field.size() && IsDigit(field[i + significant]))
+        ++significant;
+    return significant == 0 || (!negative && significant <= 9);
+}
+
 // Positions 0-10: nine digit positions with a ',' at 3 and 7 wherever a digit
 // stands to its left.
-void PutGroupedFrequency(char* out, int32_t frequency)
+void PutGroupedFrequency(char* out, const char* record)
 {
-    if (frequency < 0 || frequency > kLargestShownFrequency) {
+    const int32_t frequency = ReadDecimalField(record + kFrequencyOffset, kFrequencyWidth);
+    if (!ShowsAsNineDigits(std::string_view(record + kFrequencyOffset, kFrequencyWidth))) {
         std::memcpy(out, kOverRangeNumber.data(), kOverRangeNumber.size());
         return;
     }
@@ -108,7 +127,7 @@ void ResetReadoutText(ReadoutText& text)
 void FormatFrequencyLine(ReadoutText& text, ActivityIndicator& indicator, const char* record)
 {
     char line[kFrequencyLineLength];
-    PutGroupedFrequency(line, RecordFrequency(record));
+    PutGroupedFrequency(line, record);
     std::memcpy(line + kNumberWidth, "Hz ", 3);
     line[kIndicatorPosition] = kIndicatorGlyphs[indicator.Counter % 2];
     WriteLine(text.Frequency, std::string_view(line, sizeof line));
@@ -119,9 +138,9 @@ void FormatStatusLine(ReadoutText& text, const char* record)
 {
     LineBuilder line;
     line.Append("P.S:[");
-    line.AppendRightAligned(ConvertDecimalField(record + kPrescalerOffset, kPrescalerWidth), 3);
+    line.AppendRightAligned(ReadDecimalField(record + kPrescalerOffset, kPrescalerWidth), 3);
     line.Append("] G.T:[");
-    line.AppendRightAligned(ConvertDecimalField(record + kGateOffset, kGateWidth), 2);
+    line.AppendRightAligned(ReadDecimalField(record + kGateOffset, kGateWidth), 2);
     line.Append('.');
     line.Append(record[kTenthsOffset]);
     line.Append("0sec]");
@@ -137,26 +156,14 @@ void WriteNoDataText(ReadoutText& text, const ActivityIndicator& indicator)
     WriteLine(text.Frequency, std::string_view(line, sizeof line));
 }
 
-int32_t RecordFrequency(const char* record)
+uint32_t RecordFrequency(const char* record)
 {
-    return ConvertDecimalField(record + kFrequencyOffset, kFrequencyWidth);
+    return static_cast<uint32_t>(ReadDecimalField(record + kFrequencyOffset, kFrequencyWidth));
 }
 
-int32_t ConvertDecimalField(const char* field, int width)
+int32_t ReadDecimalField(const char* field, int width)
 {
-    constexpr int64_t kSaturated = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int i = 0;
-    while (i < width && IsAtolBlank(field[i]))
-        ++i;
-    bool negative = false;
-    if (i < width && (field[i] == '+' || field[i] == '-'))
-        negative = field[i++] == '-';
-    int64_t magnitude = 0;
-    for (; i < width && IsDigit(field[i]); ++i)
-        magnitude = std::min(magnitude * 10 + (field[i] - '0'), kSaturated);
-    const int64_t value = negative ? -magnitude : magnitude;
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return Atol(std::string_view(field, static_cast<size_t>(std::max(width, 0))));
 }
 
 void WriteLine(char (&line)[64], std::string_view text)

@@ -26,8 +26,8 @@ inline constexpr char kInitialInductanceLine[] = "L=               0.000uH";
 void ResetReadoutText(ReadoutText& text);
 
 // Frequency line from an accepted record (record points at its 18 characters),
-// then the indicator advances. A frequency outside 0-999,999,999 shows as
-// "---,---,---", keeping the line at 15 positions.
+// then the indicator advances. A field whose digits are negative or exceed
+// 999,999,999 shows as "---,---,---", keeping the line at 15 positions.
 void FormatFrequencyLine(ReadoutText& text, ActivityIndicator& indicator, const char* record);
 
 // Status line "P.S:[%3ld] G.T:[%2d.%c0sec]" from the same record. Both
@@ -37,13 +37,14 @@ void FormatStatusLine(ReadoutText& text, const char* record);
 // "Not ReceiveHz " with the indicator's raw value (code 0 or 1) at position 14.
 void WriteNoDataText(ReadoutText& text, const ActivityIndicator& indicator);
 
-// The frequency field (positions 8-17) converted as by atol.
-int32_t RecordFrequency(const char* record);
+// The frequency field (positions 8-17) as the unsigned 32-bit value of its
+// 32-bit atol: "3000000000" is 3000000000, "5000000000" wraps to 705032704.
+uint32_t RecordFrequency(const char* record);
 
-// atol over the first width characters of field only: leading blanks, an
-// optional sign, digits up to the first non-digit; 0 without digits. Values
-// beyond 32 bits saturate.
-int32_t ConvertDecimalField(const char* field, int width);
+// atol over the first width characters of field only (the program's one
+// decimal conversion, Atol): leading blanks, an optional sign, digits up to
+// the first non-digit; 0 without digits; wraps modulo 2^32.
+int32_t ReadDecimalField(const char* field, int width);
 
 // Text into a line, the rest cleared: nothing stale stays behind the terminator.
 void WriteLine(char (&line)[64], std::string_view text);

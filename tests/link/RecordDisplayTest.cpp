@@ -47,6 +47,34 @@ TEST(ShowRecord, ExampleRecordGivesTheThreeLines)
     }
 }
 
+struct WideFieldRow {
+    const char* Name;
+    const char* Record;
+    const char* Frequency;
+    const char* Inductance;
+};
+
+class ShowRecordWideField : public ::testing::TestWithParam<WideFieldRow> {};
+
+// The line shows dashes beyond nine digits; the inductance takes the unsigned 32-bit value.
+TEST_P(ShowRecordWideField, DashesAndTheUnsignedInductance)
+{
+    ReadoutState state;
+    PrepareImages(state);
+    ShowRecord(state, 0.000001, 0.000001, GetParam().Record, false);
+    EXPECT_STREQ(state.Text.Frequency, GetParam().Frequency);
+    EXPECT_STREQ(state.Text.Inductance, GetParam().Inductance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TenDigits, ShowRecordWideField,
+    ::testing::Values(
+        WideFieldRow{"ThreeBillion", "001 010 3000000000", "---,---,---Hz -", "L=               0.006uH"},
+        WideFieldRow{"LargestUnsigned", "001 010 4294967295", "---,---,---Hz -", "L=               0.003uH"},
+        WideFieldRow{"FiveBillionWraps", "001 010 5000000000", "---,---,---Hz -", "L=               0.102uH"},
+        WideFieldRow{"NineDigits", "001 010 0999999999", "999,999,999Hz -", "L=               0.051uH"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST(ShowNoData, WritesTheTextWithTheRawIndicator)
 {
     for (const bool compose : {true, false}) {

@@ -19,10 +19,10 @@ struct FieldRow {
 
 class DecimalField : public ::testing::TestWithParam<FieldRow> {};
 
-TEST_P(DecimalField, ConvertsAsAtolWithinTheField)
+TEST_P(DecimalField, ConvertsAsThe32BitAtolWithinTheField)
 {
     const FieldRow& row = GetParam();
-    EXPECT_EQ(ConvertDecimalField(row.buffer.data(), row.width), row.value);
+    EXPECT_EQ(ReadDecimalField(row.buffer.data(), row.width), row.value);
 }
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
@@ -50,10 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
         FieldRow{"SignOnlyInsideTheField", "  -5", 2, 0},
         FieldRow{"BlanksFillTheField", "   7", 3, 0},
         FieldRow{"LargestInt32", "2147483647", 10, kMax},
-        FieldRow{"AboveInt32Saturates", "2147483648", 10, kMax},
-        FieldRow{"TenNinesSaturate", "9999999999", 10, kMax},
+        FieldRow{"AboveInt32Wraps", "2147483648", 10, kMin},
+        FieldRow{"TenNinesWrap", "9999999999", 10, 1410065407},
         FieldRow{"SmallestInt32", "-2147483648", 11, kMin},
-        FieldRow{"BelowInt32Saturates", "-99999999999999999999", 21, kMin},
+        FieldRow{"BelowInt32Wraps", "-99999999999999999999", 21, -1661992959},
         FieldRow{"NegativeWidthReadsNothing", "12", -1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
