@@ -12,7 +12,8 @@ namespace tty {
 // Opens path for reading and writing without becoming its controlling
 // terminal, non-blocking, close-on-exec, and takes it exclusively (TIOCEXCL
 // and an flock). Returns -1 when the device is missing, not accessible or held
-// by another open.
+// by another open (its exclusive mode or its flock), changing nothing of the
+// holder's; a successful open set TIOCEXCL itself, so the close clears it.
 int OpenExclusive(const std::string& path);
 
 // Raw 8N1 with the receiver on and modem lines ignored; software flow control

@@ -11,13 +11,23 @@ namespace tty {
 
 namespace {
 
+bool HeldExclusively(int fd)
+{
+    int exclusive = 0;
+    return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+// TIOCEXCL belongs to the terminal, not to this descriptor: a refused open must
+// leave another holder's flag alone, so the flag is set only after every check
+// has passed. Root passes another holder's TIOCEXCL, hence the explicit look.
 bool TakeExclusive(int fd)
 {
-    // Root passes TIOCEXCL; the flock still turns away a second Pelmora.
-    if (::ioctl(fd, TIOCEXCL) != 0)
+    if (HeldExclusively(fd))
         return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::ioctl(fd, TIOCNXCL);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        ::flock(fd, LOCK_UN);
         return false;
     }
     return true;

@@ -1,9 +1,11 @@
 #include "link/UucpLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +27,17 @@ std::string DeviceName(const std::string& devicePath)
             c = '_';
     }
     return name;
+}
+
+bool IsTextByte(char c)
+{
+    return (c >= '0' && c <= '9') || c == ' ' || c == '\n';
+}
+
+// Older programs wrote the pid as a 4-byte binary int in host order.
+bool IsBinaryPid(const std::string& bytes)
+{
+    return bytes.size() == 4 && !std::all_of(bytes.begin(), bytes.end(), IsTextByte);
 }
 
 bool IsRunning(long pid)
@@ -80,14 +93,28 @@ bool UucpLock::TryCreate(const std::string& lockPath) const
     return written;
 }
 
+std::optional<long> UucpLock::OwnerPid(const std::string& lockPath)
+{
+    std::ifstream file(lockPath, std::ios::binary);
+    char bytes[64];
+    file.read(bytes, sizeof bytes);
+    const std::string content(bytes, static_cast<size_t>(file.gcount()));
+    if (content.empty())
+        return std::nullopt;
+    if (IsBinaryPid(content)) {
+        int32_t pid = 0;
+        std::memcpy(&pid, content.data(), sizeof pid);
+        return pid;
+    }
+    return std::strtol(content.c_str(), nullptr, 10);
+}
+
 bool UucpLock::RemoveIfStale(const std::string& lockPath) const
 {
-    std::ifstream file(lockPath);
-    std::string text;
-    if (!file || !std::getline(file, text))
-        return false;
-    // Text without a pid counts as stale, like a pid that no longer runs.
-    if (IsRunning(std::strtol(text.c_str(), nullptr, 10)))
+    // Empty or unreadable: left alone. Text without a pid counts as stale,
+    // like a pid that no longer runs.
+    const std::optional<long> pid = OwnerPid(lockPath);
+    if (!pid || IsRunning(*pid))
         return false;
     return ::unlink(lockPath.c_str()) == 0;
 }

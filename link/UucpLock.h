@@ -1,9 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // The traditional UUCP lock file LCK..<device> holding the owner's process id
-// as ten ASCII digits, honoured by serial programs that predate TIOCEXCL.
+// as ten ASCII digits (or, from older programs, as a 4-byte binary int), honoured by serial programs that predate TIOCEXCL.
 // Taken only where the lock folder exists and is writable; a lock whose owner
 // no longer runs is removed.
 class UucpLock {
@@ -20,6 +21,10 @@ public:
 
     // "/var/lock/LCK..ttyUSB0" for /dev/ttyUSB0, "LCK..pts_3" for /dev/pts/3.
     std::string LockPathFor(const std::string& devicePath) const;
+
+    // The pid a lock file names; nullopt when it is empty or cannot be read,
+    // 0 when its text holds no number.
+    static std::optional<long> OwnerPid(const std::string& lockPath);
 
 private:
     bool TryCreate(const std::string& lockPath) const;

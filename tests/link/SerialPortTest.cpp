@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -111,15 +112,42 @@ TEST_F(SerialPortTest, EveryByteArrivesUnchanged)
     EXPECT_EQ(received, sent);
 }
 
-TEST_F(SerialPortTest, PortHeldByAnotherOpenIsRefused)
+bool TerminalIsExclusive(int fd)
 {
-    CSerialPort first(ini, locks);
-    CSerialPort second(ini, dir.File("other-locks"));
-    ASSERT_EQ(first.Open(kPort, 9600), 1);
-    EXPECT_EQ(second.Open(kPort, 9600), 0);
-    EXPECT_EQ(second.IsOpen(), 0);
-    first.Close();
-    EXPECT_EQ(second.Open(kPort, 9600), 1) << "our own exclusive mode and lock must be gone";
+    int exclusive = 0;
+    return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+// Only root gets past another holder's TIOCEXCL into our own checks (CI runs
+// as root); as anyone else the kernel refuses the open itself.
+TEST_F(SerialPortTest, PortHeldByAnotherOpenIsRefusedAndItsHolderKeepsIt)
+{
+    const struct {
+        const char* Name;
+        bool HolderIsPelmora;  // else a bare open with TIOCEXCL, no flock, no lock file
+    } rows[] = {{"another Pelmora", true}, {"TIOCEXCL alone", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        CSerialPort first(ini, locks);
+        int holder = -1;
+        if (row.HolderIsPelmora) {
+            ASSERT_EQ(first.Open(kPort, 9600), 1);
+            holder = first.GetHandle();
+        } else {
+            holder = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            ASSERT_GE(holder, 0);
+            ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
+        }
+        CSerialPort second(ini, dir.File("other-locks"));
+        EXPECT_EQ(second.Open(kPort, 9600), 0);
+        EXPECT_EQ(second.IsOpen(), 0);
+        EXPECT_TRUE(TerminalIsExclusive(holder)) << "the refused open cleared the holder's flag";
+        if (row.HolderIsPelmora)
+            first.Close();
+        else if (::ioctl(holder, TIOCNXCL) == 0)  // the flag outlives the descriptor
+            ::close(holder);
+        EXPECT_EQ(second.Open(kPort, 9600), 1) << "the holder's exclusive mode and lock must be gone";
+    }
 }
 
 TEST_F(SerialPortTest, UucpLockIsTakenAndReleased)
@@ -144,16 +172,19 @@ TEST_F(SerialPortTest, LiveUucpLockRefusesStaleOneIsRemoved)
     if (child == 0)
         ::_exit(0);
     ::waitpid(child, nullptr, 0);
+    const auto binary = [](int32_t pid) { return std::string(reinterpret_cast<const char*>(&pid), 4); };
     const struct {
         const char* Name;
-        long Pid;
+        std::string Content;
         int ExpectedOpen;
-    } rows[] = {{"held by a running process", ::getppid(), 0},
-                {"owner gone", child, 1},
-                {"no pid in the file", 0, 1}};
+    } rows[] = {{"held by a running process", LockLine(::getppid()) + "\n", 0},
+                {"held, binary pid", binary(::getppid()), 0},
+                {"owner gone", LockLine(child) + "\n", 1},
+                {"owner gone, binary pid", binary(child), 1},
+                {"no pid in the file", LockLine(0) + "\n", 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        std::ofstream(lockFile) << LockLine(row.Pid) << "\n";
+        std::ofstream(lockFile, std::ios::binary) << row.Content;
         CSerialPort port(ini, locks);
         EXPECT_EQ(port.Open(kPort, 9600), row.ExpectedOpen);
         port.Close();
