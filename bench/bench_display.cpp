@@ -3,23 +3,17 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
-#include "display/Renderer.h"
+#include "display/Composer.h"
+#include "display/FontLoader.h"
 #include "settings/ExePath.h"
 
 namespace {
 
-class QuietWindow : public ReadoutWindow {
-public:
-    void ResizeWindow(PixelSize) override {}
-    void FailFontLoad(const std::string&) override {}
-};
-
 // The default font beside the program, with a measurement's three lines.
 bool LoadDefaultFont(Readout& readout)
 {
-    QuietWindow window;
     std::string fontPath = GetExePath("../font/font.bmp");
-    if (!LoadFont(readout, fontPath, fontPath, window))
+    if (!LoadFont(readout, fontPath, fontPath).Loaded)
         return false;
     readout.With([](ReadoutState& state) {
         std::strcpy(state.Text.Frequency, "  1,000,000Hz -");

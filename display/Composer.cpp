@@ -1,10 +1,10 @@
+#include "display/Composer.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include <QPainter>
-
-#include "display/Renderer.h"
 
 namespace {
 
@@ -213,14 +213,4 @@ QRect WindowArea(const QRect& backArea, const GlyphMetrics& metrics)
 {
     const int zoom = metrics.Zoom;
     return {backArea.x() * zoom, backArea.y() * zoom, backArea.width() * zoom, backArea.height() * zoom};
-}
-
-bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta)
-{
-    const int step = verticalDelta > 0 ? 1 : -1;
-    const int zoom = std::clamp(metrics.Zoom + step, kMinZoom, kMaxZoom);
-    if (zoom == metrics.Zoom)
-        return false;
-    metrics.Zoom = zoom;
-    return true;
 }

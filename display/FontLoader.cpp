@@ -1,27 +1,11 @@
 #include "display/FontLoader.h"
 
-#include <array>
-#include <fstream>
 #include <utility>
 
-#include <QImageReader>
-
-#include "display/Renderer.h"
+#include "display/BmpFile.h"
+#include "display/Composer.h"
 
 namespace {
-
-constexpr std::size_t kFileHeaderBytes = 14;
-constexpr std::size_t kInfoHeaderBytes = 40;
-constexpr std::size_t kWidthOffset = 4;
-constexpr std::size_t kHeightOffset = 8;
-
-int32_t ReadLittleEndian32(const std::array<char, kInfoHeaderBytes>& bytes, std::size_t offset)
-{
-    uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
-    return static_cast<int32_t>(value);
-}
 
 QImage NewBackBuffer(const GlyphMetrics& metrics)
 {
@@ -34,24 +18,6 @@ QImage NewBackBuffer(const GlyphMetrics& metrics)
 }
 
 } // namespace
-
-int ProbeBitmapSize(const std::string& path, int32_t& width, int32_t& height)
-{
-    width = 0;
-    height = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return 0;
-    std::array<char, kFileHeaderBytes> fileHeader{};
-    if (!file.read(fileHeader.data(), fileHeader.size()) || fileHeader[0] != 'B' || fileHeader[1] != 'M')
-        return 0;
-    std::array<char, kInfoHeaderBytes> infoHeader{};
-    if (!file.read(infoHeader.data(), infoHeader.size()))
-        return 0;
-    width = ReadLittleEndian32(infoHeader, kWidthOffset);
-    height = ReadLittleEndian32(infoHeader, kHeightOffset);
-    return 1;
-}
 
 std::optional<CellSize> FontCellSize(int32_t width, int32_t height)
 {
@@ -72,28 +38,21 @@ std::optional<CellSize> ProbeFontCells(const std::string& path)
     return FontCellSize(width, height);
 }
 
-QImage ReadFontImage(const std::string& path)
+std::string CantOpenFontText(const std::string& path)
 {
-    QImageReader reader(QString::fromStdString(path), "bmp");
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    return image.convertToFormat(QImage::Format_RGB32);
+    return "Can't Open font [" + path + "]";
 }
 
-bool LoadFont(Readout& readout, std::string& fontPath, const std::string& defaultFontPath,
-              ReadoutWindow& window)
+FontLoadResult LoadFont(Readout& readout, std::string& fontPath, const std::string& defaultFontPath)
 {
     std::optional<CellSize> cells = ProbeFontCells(fontPath);
     if (!cells) {
         fontPath = defaultFontPath;
         cells = ProbeFontCells(fontPath);
     }
-    if (!cells) {
-        window.FailFontLoad("Can't Open font [" + fontPath + "]");
-        return false;
-    }
-    QImage font = ReadFontImage(fontPath);
+    if (!cells)
+        return {false, {}, fontPath};
+    QImage font = ReadBmp(fontPath);
     const PixelSize windowSize = readout.With([&](ReadoutState& state) {
         state.Metrics.CellWidth = cells->Width;
         state.Metrics.CellHeight = cells->Height;
@@ -102,7 +61,5 @@ bool LoadFont(Readout& readout, std::string& fontPath, const std::string& defaul
         ComposeReadout(state);
         return WindowSize(state.Metrics);
     });
-    // Outside the lock: the window may paint at once, and painting takes the lock.
-    window.ResizeWindow(windowSize);
-    return true;
+    return {true, windowSize, {}};
 }

@@ -6,6 +6,9 @@
 
 #include <QImage>
 
+#include "display/GlyphMetrics.h"
+#include "display/Readout.h"
+
 // Fonts whose cells exceed this many pixels either way are unreadable: a
 // header claiming a huge image must not size the back buffer or the window.
 inline constexpr int kMaxCellSide = 256;
@@ -23,5 +26,20 @@ std::optional<CellSize> FontCellSize(int32_t width, int32_t height);
 // Probe and cell-size check in one: empty when the file is no usable font.
 std::optional<CellSize> ProbeFontCells(const std::string& path);
 
-// The font image as RGB32; a null image when the reader rejects the file.
-QImage ReadFontImage(const std::string& path);
+// What a font load did. Loaded: the window takes WindowSize as its client
+// size. Not loaded: neither font could be read, FailedPath names the last one
+// tried, and the program ends after telling the user (CantOpenFontText).
+struct FontLoadResult {
+    bool Loaded = false;
+    PixelSize WindowSize;
+    std::string FailedPath;
+};
+
+// "Can't Open font [path]"
+std::string CantOpenFontText(const std::string& path);
+
+// Loads the font named by fontPath (falling back to defaultFontPath, which
+// then replaces fontPath), sets the cell size, rebuilds the images and
+// composes. Takes the readout lock itself; the caller resizes the window
+// after it returns, outside the lock.
+FontLoadResult LoadFont(Readout& readout, std::string& fontPath, const std::string& defaultFontPath);

@@ -1,5 +1,7 @@
 #include "display/GlyphMetrics.h"
 
+#include <algorithm>
+
 PixelSize PictureSize(const GlyphMetrics& metrics)
 {
     return {metrics.CellWidth * kReadoutColumns, metrics.CellHeight * metrics.Rows};
@@ -14,4 +16,14 @@ PixelSize WindowSize(const GlyphMetrics& metrics)
 PixelSize BackBufferSize(const GlyphMetrics& metrics)
 {
     return {metrics.CellWidth * kReadoutColumns, metrics.CellHeight * kBackBufferRows};
+}
+
+bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta)
+{
+    const int step = verticalDelta > 0 ? 1 : -1;
+    const int zoom = std::clamp(metrics.Zoom + step, kMinZoom, kMaxZoom);
+    if (zoom == metrics.Zoom)
+        return false;
+    metrics.Zoom = zoom;
+    return true;
 }

@@ -28,3 +28,10 @@ PixelSize PictureSize(const GlyphMetrics& metrics);
 PixelSize WindowSize(const GlyphMetrics& metrics);
 // CellWidth x 24 by CellHeight x 4, whatever Rows is.
 PixelSize BackBufferSize(const GlyphMetrics& metrics);
+
+// The wheel's zoom rule: one step per event, delta > 0 in, delta <= 0 out,
+// within 1 to 5. Returns true when Zoom changed (resize and invalidate then).
+// verticalDelta is angleDelta().y(); a delta of 0 counts as a backward turn,
+// so the window calls this only when y() != 0 and ignores purely horizontal
+// turns, which must change nothing.
+bool ZoomByWheel(GlyphMetrics& metrics, int verticalDelta);

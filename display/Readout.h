@@ -26,13 +26,17 @@ struct ComposeMemory {
 };
 
 // Everything the receive thread and the window thread both touch to show the
-// read-out: the texts, the indicator, the metrics, the L-meter flag and the
-// font and back-buffer images.
+// read-out: the texts, the indicator, the metrics, the L-meter flag and
+// capacitors, and the font and back-buffer images.
 struct ReadoutState {
     ReadoutText Text;
     ActivityIndicator Indicator;
     GlyphMetrics Metrics;
     int32_t LMeterVisible = 0;
+    // The L meter's capacitors in µF; the window copies them from the settings
+    // at start and back at exit, the receive thread reads them for each record.
+    double C1 = 0.0;
+    double C2 = 0.0;
     FontImages Images;
     ComposeMemory Composed;
     // Back-buffer pixels changed by composes since the window last took them.
@@ -52,6 +56,6 @@ public:
     }
 
 private:
-    std::mutex mutex_;  // guards state_, and AppSettings::C1/C2 while the link runs
+    std::mutex mutex_;  // guards state_
     ReadoutState state_;
 };

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
-#include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -16,34 +15,14 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
-#include "display/Renderer.h"
+#include "display/BmpFile.h"
 #include "res/DialogUnits.h"
-#include "settings/ExePath.h"
+#include "settings/ExePath.h"  // FileNameOf
 
 namespace {
 
 constexpr int kLineStep = 1;
 constexpr int kPageStep = 10;
-// A header may claim any size; font bitmaps are far smaller than these bounds.
-constexpr int kPreviewMaxSide = 16384;
-constexpr int kPreviewAllocationLimitMB = 64;
-
-QImage LoadPreview(const std::string& path)
-{
-    QImageReader reader(QFile::decodeName(path.c_str()), QByteArrayLiteral("bmp"));
-    reader.setAutoDetectImageFormat(false);  // a PNG named .bmp is no font
-    reader.setAllocationLimit(kPreviewAllocationLimitMB);
-    // A bitmap stored top row first reports a negative height.
-    const qint64 width = reader.size().width();
-    const qint64 height = std::abs(static_cast<qint64>(reader.size().height()));
-    if (width <= 0 || height <= 0 || width > kPreviewMaxSide || height > kPreviewMaxSide)
-        return {};
-    QImage image;
-    if (!reader.read(&image))
-        return {};
-    return image.convertToFormat(QImage::Format_RGB32);
-}
-
 // Case-insensitive order; names equal but for case keep a fixed order.
 void SortWithoutCase(QStringList& names)
 {
@@ -51,13 +30,6 @@ void SortWithoutCase(QStringList& names)
         const int folded = QString::compare(a, b, Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : a < b;
     });
-}
-
-// The file name with its extension; the folder part is not matched against the list.
-std::string FileNameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 ScrollCode CodeForAction(int action)
@@ -206,7 +178,7 @@ void CSelectBitmap::OnSelchangeFontList()
     const QListWidgetItem* entry = selected.front();
     m_ok->setEnabled(true);
     m_strFontPath = FontFolder() + QFile::encodeName(entry->text()).toStdString();
-    m_preview = LoadPreview(m_strFontPath);
+    m_preview = ReadBmp(m_strFontPath);
     ProbeBitmapSize(m_strFontPath, m_nBmpWidth, m_nBmpHeight);
     // The loaded image decides what there is to scroll; for every bottom-up
     // bitmap it has the header's size, and a top-down one (negative height) scrolls too.
@@ -286,11 +258,6 @@ void CSelectBitmap::reject()
 {
     m_preview = QImage();
     QDialog::reject();
-}
-
-bool RunFontSelection(QWidget* owner, std::string& fontPath)
-{
-    return RunFontSelection(owner, fontPath, GetExePath("font/*.bmp"));
 }
 
 bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::string& fontPattern)

@@ -78,11 +78,8 @@ private:
     QScrollBar* m_hBar = nullptr;
 };
 
-// The change-font command up to the copy: offers the fonts beside the
-// executable with fontPath's file name preselected; on OK sets fontPath to the
-// chosen file in that folder and returns true (the window then loads the font
-// and repaints). Cancel returns false and leaves fontPath alone.
-bool RunFontSelection(QWidget* owner, std::string& fontPath);
-
-// The same over another folder and wildcard ("/some/dir/*.bmp").
+// The change-font command up to the copy: offers the fonts of fontPattern's
+// folder ("/some/dir/*.bmp") with fontPath's file name preselected; on OK sets
+// fontPath to the chosen file in that folder and returns true (the window then
+// loads the font and repaints). Cancel returns false and leaves fontPath alone.
 bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::string& fontPattern);

@@ -1,5 +1,6 @@
 # The bitmap-font renderer: font loading, composing the back buffer, painting and zoom.
 add_library(pelmora_display STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/BmpFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlyphMetrics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FontLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Composer.cpp

@@ -1,14 +1,12 @@
-#include <chrono>
-#include <future>
 #include <memory>
-#include <thread>
 
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "display/FontLoader.h"
-#include "display/Renderer.h"
+#include "display/BmpFile.h"
+#include "display/Composer.h"
 #include "tests/display/SyntheticFont.h"
 #include "tests/display/TestBmp.h"
 
@@ -52,42 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ProbeRow{"Enormous", BmpHeader(100000, 100000), 1, 100000, 100000}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-// Records the window calls and checks that each comes without the readout lock held.
-class FakeWindow : public ReadoutWindow {
-public:
-    explicit FakeWindow(std::shared_ptr<Readout> readout) : readout_(std::move(readout)) {}
-
-    void ResizeWindow(PixelSize size) override
-    {
-        CheckLockFree();
-        Resizes.push_back(size);
-    }
-
-    void FailFontLoad(const std::string& message) override
-    {
-        CheckLockFree();
-        Failures.push_back(message);
-    }
-
-    std::vector<PixelSize> Resizes;
-    std::vector<std::string> Failures;
-    bool CalledUnderLock = false;
-
-private:
-    // Another thread takes the lock; a thread that is still waiting after a
-    // long while means the caller holds it. That thread then finishes on its own.
-    void CheckLockFree()
-    {
-        auto taken = std::make_shared<std::promise<void>>();
-        std::future<void> done = taken->get_future();
-        std::thread([readout = readout_, taken] { readout->With([&](ReadoutState&) { taken->set_value(); }); })
-            .detach();
-        CalledUnderLock |= done.wait_for(std::chrono::seconds(30)) != std::future_status::ready;
-    }
-
-    std::shared_ptr<Readout> readout_;
-};
-
 enum class FontFile { Missing, Cells18x24, Cells24x32, Enormous, BadSignature, Short, Narrow, Rejected, TopDown };
 
 std::string MakeFontFile(const QTemporaryDir& dir, const char* name, FontFile kind)
@@ -126,21 +88,16 @@ TEST_P(LoadFontTest, UsesTheConfiguredOrTheDefaultFontOrFails)
     const std::string fallback = MakeFontFile(dir, "font.bmp", row.Default);
     auto readout = std::make_shared<Readout>();
     readout->With([](ReadoutState& state) { ResetReadoutText(state.Text); });
-    FakeWindow window(readout);
     std::string fontPath = configured;
 
-    EXPECT_EQ(LoadFont(*readout, fontPath, fallback, window), row.Loads);
+    const FontLoadResult load = LoadFont(*readout, fontPath, fallback);
 
-    EXPECT_FALSE(window.CalledUnderLock);
+    EXPECT_EQ(load.Loaded, row.Loads);
     EXPECT_EQ(fontPath, row.KeepsConfiguredPath ? configured : fallback);
     if (row.Loads) {
-        EXPECT_TRUE(window.Failures.empty());
-        ASSERT_EQ(window.Resizes.size(), 1u);
-        EXPECT_EQ(window.Resizes[0], row.Window);
+        EXPECT_EQ(load.WindowSize, row.Window);
     } else {
-        EXPECT_TRUE(window.Resizes.empty());
-        ASSERT_EQ(window.Failures.size(), 1u);
-        EXPECT_EQ(window.Failures[0], "Can't Open font [" + fallback + "]");
+        EXPECT_EQ(CantOpenFontText(load.FailedPath), "Can't Open font [" + fallback + "]");
         readout->With([](ReadoutState& state) {
             EXPECT_EQ(state.Metrics.CellWidth, 18);
             EXPECT_TRUE(state.Images.BackBitmap.isNull());
@@ -169,9 +126,8 @@ bool LoadOnly(const std::shared_ptr<Readout>& readout, FontFile kind)
 {
     QTemporaryDir dir;
     const std::string path = MakeFontFile(dir, "font.bmp", kind);
-    FakeWindow window(readout);
     std::string fontPath = path;
-    return LoadFont(*readout, fontPath, path, window);
+    return LoadFont(*readout, fontPath, path).Loaded;
 }
 
 TEST(LoadFontImages, ComposesTheReadoutWithTheNewFont)
@@ -220,7 +176,7 @@ TEST(LoadFontImages, RejectedImageDrawsBlackCells)
 TEST(LoadFontImages, TopDownImageKeepsItsOrientation)
 {
     QTemporaryDir dir;
-    const QImage font = ReadFontImage(MakeFontFile(dir, "font.bmp", FontFile::TopDown));
+    const QImage font = ReadBmp(MakeFontFile(dir, "font.bmp", FontFile::TopDown));
     ASSERT_EQ(font.size(), QSize(144, 384));
     EXPECT_EQ(font.pixel(0, 0), qRgb(1, 2, 3));
     EXPECT_EQ(font.pixel(0, 1), qRgb(7, 8, 9));
@@ -251,7 +207,7 @@ TEST_P(BmpDepthTest, LoadsAsRgb32WithItsColours)
     QTemporaryDir dir;
     const std::string path = dir.filePath("depth.bmp").toStdString();
     WriteTestBmp(path, bits, 37, 21, colours);
-    const QImage image = ReadFontImage(path);
+    const QImage image = ReadBmp(path);
     ASSERT_EQ(image.size(), QSize(37, 21));
     EXPECT_EQ(image.format(), QImage::Format_RGB32);
     int wrong = 0;

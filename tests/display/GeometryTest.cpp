@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "display/FontLoader.h"
-#include "display/Renderer.h"
+#include "display/Composer.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "display/Renderer.h"
+#include "display/Composer.h"
 #include "tests/display/SyntheticFont.h"
 
 namespace {

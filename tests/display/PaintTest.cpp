@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-#include "display/Renderer.h"
+#include "display/Composer.h"
 #include "tests/display/SyntheticFont.h"
 
 namespace {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "display/FontLoader.h"
-#include "display/Renderer.h"
+#include "display/BmpFile.h"
+#include "display/Composer.h"
+#include "display/FontLoader.h"
 
 namespace {
 
@@ -59,7 +61,7 @@ TEST_P(ShippedFontTest, IsABottomUpBmpOfTheRightCellSize)
 TEST_P(ShippedFontTest, EveryReadableCellHasInkAndNoTwoAreAlike)
 {
     const ShippedFont& font = GetParam();
-    const QImage image = ReadFontImage(FontPath(font));
+    const QImage image = ReadBmp(FontPath(font));
     ASSERT_EQ(image.size(), QSize(font.CellWidth * 8, font.CellHeight * 16));
     const QImage blank = Cell(image, ' ', font.CellWidth, font.CellHeight);
     const QRgb background = blank.pixel(0, 0);

@@ -3,7 +3,8 @@
 #include <optional>
 
 #include "display/FontLoader.h"
-#include "display/Renderer.h"
+#include "display/BmpFile.h"
+#include "display/Composer.h"
 #include "tests/fuzz/CodeFont.h"
 
 namespace {
@@ -11,20 +12,6 @@ namespace {
 constexpr int kDefaultCellWidth = 3;
 constexpr int kDefaultCellHeight = 4;
 constexpr std::size_t kBmpHeadersSize = 54;
-
-class RecordingWindow : public ReadoutWindow {
-public:
-    void ResizeWindow(PixelSize size) override
-    {
-        ++resizes;
-        lastSize = size;
-    }
-    void FailFontLoad(const std::string&) override { ++failures; }
-
-    int resizes = 0;
-    int failures = 0;
-    PixelSize lastSize;
-};
 
 int32_t LittleEndian32(std::span<const uint8_t> data, std::size_t offset)
 {
@@ -92,9 +79,9 @@ std::string FontCheck::ProbeFault(std::span<const uint8_t> data) const
     const std::optional<CellSize> cells = ProbeFontCells(input_);
     if (cells && (!header || cells->Width > kMaxCellSide || cells->Height > kMaxCellSide))
         return "ProbeFontCells accepted cells beyond the limit";
-    const QImage image = ReadFontImage(input_);
+    const QImage image = ReadBmp(input_);
     if (!image.isNull() && image.format() != QImage::Format_RGB32)
-        return "ReadFontImage gave another format than RGB32";
+        return "ReadBmp gave another format than RGB32";
     return {};
 }
 
@@ -105,15 +92,15 @@ std::string FontCheck::LoadFault(std::span<const uint8_t> data) const
     const CellSize cells = inputCells.value_or(CellSize{kDefaultCellWidth, kDefaultCellHeight});
     Readout readout;
     readout.With([](ReadoutState& state) { ResetReadoutText(state.Text); });
-    RecordingWindow window;
     std::string fontPath = input_;
-    if (!LoadFont(readout, fontPath, defaultFont_, window) || window.failures != 0)
+    const FontLoadResult load = LoadFont(readout, fontPath, defaultFont_);
+    if (!load.Loaded)
         return "LoadFont failed although the default font is sound";
     if (fontPath != expectedPath)
         return "LoadFont kept the wrong font path";
     return readout.With([&](ReadoutState& state) -> std::string {
-        if (window.resizes != 1 || !(window.lastSize == WindowSize(state.Metrics)))
-            return "LoadFont did not size the window once to the read-out";
+        if (!(load.WindowSize == WindowSize(state.Metrics)))
+            return "LoadFont did not give the read-out's window size";
         if (std::string fault = MetricsFault(state, cells); !fault.empty())
             return fault;
         FillAllCodes(state.Text, data);
