@@ -1,6 +1,7 @@
 // Connecting and disconnecting the counter, and the no-data watchdog's handler.
 #include "app/CommandTexts.h"
 #include "app/CounterDisplayDlg.h"
+#include "display/Composer.h"
 #include "link/BaudRateTable.h"
 #include "link/CounterLink.h"
 #include "link/PortDlg.h"
@@ -9,7 +10,7 @@
 
 void CCounterDisplayDlg::OnConnect()
 {
-    if (link_->IsOpen() != 1) {
+    if (!link_->IsOpen()) {
         CPortDlg dialog(this, [this](int portNumber) { return link_->DevicePath(portNumber); });
         dialog.m_nPortIndex = ListIndexFor(int64_t{settings_.PortNumber} - 1, kPortListCount);
         dialog.m_nBaudIndex = ListIndexFor(settings_.BaudIndex, kBaudListCount);

@@ -9,6 +9,7 @@
 
 #include "app/CommandTexts.h"
 #include "app/CounterDisplayDlg.h"
+#include "display/Composer.h"
 #include "display/SelectBitmap.h"
 #include "link/CounterLink.h"
 #include "lmeter/LMeterDlg.h"
@@ -22,7 +23,7 @@ void CCounterDisplayDlg::OnRButtonDown()
     const int32_t lmeterVisible =
         readout_.With([](ReadoutState& state) { return state.LMeterVisible; });
     for (const MenuLabel& label : ContextMenuLabels(settings_.TopMost, lmeterVisible,
-                                                    link_->IsOpen() == 1, settings_.PortNumber))
+                                                    link_->IsOpen(), settings_.PortNumber))
         ModifyMenuByCommand(*menu, label.Id, label.Text.c_str(), label.Checked);
     const QAction* chosen = menu->exec(at);
     const int id = chosen ? chosen->data().toInt() : 0;
@@ -59,7 +60,7 @@ void CCounterDisplayDlg::OnLMeterShow()
 
 void CCounterDisplayDlg::OnLMeterSettings()
 {
-    OnLMeterSettingsDialog(this, readout_, settings_);
+    OnLMeterSettingsDialog(this, readout_);
 }
 
 void CCounterDisplayDlg::OnChangeFont()
@@ -69,6 +70,6 @@ void CCounterDisplayDlg::OnChangeFont()
         (std::filesystem::path(defaultFontPath_).parent_path() / "*.bmp").string();
     if (!RunFontSelection(this, settings_.FontPath, pattern))
         return;
-    LoadFont(readout_, settings_.FontPath, defaultFontPath_, *this);
+    LoadFontAndResize();
     update();
 }

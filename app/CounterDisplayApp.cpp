@@ -3,7 +3,6 @@
 #include <QApplication>
 
 #include "app/CounterDisplayDlg.h"
-#include "app/MainWindowLookup.h"
 #include "res/MessageBox.h"
 #include "settings/ExePath.h"
 
@@ -13,10 +12,8 @@ bool CCounterDisplayApp::InitInstance()
     // must not end the program. Only the window's own end does.
     QApplication::setQuitOnLastWindowClosed(false);
     CCounterDisplayDlg dialog(GetExePath("Pelmora.ini"), GetExePath("font/font.bmp"));
-    SetMainWnd(&dialog);
     SetMessageBoxOwner(&dialog);
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);
-    SetMainWnd(nullptr);
     return false;
 }

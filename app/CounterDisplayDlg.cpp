@@ -12,7 +12,7 @@
 #include <QWindow>
 
 #include "app/CommandTexts.h"
-#include "app/MainWindowLookup.h"
+#include "display/Composer.h"
 #include "link/CounterLink.h"
 #include "res/Icon128.h"
 #include "res/Menu131.h"
@@ -39,22 +39,21 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
     paceTimer_.setSingleShot(true);
     connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentChanges(); });
     // The link calls back on this thread; a lost call would leave its hand-off closed.
-    link_ = std::make_unique<CounterLink>(readout_, settings_, iniPath_, [this] { PaintWhenDue(); },
+    link_ = std::make_unique<CounterLink>(readout_, iniPath_, [this] { PaintWhenDue(); },
                                           [this] { OnTimer(); });
 }
 
 CCounterDisplayDlg::~CCounterDisplayDlg()
 {
     link_.reset();
-    if (GetMainWnd() == this)
-        SetMainWnd(nullptr);
 }
 
-int CCounterDisplayDlg::DoModal()
+DialogResult CCounterDisplayDlg::DoModal()
 {
     if (!Start())
         return result_;
-    return loop_.exec();
+    loop_.exec();
+    return result_;
 }
 
 bool CCounterDisplayDlg::Start()
@@ -71,20 +70,24 @@ bool CCounterDisplayDlg::OnInitDialog()
 {
     setWindowIcon(Icon128());
     LoadSettings(settings_, iniPath_, defaultFontPath_);
-    readout_.With([](ReadoutState& state) { ResetReadoutText(state.Text); });
-    LoadFont(readout_, settings_.FontPath, defaultFontPath_, *this);
+    readout_.With([this](ReadoutState& state) {
+        ResetReadoutText(state.Text);
+        state.C1 = settings_.C1;
+        state.C2 = settings_.C2;
+    });
+    LoadFontAndResize();
     // X11 has no system menu to edit: the window manager offers what it offers.
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     SetStaysOnTop(settings_.TopMost == 1);
     return true;
 }
 
-void CCounterDisplayDlg::EndDialog(int result)
+void CCounterDisplayDlg::EndDialog(DialogResult result)
 {
     ended_ = true;
     result_ = result;
     hide();
-    loop_.exit(result);
+    loop_.exit();
 }
 
 void CCounterDisplayDlg::OnCommand(int id)
@@ -131,8 +134,11 @@ bool CCounterDisplayDlg::ExitSequence()
         link_->KillNoDataTimer();
         link_->Disconnect();
     }
-    const AppSettings snapshot = readout_.With([this](ReadoutState&) { return settings_; });
-    SaveSettings(snapshot, iniPath_);
+    readout_.With([this](ReadoutState& state) {
+        settings_.C1 = state.C1;
+        settings_.C2 = state.C2;
+    });
+    SaveSettings(settings_, iniPath_);
     return true;
 }
 
@@ -172,9 +178,14 @@ void CCounterDisplayDlg::ResizeWindow(PixelSize size)
     update();
 }
 
-void CCounterDisplayDlg::FailFontLoad(const std::string& message)
+void CCounterDisplayDlg::LoadFontAndResize()
 {
-    AfxMessageBox(QString::fromStdString(message), MB_OK);
+    const FontLoadResult load = LoadFont(readout_, settings_.FontPath, defaultFontPath_);
+    if (load.Loaded) {
+        ResizeWindow(load.WindowSize);
+        return;
+    }
+    AfxMessageBox(QString::fromStdString(CantOpenFontText(load.FailedPath)), MB_OK);
     EndDialog(IDOK);
 }
 

@@ -11,14 +11,15 @@
 #include "app/PaintPacer.h"
 #include "app/ShownPicture.h"
 #include "display/Readout.h"
-#include "display/Renderer.h"
+#include "display/FontLoader.h"
+#include "res/MessageBox.h"
 #include "settings/AppSettings.h"
 
 class CounterLink;
 
 // The read-out window: frameless, sized by the font and zoom, painted from
 // the back buffer. Every command arrives through OnCommand.
-class CCounterDisplayDlg : public QWidget, public ReadoutWindow {
+class CCounterDisplayDlg : public QWidget {
 public:
     // iniPath: the settings file; defaultFontPath: the font used when the
     // configured one cannot be read.
@@ -27,13 +28,13 @@ public:
 
     // Initialises, shows the window centred and runs until it ends; returns
     // IDOK or IDCANCEL. The window never appears when the font load failed.
-    int DoModal();
+    DialogResult DoModal();
     // Initialises and shows the window centred; false when it ended during
     // initialisation (the font could not be loaded) and never appeared.
     bool Start();
     bool OnInitDialog();
     // Ends the window: it hides and DoModal returns result.
-    void EndDialog(int result);
+    void EndDialog(DialogResult result);
     bool HasEnded() const { return ended_; }
 
     void OnCommand(int id);
@@ -53,9 +54,8 @@ public:
     void OnExit();
     void OnMinimize();
 
-    // ReadoutWindow
-    void ResizeWindow(PixelSize size) override;
-    void FailFontLoad(const std::string& message) override;
+    // Makes the client area width x height, keeping the top-left corner.
+    void ResizeWindow(PixelSize size);
 
     Readout& ReadoutData() { return readout_; }
     AppSettings& Settings() { return settings_; }
@@ -77,6 +77,9 @@ protected:
 
 private:
     void OnLButtonDown(const QPoint& globalPos);
+    // Loads the configured font and resizes to it; when no font can be read,
+    // tells the user and ends the window without saving.
+    void LoadFontAndResize();
     // Asks the exit question and, unless answered No, stops the link and saves
     // the settings. Returns whether the window is to end.
     bool ExitSequence();
@@ -88,13 +91,13 @@ private:
 
     std::string iniPath_;
     std::string defaultFontPath_;
-    AppSettings settings_;  // window thread; C1/C2 also under the readout lock
+    AppSettings settings_;  // window thread only; C1/C2 live in the readout while it runs
     Readout readout_;
     std::unique_ptr<CounterLink> link_;
 
     QEventLoop loop_;
     bool ended_ = false;
-    int result_ = 0;
+    DialogResult result_ = IDCANCEL;
 
     ShownPicture shown_;
     PaintPacer pacer_;

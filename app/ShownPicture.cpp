@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "display/Readout.h"
-#include "display/Renderer.h"
+#include "display/Composer.h"
 
 namespace {
 

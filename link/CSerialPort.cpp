@@ -44,9 +44,9 @@ void CSerialPort::Close()
     lock_.Release();
 }
 
-int CSerialPort::IsOpen() const
+bool CSerialPort::IsOpen() const
 {
-    return fd_ >= 0 ? 1 : 0;
+    return fd_ >= 0;
 }
 
 int CSerialPort::GetHandle() const

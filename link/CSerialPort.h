@@ -23,7 +23,7 @@ public:
     // Call only while closed.
     int Open(int32_t portNumber, uint32_t bitRate);
     void Close();
-    int IsOpen() const;
+    bool IsOpen() const;
     // The descriptor, -1 while closed.
     int GetHandle() const;
 

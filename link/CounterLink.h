@@ -14,7 +14,6 @@
 #include "link/RecordPresenter.h"
 
 class Readout;
-struct AppSettings;
 
 // The counter link as the main window sees it: port, receive thread, record
 // assembler and no-data watchdog. Owned by the main window and called on the
@@ -25,13 +24,13 @@ public:
     // connection have changed the read-out; the window then calls TakeRecords
     // when it next paints. onNoDataTimer is the window's OnTimer, called on
     // the window thread when the watchdog fires.
-    CounterLink(Readout& readout, AppSettings& settings, std::string iniPath,
+    CounterLink(Readout& readout, std::string iniPath,
                 std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer);
     ~CounterLink();
     CounterLink(const CounterLink&) = delete;
     CounterLink& operator=(const CounterLink&) = delete;
 
-    int IsOpen() const { return port_.IsOpen(); }
+    bool IsOpen() const { return port_.IsOpen(); }
 
     // Opens the port at the speed of baudIndex, starts the receive thread and
     // the watchdog. False when the port number is 0, the index is outside the

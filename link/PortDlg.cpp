@@ -4,14 +4,11 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "link/BaudRateTable.h"
 #include "res/DialogUnits.h"
 #include "res/MessageBox.h"
 
 namespace {
-
-constexpr const char* kBaudTexts[kBaudListCount] = {
-    "110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200",
-};
 
 // The template's combo box height is the dropped-down list's; the closed box
 // keeps the height the font gives it and the list shows what fits below.
@@ -25,21 +22,6 @@ QComboBox* MakeList(QWidget* parent, const DialogBaseUnits& units, int x, int y,
     const int rowHeight = std::max(1, list->fontMetrics().height());
     list->setMaxVisibleItems(std::max(1, (dropped.height() - closedHeight) / rowHeight));
     return list;
-}
-
-QPushButton* MakeButton(QWidget* parent, const DialogBaseUnits& units, const char* text,
-                        QRect rect)
-{
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setGeometry(DialogRect(units, rect.x(), rect.y(), rect.width(), rect.height()));
-    return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const DialogBaseUnits& units, const char* text, QRect rect)
-{
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setGeometry(DialogRect(units, rect.x(), rect.y(), rect.width(), rect.height()));
-    return label;
 }
 
 void SelectIndex(QComboBox& list, int index)
@@ -60,11 +42,15 @@ void CPortDlg::CreateControls(const DevicePathFn& devicePath)
 {
     const DialogTemplate layout(*this, 155, 50);
     const DialogBaseUnits& units = layout.Units();
-    ok_ = MakeButton(this, units, "OK", {98, 7, 50, 14});
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setDefault(true);
-    cancel_ = MakeButton(this, units, "ｷｬﾝｾﾙ", {98, 29, 50, 14});
-    portLabel_ = MakeLabel(this, units, "ポート番号", {7, 10, 32, 8});
-    baudLabel_ = MakeLabel(this, units, "通信速度", {7, 33, 28, 8});
+    layout.Place(ok_, "IDOK", 98, 7, 50, 14);
+    cancel_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    layout.Place(cancel_, "IDCANCEL", 98, 29, 50, 14);
+    portLabel_ = new QLabel(QStringLiteral("ポート番号"), this);
+    layout.Place(portLabel_, "labelPort", 7, 10, 32, 8);
+    baudLabel_ = new QLabel(QStringLiteral("通信速度"), this);
+    layout.Place(baudLabel_, "labelSpeed", 7, 33, 28, 8);
     portList_ = MakeList(this, units, 43, 7, 48, 100);
     baudList_ = MakeList(this, units, 43, 31, 48, 100);
     for (int port = 1; port <= kPortListCount; ++port) {
@@ -73,8 +59,8 @@ void CPortDlg::CreateControls(const DevicePathFn& devicePath)
             portList_->setItemData(port - 1, QString::fromStdString(devicePath(port)),
                                    Qt::ToolTipRole);
     }
-    for (const char* text : kBaudTexts)
-        baudList_->addItem(QString::fromLatin1(text));
+    for (const uint32_t rate : BaudRateTable::kRates)
+        baudList_->addItem(QString::number(rate));
     setTabOrder(ok_, cancel_);
     setTabOrder(cancel_, portList_);
     setTabOrder(portList_, baudList_);
@@ -93,7 +79,7 @@ void CPortDlg::DoDataExchange(bool toLists)
     }
 }
 
-int CPortDlg::DoModal()
+DialogResult CPortDlg::DoModal()
 {
     DoDataExchange(true);
     ok_->setFocus();

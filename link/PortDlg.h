@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+#include "link/BaudRateTable.h"
+#include "res/MessageBox.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -20,7 +23,7 @@ public:
 
     // Runs the dialog modally; IDOK (the fields then hold the lists'
     // selections) or IDCANCEL.
-    int DoModal();
+    DialogResult DoModal();
 
     int m_nBaudIndex = -1;
     int m_nPortIndex = -1;
@@ -47,4 +50,4 @@ private:
 
 // The dialog's lists as shown: "COM1" ... "COM20" and "110" ... "115200".
 inline constexpr int kPortListCount = 20;
-inline constexpr int kBaudListCount = 12;
+inline constexpr int kBaudListCount = BaudRateTable::kSize;

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "display/ReadoutText.h"
-#include "display/Renderer.h"
+#include "display/Composer.h"
 #include "lmeter/Inductance.h"
 
 bool ShowRecord(ReadoutState& state, double c1, double c2, const char* record, bool compose)

@@ -3,13 +3,10 @@
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
-#include "settings/AppSettings.h"
 
-RecordPresenter::RecordPresenter(Readout& readout, const AppSettings& settings,
-                                 const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog,
-                                 Post post)
-    : readout_(readout), settings_(settings), stopRequested_(stopRequested), watchdog_(watchdog),
-      post_(std::move(post))
+RecordPresenter::RecordPresenter(Readout& readout, const std::atomic<int32_t>& stopRequested,
+                                 NoDataTimer& watchdog, Post post)
+    : readout_(readout), stopRequested_(stopRequested), watchdog_(watchdog), post_(std::move(post))
 {
 }
 
@@ -22,7 +19,7 @@ void RecordPresenter::SetConnection(uint64_t connection)
 void RecordPresenter::OnRecord(const char* record)
 {
     readout_.With([&](ReadoutState& state) {
-        ShowRecord(state, settings_.C1, settings_.C2, record, stopRequested_.load() == 0);
+        ShowRecord(state, state.C1, state.C2, record, stopRequested_.load() == 0);
     });
     watchdog_.NoteRecord();
     if (!handOffOpen_.exchange(true))

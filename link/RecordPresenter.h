@@ -8,7 +8,6 @@
 
 class NoDataTimer;
 class Readout;
-struct AppSettings;
 
 // The program's record sink, on the receive thread: shows each record under
 // the readout lock, notes its time for the watchdog and, unless a hand-off is
@@ -21,8 +20,7 @@ public:
     // post(connection) must not block; it queues the hand-off.
     using Post = std::function<void(uint64_t connection)>;
 
-    RecordPresenter(Readout& readout, const AppSettings& settings,
-                    const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog, Post post);
+    RecordPresenter(Readout& readout, const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog, Post post);
 
     // Window thread, while no receive thread runs: the number of the
     // connection whose thread feeds from now on; no hand-off is open then.
@@ -35,7 +33,6 @@ public:
 
 private:
     Readout& readout_;
-    const AppSettings& settings_;  // C1 and C2, read under the readout lock
     const std::atomic<int32_t>& stopRequested_;
     NoDataTimer& watchdog_;
     Post post_;

@@ -8,18 +8,13 @@
 
 WakeEvent::WakeEvent() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
-    if (fd_ < 0)
+    if (!fd_.Valid())
         throw std::system_error(errno, std::generic_category(), "eventfd");
-}
-
-WakeEvent::~WakeEvent()
-{
-    ::close(fd_);
 }
 
 void WakeEvent::Signal()
 {
     const uint64_t one = 1;
     // Stays readable until closed: nobody drains it, a stop is final.
-    [[maybe_unused]] const auto written = ::write(fd_, &one, sizeof one);
+    [[maybe_unused]] const auto written = ::write(fd_.Get(), &one, sizeof one);
 }

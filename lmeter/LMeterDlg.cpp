@@ -14,7 +14,6 @@
 #include "res/Bitmap133.h"
 #include "res/DialogUnits.h"
 #include "res/MessageBox.h"
-#include "settings/AppSettings.h"
 
 namespace {
 
@@ -161,16 +160,17 @@ bool CLMeterDlg::ExchangeField(QLineEdit* edit, const QString& name, double& fie
     return false;
 }
 
-void OnLMeterSettingsDialog(QWidget* owner, Readout& readout, AppSettings& settings)
+void OnLMeterSettingsDialog(QWidget* owner, Readout& readout)
 {
     CLMeterDlg dialog(owner);
-    dialog.m_dC1 = settings.C1;
-    dialog.m_dC2 = settings.C2;
+    readout.With([&](ReadoutState& state) {
+        dialog.m_dC1 = state.C1;
+        dialog.m_dC2 = state.C2;
+    });
     if (dialog.exec() != QDialog::Accepted)
         return;
-    // The receive thread reads C1 and C2 while holding the readout lock.
-    readout.With([&](ReadoutState&) {
-        settings.C1 = dialog.m_dC1;
-        settings.C2 = dialog.m_dC2;
+    readout.With([&](ReadoutState& state) {
+        state.C1 = dialog.m_dC1;
+        state.C2 = dialog.m_dC2;
     });
 }

@@ -8,7 +8,6 @@
 
 class QLineEdit;
 class Readout;
-struct AppSettings;
 
 inline constexpr double kCapacitanceMin = 1e-6;  // µF
 inline constexpr double kCapacitanceMax = 100.0;
@@ -49,7 +48,7 @@ private:
     QLineEdit* m_editC2 = nullptr;
 };
 
-// The L-meter settings command: runs the dialog with C1 and C2 and, on OK,
-// stores both under the readout lock (the receive thread reads them there).
-// Nothing else: no recompute, no redraw, no file write.
-void OnLMeterSettingsDialog(QWidget* owner, Readout& readout, AppSettings& settings);
+// The L-meter settings command: runs the dialog with the readout's C1 and C2
+// and, on OK, stores both there. Nothing else: no recompute, no redraw, no
+// file write (the window saves them at exit).
+void OnLMeterSettingsDialog(QWidget* owner, Readout& readout);

@@ -20,9 +20,9 @@ MessageBoxHook& Hook()
     return hook;
 }
 
-QMessageBox::Icon IconFor(unsigned flags)
+QMessageBox::Icon IconFor(MessageBoxType type)
 {
-    switch (flags & 0xF0) {
+    switch (static_cast<MessageBoxType>(static_cast<unsigned>(type) & 0xF0)) {
     case MB_ICONQUESTION:
         return QMessageBox::Question;
     case MB_ICONINFORMATION:
@@ -44,10 +44,10 @@ void LabelButtons(QMessageBox& box)
         ok->setText(QStringLiteral("OK"));
 }
 
-int ShowBox(const QString& text, unsigned flags)
+DialogResult ShowBox(const QString& text, MessageBoxType type)
 {
-    const bool yesNo = (flags & 0x0F) == MB_YESNO;
-    QMessageBox box(IconFor(flags), ApplicationTitle(), text,
+    const bool yesNo = AsksYesNo(type);
+    QMessageBox box(IconFor(type), ApplicationTitle(), text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
     box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
     LabelButtons(box);
@@ -59,11 +59,11 @@ int ShowBox(const QString& text, unsigned flags)
 
 }  // namespace
 
-int AfxMessageBox(const QString& text, unsigned flags)
+DialogResult AfxMessageBox(const QString& text, MessageBoxType type)
 {
     if (Hook())
-        return Hook()(text, flags);
-    return ShowBox(text, flags);
+        return Hook()(text, type);
+    return ShowBox(text, type);
 }
 
 QString ApplicationTitle()

@@ -6,21 +6,33 @@
 
 class QWidget;
 
-// Message boxes as the program uses them: numeric flags, the program's title
-// as caption, the main window as owner.
-inline constexpr unsigned MB_OK = 0x00;
-inline constexpr unsigned MB_YESNO = 0x04;
-inline constexpr unsigned MB_ICONQUESTION = 0x20;
-inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
-inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+// Message boxes as the program uses them: a style of buttons and icon, the
+// program's title as caption, the main window as owner.
+enum class MessageBoxType : unsigned {
+    MB_OK = 0x00,
+    MB_YESNO = 0x04,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+using enum MessageBoxType;
 
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-inline constexpr int IDYES = 6;
-inline constexpr int IDNO = 7;
+constexpr MessageBoxType operator|(MessageBoxType buttons, MessageBoxType icon)
+{
+    return static_cast<MessageBoxType>(static_cast<unsigned>(buttons) | static_cast<unsigned>(icon));
+}
+
+constexpr bool AsksYesNo(MessageBoxType type)
+{
+    return (static_cast<unsigned>(type) & 0x0F) == static_cast<unsigned>(MB_YESNO);
+}
+
+// How a message box or a dialog was answered.
+enum class DialogResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+using enum DialogResult;
 
 // Shows text and returns IDOK, IDYES or IDNO.
-int AfxMessageBox(const QString& text, unsigned flags);
+DialogResult AfxMessageBox(const QString& text, MessageBoxType type);
 
 // The executable's file name without its extension.
 QString ApplicationTitle();
@@ -30,5 +42,5 @@ void SetMessageBoxOwner(QWidget* owner);
 
 // Tests answer message boxes here instead of a person; an empty hook restores
 // the real boxes.
-using MessageBoxHook = std::function<int(const QString& text, unsigned flags)>;
+using MessageBoxHook = std::function<DialogResult(const QString& text, MessageBoxType type)>;
 void SetMessageBoxHook(MessageBoxHook hook);

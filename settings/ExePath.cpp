@@ -22,3 +22,9 @@ std::string GetExePath(std::string_view name)
         return std::string(name);
     return JoinExeFolder(exe.native(), name);
 }
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}

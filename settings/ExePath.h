@@ -12,3 +12,6 @@ std::string GetExePath(std::string_view name);
 // The folder of exePath (everything up to its last '/') joined with name;
 // name alone when exePath has no folder.
 std::string JoinExeFolder(std::string_view exePath, std::string_view name);
+
+// The file name with its extension: everything after the last '/'.
+std::string FileNameOf(const std::string& path);

@@ -6,35 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "settings/ExePath.h"
+#include "settings/UniqueFd.h"
+
 namespace {
 
 // The kernel's own limit on links followed in one path lookup.
 constexpr int kMaxLinkDepth = 40;
 constexpr int kMaxTemporaryAttempts = 100;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closes now and reports whether the close (and the write-back it may do) succeeded.
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, std::string_view content)
 {
@@ -74,12 +53,6 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string FileNameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // A new file beside path, created with the usual mode (0666 less the umask).
 int CreateTemporary(const std::string& path, std::string& temporaryPath)
 {
@@ -105,7 +78,7 @@ bool TakeOverAttributes(int fd, const struct stat& old)
 
 void SyncFolder(const std::string& path)
 {
-    const FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Valid())
         ::fsync(folder.Get());
 }
@@ -113,7 +86,7 @@ void SyncFolder(const std::string& path)
 bool ReplaceThroughTemporary(int fd, const std::string& temporaryPath, const std::string& path,
                              const struct stat* old, std::string_view content)
 {
-    FileDescriptor file(fd);
+    UniqueFd file(fd);
     bool ok = WriteAll(file.Get(), content) && (old == nullptr || TakeOverAttributes(file.Get(), *old)) &&
               ::fsync(file.Get()) == 0;
     ok = file.Close() && ok;
@@ -130,7 +103,7 @@ bool ReplaceThroughTemporary(int fd, const std::string& temporaryPath, const std
 // before any byte of the old file is overwritten.
 bool RewriteInPlace(const std::string& path, std::string_view content)
 {
-    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
     struct stat status {};
     if (!file.Valid() || ::fstat(file.Get(), &status) != 0)
         return false;
@@ -153,7 +126,7 @@ FileRead ReadFileBytes(const std::string& path, std::string& content)
 {
     content.clear();
     // Non-blocking, so that a pipe by this name cannot stop the program.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.Valid())
         return errno == ENOENT ? FileRead::Missing : FileRead::Failed;
     struct stat status {};

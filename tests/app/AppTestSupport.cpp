@@ -9,19 +9,18 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "app/MainWindowLookup.h"
 #include "res/MessageBox.h"
 
 MessageBoxRecorder::MessageBoxRecorder()
 {
-    SetMessageBoxHook([this](const QString& text, unsigned flags) {
-        boxes_.push_back({text, flags});
+    SetMessageBoxHook([this](const QString& text, MessageBoxType type) {
+        boxes_.push_back({text, type});
         if (!answers_.empty()) {
-            const int answer = answers_.front();
+            const DialogResult answer = answers_.front();
             answers_.pop_front();
             return answer;
         }
-        return (flags & 0x0F) == MB_YESNO ? IDYES : IDOK;
+        return AsksYesNo(type) ? IDYES : IDOK;
     });
 }
 
@@ -30,7 +29,7 @@ MessageBoxRecorder::~MessageBoxRecorder()
     SetMessageBoxHook({});
 }
 
-void MessageBoxRecorder::Answer(std::vector<int> answers)
+void MessageBoxRecorder::Answer(std::vector<DialogResult> answers)
 {
     answers_.assign(answers.begin(), answers.end());
 }
@@ -49,7 +48,6 @@ WindowUnderTest::WindowUnderTest(const std::string& iniContent,
     if (!iniContent.empty())
         std::ofstream(IniPath()) << iniContent;
     window_ = std::make_unique<CCounterDisplayDlg>(IniPath(), defaultFontPath);
-    SetMainWnd(window_.get());
     SetMessageBoxOwner(window_.get());
 }
 

@@ -18,20 +18,20 @@ class MessageBoxRecorder {
 public:
     struct Box {
         QString Text;
-        unsigned Flags = 0;
+        MessageBoxType Type = MB_OK;
     };
 
     MessageBoxRecorder();
     ~MessageBoxRecorder();
 
     // The answers, in order; IDOK (or IDYES for yes/no boxes) once they run out.
-    void Answer(std::vector<int> answers);
+    void Answer(std::vector<DialogResult> answers);
     const std::vector<Box>& Boxes() const { return boxes_; }
     std::vector<QString> Texts() const;
 
 private:
     std::vector<Box> boxes_;
-    std::deque<int> answers_;
+    std::deque<DialogResult> answers_;
 };
 
 // The program's default font, built beside the program.

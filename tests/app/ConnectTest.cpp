@@ -105,7 +105,7 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     EXPECT_EQ(shownPort, 11);
     EXPECT_EQ(shownBaud, 6);
     EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath());
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_TRUE(boxes_.Boxes().empty());
     ASSERT_TRUE(tty_.Write(kRecord));
     EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
@@ -118,15 +118,15 @@ TEST_F(ConnectTest, MenuNamesTheOpenPortAndDisconnectRestoresTheIdleReadout)
     ASSERT_TRUE(window.Start());
     window->Link().TimerForTest().SetIntervalForTest(200);
     ConnectWithDialogDefaults(window.Window());
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_EQ(FirstMenuText(window.Window()), QStringLiteral("切断[COM12](&P)"));
 
     boxes_.Answer({IDYES});
     window->OnCommand(1003);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].Text, QStringLiteral("ポートを閉じますか？"));
-    EXPECT_EQ(boxes_.Boxes()[0].Flags, 0x24u);
-    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_EQ(boxes_.Boxes()[0].Type, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_FALSE(window->Link().IsOpen());
     EXPECT_FALSE(window->Link().TimerForTest().IsActive());
     QTest::qWait(600);  // three watchdog periods: nothing may follow the disconnect
     for (int i = 0; i <= 10; ++i)
@@ -139,10 +139,10 @@ TEST_F(ConnectTest, DisconnectAnsweredNoKeepsTheLink)
     WindowUnderTest window(IniMapping(tty_, 3));
     ASSERT_TRUE(window.Start());
     ConnectWithDialogDefaults(window.Window());
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
     boxes_.Answer({IDNO});
     window->OnCommand(1003);
-    EXPECT_EQ(window->Link().IsOpen(), 1);
+    EXPECT_TRUE(window->Link().IsOpen());
     ASSERT_TRUE(tty_.Write(kRecord));
     EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
 }
@@ -153,9 +153,9 @@ TEST_F(ConnectTest, ConnectAgainAfterDisconnectWorksLikeTheFirst)
     ASSERT_TRUE(window.Start());
     ConnectWithDialogDefaults(window.Window());
     window->OnCommand(1003);  // answered yes
-    ASSERT_EQ(window->Link().IsOpen(), 0);
+    ASSERT_FALSE(window->Link().IsOpen());
     ConnectWithDialogDefaults(window.Window());
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
     ASSERT_TRUE(tty_.Write(kRecord));
     EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
 }
@@ -166,7 +166,7 @@ TEST_F(ConnectTest, NoDataTextFollowsTheWatchdogPeriod)
     ASSERT_TRUE(window.Start());
     window->Link().TimerForTest().SetIntervalForTest(200);
     ConnectWithDialogDefaults(window.Window());
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 0, 'N'); }));
     EXPECT_TRUE(ShowsDigit(window.Window(), 1, 'o'));
     EXPECT_FALSE(window->Link().TimerForTest().IsActive()) << "fires once";
@@ -181,10 +181,10 @@ TEST_F(ConnectTest, ExitWhileConnectedStopsTheLinkAndSaves)
         dialog.OkButton()->click();
     });
     window->OnCommand(1003);
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
     window->OnCommand(1004);
     EXPECT_TRUE(window->HasEnded());
-    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_FALSE(window->Link().IsOpen());
     EXPECT_FALSE(window->Link().ThreadForTest().IsRunning());
     EXPECT_FALSE(window->Link().TimerForTest().IsActive());
     const std::string ini = window.ReadIni();
@@ -216,8 +216,8 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
     window->OnCommand(1003);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, QStringLiteral("A port does not open."));
-    EXPECT_EQ(boxes.Boxes()[0].Flags, 0x30u);
-    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_EQ(boxes.Boxes()[0].Type, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_FALSE(window->Link().IsOpen());
     EXPECT_EQ(window->Settings().PortNumber, row.PortNumber);
     EXPECT_EQ(window->Settings().BaudIndex, row.BaudIndex);
     int shownPort = -9, shownBaud = -9;

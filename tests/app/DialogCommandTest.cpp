@@ -33,8 +33,10 @@ TEST_P(LMeterSettingsCommandTest, OkStoresBothValuesCancelKeepsThem)
     });
     window->OnCommand(1018);
     ASSERT_TRUE(opened);
-    EXPECT_DOUBLE_EQ(window->Settings().C1, GetParam().Accept ? 2.5 : 0.2);
-    EXPECT_DOUBLE_EQ(window->Settings().C2, GetParam().Accept ? 2.5 : 0.3);
+    window->ReadoutData().With([](ReadoutState& state) {
+        EXPECT_DOUBLE_EQ(state.C1, GetParam().Accept ? 2.5 : 0.2);
+        EXPECT_DOUBLE_EQ(state.C2, GetParam().Accept ? 2.5 : 0.3);
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, LMeterSettingsCommandTest,

@@ -71,10 +71,10 @@ namespace {
 
 struct BoxKeyRow {
     const char* Name;
-    unsigned Flags;
+    MessageBoxType Type;
     Qt::Key Key;
     Qt::KeyboardModifiers Modifiers;
-    int Answer;
+    DialogResult Answer;
 };
 
 class MessageBoxKeysTest : public testing::TestWithParam<BoxKeyRow> {};
@@ -93,9 +93,9 @@ TEST_P(MessageBoxKeysTest, JapaneseButtonsAnswerTheirKeys)
             box.done(QMessageBox::Cancel);
         }
     });
-    EXPECT_EQ(AfxMessageBox(QStringLiteral("終了しますか？"), row.Flags), row.Answer);
+    EXPECT_EQ(AfxMessageBox(QStringLiteral("終了しますか？"), row.Type), row.Answer);
     texts.sort();
-    EXPECT_EQ(texts.join('|'), (row.Flags & MB_YESNO) ? QStringLiteral("いいえ(&N)|はい(&Y)")
+    EXPECT_EQ(texts.join('|'), AsksYesNo(row.Type) ? QStringLiteral("いいえ(&N)|はい(&Y)")
                                                       : QStringLiteral("OK"));
 }
 

@@ -89,7 +89,7 @@ TEST(StartUpTest, NoFontAtAllEndsBeforeTheWindowAppearsAndSavesNothing)
     EXPECT_TRUE(window->HasEnded());
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, QStringLiteral("Can't Open font [/nonexistent/font/font.bmp]"));
-    EXPECT_EQ(boxes.Boxes()[0].Flags, 0u);
+    EXPECT_EQ(boxes.Boxes()[0].Type, MB_OK);
     EXPECT_EQ(window.ReadIni(), "[Font]\nFont=/nonexistent/a.bmp\n");
 }
 
@@ -112,7 +112,7 @@ TEST(KeyFilterTest, EnterAndEscapeDoNothing)
 struct ExitRow {
     const char* Name;
     bool ByClose;  // the window manager's close instead of command 1004
-    int Answer;
+    DialogResult Answer;
     bool Ends;
 };
 
@@ -132,7 +132,7 @@ TEST_P(ExitTest, AsksFirstAndSavesOnlyWhenConfirmed)
         window->OnCommand(1004);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, QStringLiteral("終了しますか？"));
-    EXPECT_EQ(boxes.Boxes()[0].Flags, 36u);
+    EXPECT_EQ(boxes.Boxes()[0].Type, MB_YESNO | MB_ICONQUESTION);
     EXPECT_EQ(window->HasEnded(), row.Ends);
     EXPECT_EQ(window->isVisible(), !row.Ends);
     const std::string saved =
@@ -275,7 +275,7 @@ TEST(AboutTest, InformationBoxWithTheVersion)
     window->OnCommand(1014);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(QStringLiteral("Pelmora Version 1.10\r\n\r\n")));
-    EXPECT_EQ(boxes.Boxes()[0].Flags, 64u);
+    EXPECT_EQ(boxes.Boxes()[0].Type, MB_ICONINFORMATION);
 }
 
 TEST(MinimizeTest, CommandMinimizesTheWindow)

@@ -7,7 +7,6 @@
 
 #include "display/Readout.h"
 #include "link/CounterLink.h"
-#include "settings/AppSettings.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
@@ -55,7 +54,6 @@ protected:
     TempDir dir;
     CounterPty pty;
     Readout readout;
-    AppSettings settings;
     // The window's paint slot, taken at once unless a test holds it back.
     void OnRecordsWaiting()
     {
@@ -69,7 +67,7 @@ protected:
     int handOffs = 0;
     bool takeRecords = true;
     int noDataCount = 0;
-    CounterLink link{readout, settings, WritePortIni(dir, kPort, pty.SlavePath()),
+    CounterLink link{readout, WritePortIni(dir, kPort, pty.SlavePath()),
                      [this] { OnRecordsWaiting(); }, [this] { OnTimer(); }};
 };
 
@@ -85,7 +83,7 @@ class CounterLinkRefusedTest : public CounterLinkTest,
 TEST_P(CounterLinkRefusedTest, StaysDisconnected)
 {
     EXPECT_FALSE(link.Connect(GetParam().Port, GetParam().BaudIndex));
-    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.TimerForTest().IsActive());
     EXPECT_FALSE(link.ThreadForTest().IsRunning());
 }
@@ -100,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, CounterLinkRefusedTest,
 TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
 {
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
-    EXPECT_EQ(link.IsOpen(), 1);
+    EXPECT_TRUE(link.IsOpen());
     EXPECT_TRUE(link.TimerForTest().IsActive());
     ASSERT_TRUE(pty.Write(Records(2)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
@@ -108,7 +106,7 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     EXPECT_LE(handOffs, 3);
     EXPECT_TRUE(link.TimerForTest().IsActive());
     DisconnectAsTheWindowDoes();
-    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_FALSE(link.IsOpen());
 }
 
 TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)
@@ -200,7 +198,7 @@ TEST_F(CounterLinkTest, DisconnectAfterHangUpWorks)
     pty.HangUp();
     EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
     DisconnectAsTheWindowDoes();
-    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.StopRequested().load(), 0);
 }
 

@@ -10,7 +10,6 @@
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "link/RecordPresenter.h"
-#include "settings/AppSettings.h"
 
 namespace {
 
@@ -98,11 +97,10 @@ struct PresenterRig {
         readout.With([](ReadoutState& state) { PrepareImages(state); });
     }
     Readout readout;
-    AppSettings settings;
     std::atomic<int32_t> stop;
     NoDataTimer watchdog{nullptr};
     std::vector<uint64_t> posts;
-    RecordPresenter presenter{readout, settings, stop, watchdog,
+    RecordPresenter presenter{readout, stop, watchdog,
                               [this](uint64_t connection) { posts.push_back(connection); }};
 };
 
@@ -135,8 +133,7 @@ INSTANTIATE_TEST_SUITE_P(StopFlag, RecordPresenterTest,
 TEST(RecordPresenter, UsesTheCurrentCapacitors)
 {
     PresenterRig rig;
-    rig.settings.C1 = 0.2;
-    rig.settings.C2 = 0.2;
+    rig.readout.With([](ReadoutState& state) { state.C1 = state.C2 = 0.2; });
     rig.presenter.OnRecord(kRecord);
     rig.readout.With([](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Inductance, "L=               0.253uH");

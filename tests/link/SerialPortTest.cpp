@@ -39,13 +39,13 @@ TEST_F(SerialPortTest, OpensTheMappedDeviceClosesAndReopens)
 {
     CSerialPort port(ini, locks);
     ASSERT_EQ(port.Open(kPort, 9600), 1);
-    EXPECT_EQ(port.IsOpen(), 1);
+    EXPECT_TRUE(port.IsOpen());
     EXPECT_TRUE(::isatty(port.GetHandle()));
     port.Close();
-    EXPECT_EQ(port.IsOpen(), 0);
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetHandle(), -1);
     port.Close();
-    EXPECT_EQ(port.IsOpen(), 0);
+    EXPECT_FALSE(port.IsOpen());
     for (int i = 0; i < 20; ++i) {
         SCOPED_TRACE(i);
         ASSERT_EQ(port.Open(kPort, 115200), 1);
@@ -140,7 +140,7 @@ TEST_F(SerialPortTest, PortHeldByAnotherOpenIsRefusedAndItsHolderKeepsIt)
         }
         CSerialPort second(ini, dir.File("other-locks"));
         EXPECT_EQ(second.Open(kPort, 9600), 0);
-        EXPECT_EQ(second.IsOpen(), 0);
+        EXPECT_FALSE(second.IsOpen());
         EXPECT_TRUE(TerminalIsExclusive(holder)) << "the refused open cleared the holder's flag";
         if (row.HolderIsPelmora)
             first.Close();
@@ -213,7 +213,7 @@ TEST_P(RefusedOpenTest, OpenReturnsZeroAndStaysClosed)
                                                       : WritePortIni(dir, GetParam().Port, GetParam().Device);
     CSerialPort port(ini, dir.Path().string());
     EXPECT_EQ(port.Open(GetParam().Port, 9600), 0);
-    EXPECT_EQ(port.IsOpen(), 0);
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetHandle(), -1);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with("LCK..")) << "lock left behind";

@@ -62,7 +62,7 @@ protected:
 TEST_F(RandomStopTest, StopAtAnyMomentEndsPromptlyAndNothingDrawsAfterIt)
 {
     ASSERT_TRUE(window.Start());
-    link = std::make_unique<CounterLink>(window->ReadoutData(), window->Settings(),
+    link = std::make_unique<CounterLink>(window->ReadoutData(),
                                          window.IniPath(), [this] { ++invalidations; },
                                          [this] { ++noDataCalls; });
     link->ThreadForTest().SetAfterWaitHookForTest([this] {

@@ -124,9 +124,11 @@ void RunAndExit(WindowUnderTest& window, const SettingsFault& fault)
     ASSERT_TRUE(window.Start()) << "the program did not start";
     EXPECT_EQ(window->Settings().TopMost, fault.TopMost);
     EXPECT_EQ(window->Settings().PortNumber, fault.PortNumber);
-    EXPECT_DOUBLE_EQ(window->Settings().C1, fault.C1);
     EXPECT_EQ(window->Settings().FontPath, DefaultFontPath());
-    window->Settings().C2 = 0.75;
+    window->ReadoutData().With([&fault](ReadoutState& state) {
+        EXPECT_DOUBLE_EQ(state.C1, fault.C1);
+        state.C2 = 0.75;
+    });
     window->OnCommand(ID_EXIT);
     EXPECT_TRUE(window->HasEnded());
 }

@@ -29,7 +29,7 @@ TEST(UnplugTest, HangUpWhileRecordsFlowThenANewDeviceReceives)
     WindowUnderTest window(PortIni(first.SlavePath()));
     ASSERT_TRUE(window.Start());
     ConnectThroughDialog(window.Window());
-    ASSERT_EQ(window->Link().IsOpen(), 1);
+    ASSERT_TRUE(window->Link().IsOpen());
 
     SimulatorOptions options = FastRecords(1000000);
     options.HangUpAfter = 300;
@@ -45,7 +45,7 @@ TEST(UnplugTest, HangUpWhileRecordsFlowThenANewDeviceReceives)
     const double cpuUsed = ProcessCpuSeconds() - cpuBefore;
     EXPECT_GE(cpuBefore, 0.0);
     EXPECT_LT(cpuUsed, 0.25) << "the process spins on the vanished device";
-    EXPECT_EQ(window->Link().IsOpen(), 1) << "a hang-up alone does not close the port";
+    EXPECT_TRUE(window->Link().IsOpen()) << "a hang-up alone does not close the port";
 
     ASSERT_TRUE(WaitFor([&] { return Shows(window.Window(), kNoData); }, kPatienceMs));
     const auto silence = std::chrono::steady_clock::now() - hungUpAt;
@@ -56,19 +56,19 @@ TEST(UnplugTest, HangUpWhileRecordsFlowThenANewDeviceReceives)
     const auto stopTime = TimeOf([&] { window->OnCommand(ID_CONNECT); });
     EXPECT_LT(stopTime, kStopBound);
     EXPECT_EQ(boxes.Texts(), std::vector<QString>{QString::fromUtf8(kClosePortQuestion)});
-    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_FALSE(window->Link().IsOpen());
     EXPECT_EQ(window->Link().StopRequested().load(), 0);
     EXPECT_EQ(FrequencyLine(window.Window()), kInitialFrequencyLine);
 
     CounterPty second;
     WriteWholeFile(window.IniPath(), PortIni(second.SlavePath()));
     ConnectThroughDialog(window.Window());
-    ASSERT_EQ(window->Link().IsOpen(), 1) << "the new device does not open";
+    ASSERT_TRUE(window->Link().IsOpen()) << "the new device does not open";
     RecordFlow newFlow(second, FastRecords(123456789));
     EXPECT_TRUE(WaitFor([&] { return Shows(window.Window(), kNewDeviceFrequency); }, kPatienceMs));
     EXPECT_TRUE(window->Link().TimerForTest().IsActive());
     EXPECT_LT(TimeOf([&] { window->OnCommand(ID_CONNECT); }), kStopBound);
-    EXPECT_EQ(window->Link().IsOpen(), 0);
+    EXPECT_FALSE(window->Link().IsOpen());
     newFlow.Stop();
 }
 

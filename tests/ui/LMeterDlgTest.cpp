@@ -11,7 +11,6 @@
 #include "display/Readout.h"
 #include "lmeter/LMeterDlg.h"
 #include "res/MessageBox.h"
-#include "settings/AppSettings.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {
@@ -28,16 +27,16 @@ class MessageRecorder {
 public:
     MessageRecorder()
     {
-        SetMessageBoxHook([this](const QString& text, unsigned flags) {
+        SetMessageBoxHook([this](const QString& text, MessageBoxType type) {
             texts.push_back(text);
-            lastFlags = flags;
+            lastType = type;
             return IDOK;
         });
     }
     ~MessageRecorder() { SetMessageBoxHook({}); }
 
     std::vector<QString> texts;
-    unsigned lastFlags = 0;
+    MessageBoxType lastType = MB_OK;
 };
 
 QLineEdit* Edit(QWidget& dialog, const char* name)
@@ -68,12 +67,22 @@ void PrintTo(const ExchangeRow& row, std::ostream* os)
 
 const QString kNone;
 
-AppSettings OldSettings()
+void SetCapacitors(Readout& readout, double c1, double c2)
 {
-    AppSettings settings;
-    settings.C1 = kOldC1;
-    settings.C2 = kOldC2;
-    return settings;
+    readout.With([&](ReadoutState& state) {
+        state.C1 = c1;
+        state.C2 = c2;
+    });
+}
+
+double C1Of(Readout& readout)
+{
+    return readout.With([](ReadoutState& state) { return state.C1; });
+}
+
+double C2Of(Readout& readout)
+{
+    return readout.With([](ReadoutState& state) { return state.C2; });
 }
 
 const ExchangeRow kExchangeRows[] = {
@@ -108,7 +117,7 @@ TEST_P(LMeterExchange, OkAcceptsOnlyNumbersWithinBounds)
 {
     const ExchangeRow& row = GetParam();
     Readout readout;
-    AppSettings settings = OldSettings();
+    SetCapacitors(readout, kOldC1, kOldC2);
     MessageRecorder messages;
     bool stayedOpen = false;
     QString focus;
@@ -122,18 +131,18 @@ TEST_P(LMeterExchange, OkAcceptsOnlyNumbersWithinBounds)
         if (stayedOpen)
             Button(dialog, "IDCANCEL")->click();
     });
-    OnLMeterSettingsDialog(nullptr, readout, settings);
+    OnLMeterSettingsDialog(nullptr, readout);
 
     EXPECT_EQ(stayedOpen, !row.accepted);
-    EXPECT_EQ(settings.C1, row.c1);
-    EXPECT_EQ(settings.C2, row.c2);
+    EXPECT_EQ(C1Of(readout), row.c1);
+    EXPECT_EQ(C2Of(readout), row.c2);
     if (row.message.isEmpty()) {
         EXPECT_TRUE(messages.texts.empty());
         return;
     }
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], row.message);
-    EXPECT_EQ(messages.lastFlags, MB_ICONEXCLAMATION);
+    EXPECT_EQ(messages.lastType, MB_ICONEXCLAMATION);
     EXPECT_EQ(focus, QString::fromLatin1(row.focusEdit));
 }
 
@@ -143,9 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, LMeterExchange, ::testing::ValuesIn(kExchangeRows
 TEST(LMeterDialog, OpensWithBothValuesInTheirEdits)
 {
     Readout readout;
-    AppSettings settings;
-    settings.C1 = 0.1;
-    settings.C2 = 1e-6;
+    SetCapacitors(readout, 0.1, 1e-6);
     QString c1Text;
     QString c2Text;
     WhenModal([&](QWidget& dialog) {
@@ -153,11 +160,11 @@ TEST(LMeterDialog, OpensWithBothValuesInTheirEdits)
         c2Text = Edit(dialog, "edit1017")->text();
         Button(dialog, "IDOK")->click();
     });
-    OnLMeterSettingsDialog(nullptr, readout, settings);
+    OnLMeterSettingsDialog(nullptr, readout);
     EXPECT_EQ(c1Text, QStringLiteral("0.1"));
     EXPECT_EQ(c2Text, QStringLiteral("1e-06"));
-    EXPECT_EQ(settings.C1, 0.1);  // OK without an edit stores what was shown, bit for bit
-    EXPECT_EQ(settings.C2, 1e-6);
+    EXPECT_EQ(C1Of(readout), 0.1);  // OK without an edit stores what was shown, bit for bit
+    EXPECT_EQ(C2Of(readout), 1e-6);
 }
 
 TEST(LMeterDialog, ShownTextReadsBackAsTheSameDouble)
@@ -181,22 +188,22 @@ TEST(LMeterDialog, CancelEscapeAndCloseKeepTheValues)
     for (const auto& [name, end] : endings) {
         SCOPED_TRACE(name);
         Readout readout;
-        AppSettings settings = OldSettings();
+        SetCapacitors(readout, kOldC1, kOldC2);
         WhenModal([&](QWidget& dialog) {
             Edit(dialog, "edit1016")->setText(QStringLiteral("5"));
             Edit(dialog, "edit1017")->setText(QStringLiteral("7"));
             end(dialog);
         });
-        OnLMeterSettingsDialog(nullptr, readout, settings);
-        EXPECT_EQ(settings.C1, kOldC1);
-        EXPECT_EQ(settings.C2, kOldC2);
+        OnLMeterSettingsDialog(nullptr, readout);
+        EXPECT_EQ(C1Of(readout), kOldC1);
+        EXPECT_EQ(C2Of(readout), kOldC2);
     }
 }
 
 TEST(LMeterDialog, EnterInAnEditValidatesLikeOk)
 {
     Readout readout;
-    AppSettings settings = OldSettings();
+    SetCapacitors(readout, kOldC1, kOldC2);
     MessageRecorder messages;
     bool openAfterBadEnter = false;
     WhenModal([&](QWidget& dialog) {
@@ -207,11 +214,11 @@ TEST(LMeterDialog, EnterInAnEditValidatesLikeOk)
         c1->setText(QStringLiteral("3.3"));
         QTest::keyClick(c1, Qt::Key_Return);
     });
-    OnLMeterSettingsDialog(nullptr, readout, settings);
+    OnLMeterSettingsDialog(nullptr, readout);
     EXPECT_TRUE(openAfterBadEnter);
     EXPECT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(settings.C1, 3.3);
-    EXPECT_EQ(settings.C2, kOldC2);
+    EXPECT_EQ(C1Of(readout), 3.3);
+    EXPECT_EQ(C2Of(readout), kOldC2);
 }
 
 TEST(LMeterDialog, RefusedEditGetsItsTextSelected)

@@ -39,20 +39,16 @@ void WaitForRoom(int master, int error)
 
 CounterPty::CounterPty()
 {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0)
+    master_.Reset(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!master_.Valid())
         Fail("posix_openpt");
+    const int master = master_.Get();
     char name[128];
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-        ::ptsname_r(master_, name, sizeof name) != 0) {
-        const int error = errno;
-        ::close(master_);
-        errno = error;
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0)
         Fail("pseudo-terminal");
-    }
     slavePath_ = name;
-    MakeRaw(master_);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    MakeRaw(master);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
 }
 
 CounterPty::~CounterPty()
@@ -62,9 +58,7 @@ CounterPty::~CounterPty()
 
 void CounterPty::HangUp()
 {
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
+    master_.Reset();
 }
 
 bool CounterPty::Write(std::string_view bytes, std::chrono::milliseconds patience,
@@ -72,8 +66,8 @@ bool CounterPty::Write(std::string_view bytes, std::chrono::milliseconds patienc
 {
     using Clock = std::chrono::steady_clock;
     const auto giveUp = Clock::now() + patience;
-    while (!bytes.empty() && master_ >= 0) {
-        const ssize_t written = ::write(master_, bytes.data(), bytes.size());
+    while (!bytes.empty() && master_.Valid()) {
+        const ssize_t written = ::write(master_.Get(), bytes.data(), bytes.size());
         if (written > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(written));
             continue;
@@ -83,7 +77,7 @@ bool CounterPty::Write(std::string_view bytes, std::chrono::milliseconds patienc
             return false;
         if (Clock::now() >= giveUp || (stop != nullptr && stop->load()))
             return false;
-        WaitForRoom(master_, error);
+        WaitForRoom(master_.Get(), error);
     }
     return bytes.empty();
 }

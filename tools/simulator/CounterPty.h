@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/UniqueFd.h"
+
 // The simulated counter's end of a pseudo-terminal. The reader opens the slave
 // path like a serial port; the master stays open while readers come and go.
 class CounterPty {
@@ -26,9 +28,9 @@ public:
 
     // Closes the master: the reader sees the device go away.
     void HangUp();
-    bool IsOpen() const { return master_ >= 0; }
+    bool IsOpen() const { return master_.Valid(); }
 
 private:
-    int master_ = -1;
+    UniqueFd master_;
     std::string slavePath_;
 };
