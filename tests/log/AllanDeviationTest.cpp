@@ -1,4 +1,5 @@
 #include "log/AllanDeviation.h"
+#include "log/StabilityAnalysis.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,23 @@ TEST_P(PublishedDeviation, MatchesToSixDigits)
 }
 
 INSTANTIATE_TEST_SUITE_P(Nbs14AndSp1065, PublishedDeviation, ::testing::ValuesIn(kReferences));
+
+// The curve entry point: taus 1 and 2 (a quarter of the span of 8) with their terms.
+TEST(FractionalDeviationCurves, Nbs14LadderAndTerms)
+{
+    const DeviationCurves curves = FractionalDeviationCurves(kNbs9, 1.0);
+    ASSERT_EQ(curves.adev.size(), 2u);
+    ASSERT_EQ(curves.mdev.size(), 2u);
+    const double expected[2][4] = {{8, 91.22945, 8, 91.22945}, {6, 85.95287, 5, 74.78849}};
+    for (size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(curves.adev[k].tauS, static_cast<double>(k + 1));
+        EXPECT_EQ(curves.adev[k].terms, expected[k][0]);
+        EXPECT_NEAR(curves.adev[k].fractional, expected[k][1], 1e-4);
+        EXPECT_EQ(curves.mdev[k].terms, expected[k][2]);
+        EXPECT_NEAR(curves.mdev[k].fractional, expected[k][3], 1e-4);
+        EXPECT_TRUE(std::isnan(curves.adev[k].hz));
+    }
+}
 
 // Too few samples give no terms and NaN, never a division by zero.
 TEST(AllanDeviationLimits, NoTermsBelowTheirLength)
