@@ -11,12 +11,12 @@
 // Open never truncates: the file is opened with O_APPEND|O_CREAT (mode 0644 for a new
 // file) and the header goes only into an empty file. When the file ends in the middle
 // of a line (a crash cut it off) a line end is written first, so that line stays a
-// single malformed record and the new rows are whole.
+// single malformed record and the new rows are whole; this needs read access, without
+// it the rows are appended as they come.
 //
 // Each row goes out with one write() call (a short write is continued), so every row is
-// with the system as soon as Append returns: nothing is buffered in this process and
-// the "reaches the system within a second" promise holds trivially. Sync and Close
-// fsync the file to the disk.
+// with the system as soon as Append returns; nothing is buffered in this process. Sync
+// and Close fsync the file to the disk.
 //
 // Rows are written whole or not at all: when a write fails part-way (disk full, file
 // size limit) the file is cut back with ftruncate to the end of its last whole row.

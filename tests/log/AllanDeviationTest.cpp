@@ -12,8 +12,8 @@ namespace {
 // The NBS14 nine-point set of fractional frequencies, tau0 = 1.
 const std::vector<double> kNbs9 = {892, 809, 823, 798, 671, 644, 883, 903, 677};
 
-// The 1000-point test set of NIST Special Publication 1065 (W. J. Riley, Handbook of
-// Frequency Stability Analysis, 2008): n0 = 1234567890, n(i+1) = 16807 n(i) mod
+// The 1000-point test set of NIST SP 1065 (W. J. Riley, Handbook of Frequency
+// Stability Analysis, 2008): n0 = 1234567890, n(i+1) = 16807 n(i) mod
 // 2147483647, sample i = n(i) / 2147483647 for i = 0..999, tau0 = 1.
 std::vector<double> Nist1000()
 {
