@@ -1,0 +1,147 @@
+#include "log/LogFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// O_NONBLOCK keeps a FIFO without a reader from hanging the open; it changes nothing
+// for files.
+constexpr int kOpenFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+constexpr mode_t kNewFileMode = 0644;
+
+bool IsLoggable(const struct stat& status)
+{
+    return S_ISREG(status.st_mode) || S_ISCHR(status.st_mode);
+}
+
+}  // namespace
+
+LogFile::~LogFile()
+{
+    Close();
+}
+
+bool LogFile::Open(const std::string& path)
+{
+    Close();
+    path_ = path;
+    error_.clear();
+    rowsWritten_ = 0;
+    if (!OpenDescriptor())
+        return false;
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0)
+        return Fail(errno);
+    if (!IsLoggable(status))
+        return Fail("not a regular file");
+    if (status.st_size == 0)
+        return WriteWhole(LogHeaderLine());
+    return WriteWhole(LineEndNeeded());
+}
+
+// Read-write when allowed, only to look at the last byte; write-only otherwise.
+bool LogFile::OpenDescriptor()
+{
+    fd_ = ::open(path_.c_str(), O_RDWR | kOpenFlags, kNewFileMode);
+    readable_ = fd_ >= 0;
+    if (fd_ < 0 && errno == EACCES)
+        fd_ = ::open(path_.c_str(), O_WRONLY | kOpenFlags, kNewFileMode);
+    return fd_ >= 0 || Fail(errno);
+}
+
+// What ends a line a crash cut off: nothing when the file ends in LF (or cannot be read).
+std::string_view LogFile::LineEndNeeded() const
+{
+    char last = '\n';
+    struct stat status {};
+    if (!readable_ || ::fstat(fd_, &status) != 0 || status.st_size == 0 ||
+        ::pread(fd_, &last, 1, status.st_size - 1) != 1)
+        return "";
+    return last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
+}
+
+bool LogFile::Append(const LogRow& row)
+{
+    if (fd_ < 0)
+        return Failed() ? false : Fail(EBADF);
+    try {
+        if (!WriteWhole(FormatLogRow(row)))
+            return false;
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    }
+    ++rowsWritten_;
+    return true;
+}
+
+bool LogFile::Sync()
+{
+    if (fd_ < 0)
+        return !Failed();
+    // A character device (a test's /dev/full) cannot be synced; that is no failure.
+    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+        return Fail(errno);
+    return true;
+}
+
+bool LogFile::Close()
+{
+    if (fd_ < 0)
+        return !Failed();
+    Sync();
+    if (fd_ >= 0 && ::close(fd_) != 0 && errno != EINTR)
+        Fail(errno);
+    fd_ = -1;
+    return !Failed();
+}
+
+bool LogFile::WriteWhole(std::string_view bytes)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd_, bytes.data() + written, bytes.size() - written);
+        if (count > 0) {
+            written += static_cast<size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        // A write that takes nothing without an error would repeat for ever.
+        std::string reason = std::generic_category().message(count < 0 ? errno : EIO);
+        if (!CutBack(written))
+            reason += " (the last row is cut short)";
+        return Fail(reason);
+    }
+    return true;
+}
+
+// With O_APPEND the offset stands just after what this row got onto the file.
+bool LogFile::CutBack(size_t written)
+{
+    if (written == 0)
+        return true;
+    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    const auto part = static_cast<off_t>(written);
+    return end >= part && ::ftruncate(fd_, end - part) == 0;
+}
+
+bool LogFile::Fail(int error)
+{
+    return Fail(std::generic_category().message(error));
+}
+
+// Keeps the first message: it names the cause, later ones only follow from it.
+bool LogFile::Fail(std::string_view reason)
+{
+    if (error_.empty())
+        error_ = "Logging stopped: " + path_ + ": " + std::string(reason);
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    return false;
+}

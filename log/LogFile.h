@@ -1,0 +1,62 @@
+#pragma once
+
+#include "log/LogRow.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Appends rows to one log file; POSIX, no Qt, never throws.
+//
+// Open never truncates: the file is opened with O_APPEND|O_CREAT (mode 0644 for a new
+// file) and the header goes only into an empty file. When the file ends in the middle
+// of a line (a crash cut it off) a line end is written first, so that line stays a
+// single malformed record and the new rows are whole; this needs read access, without
+// it the rows are appended as they come.
+//
+// Each row goes out with one write() call (a short write is continued), so every row is
+// with the system as soon as Append returns; nothing is buffered in this process. Sync
+// and Close fsync the file to the disk.
+//
+// Rows are written whole or not at all: when a write fails part-way (disk full, file
+// size limit) the file is cut back with ftruncate to the end of its last whole row.
+// Any error (ENOSPC, EFBIG, EIO, EBADF, permission, ...) puts the file in the failed
+// state: it is closed, further Appends do nothing and return false, and Error() holds
+// one message for the user: "Logging stopped: <path>: No space left on device".
+class LogFile {
+public:
+    LogFile() = default;
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+    ~LogFile();  // closes as Close does
+
+    // Closes any file open before and starts afresh on path. False when the file cannot
+    // be opened, is not a regular file (or a character device), or the header fails.
+    bool Open(const std::string& path);
+    // One row, whole. False in the failed state or when this write fails.
+    bool Append(const LogRow& row);
+    // fsync now; false (and failed) when the system reports an error.
+    bool Sync();
+    // fsync and close. False when the file failed, now or before.
+    bool Close();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    bool Failed() const { return !error_.empty(); }
+    const std::string& Error() const { return error_; }
+    const std::string& Path() const { return path_; }
+    uint64_t RowsWritten() const { return rowsWritten_; }
+
+private:
+    bool OpenDescriptor();
+    std::string_view LineEndNeeded() const;
+    bool WriteWhole(std::string_view bytes);
+    bool CutBack(size_t written);
+    bool Fail(int error);
+    bool Fail(std::string_view reason);
+
+    std::string path_;
+    std::string error_;
+    int fd_ = -1;
+    bool readable_ = false;  // opened read-write, so the last byte can be checked
+    uint64_t rowsWritten_ = 0;
+};

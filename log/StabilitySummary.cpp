@@ -1,0 +1,183 @@
+#include "log/StabilitySummary.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace {
+
+constexpr size_t kLabelWidth = 16;
+constexpr int kMaxHzDecimals = 9;
+
+std::string Fixed(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return "-";
+    char text[64];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return result.ec == std::errc() ? std::string(text, result.ptr) : "-";
+}
+
+std::string Scientific(double value, int decimals, bool withSign = false)
+{
+    if (!std::isfinite(value))
+        return "-";
+    char text[32];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, decimals);
+    const std::string sign = withSign && value >= 0.0 ? "+" : "";
+    return sign + std::string(text, result.ptr);
+}
+
+// Enough decimals to show the spread with three significant digits.
+int HzDecimals(const StabilitySummary& summary)
+{
+    const bool usable = summary.stddevHz > 0.0 && std::isfinite(summary.stddevHz);
+    const double spread = usable ? summary.stddevHz : 1.0;
+    const int decimals = 2 - static_cast<int>(std::floor(std::log10(spread)));
+    return std::clamp(decimals, 0, kMaxHzDecimals);
+}
+
+std::string Hz(double value, int decimals)
+{
+    return Fixed(value, decimals) + " Hz";
+}
+
+std::string Duration(double seconds)
+{
+    std::string text = Fixed(seconds, 3) + " s";
+    if (seconds >= 7200.0)
+        text += " (" + Fixed(seconds / 3600.0, 2) + " h)";
+    else if (seconds >= 120.0)
+        text += " (" + Fixed(seconds / 60.0, 2) + " min)";
+    return text;
+}
+
+void Line(std::string& out, std::string_view label, const std::string& value)
+{
+    out += label;
+    out.append(kLabelWidth - std::min(kLabelWidth - 2, label.size()), ' ');
+    out += value;
+    out += '\n';
+}
+
+std::string RightAligned(const std::string& text, size_t width)
+{
+    return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
+}
+
+std::string Plural(uint64_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+void AppendBreaks(std::string& out, const StabilitySummary& s)
+{
+    std::string readings =
+        std::to_string(s.count) + " in " + Plural(s.segments, "segment", "segments") + " (" +
+        Plural(s.restarts, "restart", "restarts") + ", " + Plural(s.gaps, "gap", "gaps") + ", " +
+        Plural(s.gateChanges, "gate change", "gate changes") + ")";
+    if (s.skippedLines > 0)
+        readings += ", " + Plural(s.skippedLines, "line", "lines") + " skipped";
+    Line(out, "Readings", readings);
+}
+
+// Each deviation and its terms side by side, one row per tau of either curve.
+void AppendDeviationTable(std::string& out, const StabilitySummary& s)
+{
+    out += "\n   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n";
+    const size_t rows = std::max(s.adev.size(), s.mdev.size());
+    for (size_t i = 0; i < rows; ++i) {
+        const DeviationPoint none{};
+        const DeviationPoint& a = i < s.adev.size() ? s.adev[i] : none;
+        const DeviationPoint& m = i < s.mdev.size() ? s.mdev[i] : none;
+        const double tau = i < s.adev.size() ? a.tauS : m.tauS;
+        out += RightAligned(Fixed(tau, 3), 10);
+        for (const DeviationPoint* point : {&a, &m}) {
+            out += RightAligned(Scientific(point->fractional, 3), 11);
+            out += RightAligned(Scientific(point->hz, 3), 11);
+            out += RightAligned(std::to_string(point->terms), 10);
+        }
+        out += '\n';
+    }
+}
+
+std::string JsonNumber(double value)
+{
+    if (!std::isfinite(value))
+        return "null";
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// "key":value; a comma before every key but the first of its object.
+void JsonMember(std::string& out, std::string_view key, const std::string& value)
+{
+    if (out.back() != '{')
+        out += ',';
+    out += '"';
+    out += key;
+    out += "\":";
+    out += value;
+}
+
+std::string JsonCurve(const std::vector<DeviationPoint>& points)
+{
+    std::string out = "[";
+    for (const DeviationPoint& point : points) {
+        out += out.size() > 1 ? ",{" : "{";
+        JsonMember(out, "tau_s", JsonNumber(point.tauS));
+        JsonMember(out, "terms", std::to_string(point.terms));
+        JsonMember(out, "fractional", JsonNumber(point.fractional));
+        JsonMember(out, "hz", JsonNumber(point.hz));
+        out += '}';
+    }
+    return out + "]";
+}
+
+}  // namespace
+
+std::string SummaryText(const StabilitySummary& s)
+{
+    const int decimals = HzDecimals(s);
+    std::string out;
+    AppendBreaks(out, s);
+    Line(out, "Span", Duration(s.spanS) + ", tau0 " + Fixed(s.tau0S, 3) + " s");
+    Line(out, "Mean", Hz(s.meanHz, decimals));
+    Line(out, "Std deviation",
+         Hz(s.stddevHz, decimals) + " (" + Scientific(s.stddevHz / s.meanHz, 2) + ")");
+    Line(out, "Min / max", Fixed(s.minHz, decimals) + " / " + Hz(s.maxHz, decimals));
+    Line(out, "Last", Hz(s.lastHz, decimals));
+    Line(out, "Drift",
+         Scientific(s.driftHzPerS, 3, true) + " Hz/s (" + Scientific(s.driftPpmPerHour, 3, true) +
+             " ppm/h)");
+    if (!s.adev.empty() || !s.mdev.empty())
+        AppendDeviationTable(out, s);
+    return out;
+}
+
+std::string SummaryJson(const StabilitySummary& s)
+{
+    std::string out = "{";
+    JsonMember(out, "count", std::to_string(s.count));
+    JsonMember(out, "skipped_lines", std::to_string(s.skippedLines));
+    JsonMember(out, "span_s", JsonNumber(s.spanS));
+    JsonMember(out, "tau0_s", JsonNumber(s.tau0S));
+    JsonMember(out, "segments", std::to_string(s.segments));
+    JsonMember(out, "restarts", std::to_string(s.restarts));
+    JsonMember(out, "gaps", std::to_string(s.gaps));
+    JsonMember(out, "gate_changes", std::to_string(s.gateChanges));
+    JsonMember(out, "mean_hz", JsonNumber(s.meanHz));
+    JsonMember(out, "stddev_hz", JsonNumber(s.stddevHz));
+    JsonMember(out, "min_hz", JsonNumber(s.minHz));
+    JsonMember(out, "max_hz", JsonNumber(s.maxHz));
+    JsonMember(out, "last_hz", JsonNumber(s.lastHz));
+    JsonMember(out, "drift_hz_per_s", JsonNumber(s.driftHzPerS));
+    JsonMember(out, "drift_ppm_per_hour", JsonNumber(s.driftPpmPerHour));
+    JsonMember(out, "adev", JsonCurve(s.adev));
+    JsonMember(out, "mdev", JsonCurve(s.mdev));
+    return out + "}\n";
+}

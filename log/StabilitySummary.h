@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+// One point of a deviation curve.
+struct DeviationPoint {
+    double tauS = 0.0;
+    uint64_t terms = 0;  // squared differences pooled over all segments
+    double fractional = std::numeric_limits<double>::quiet_NaN();
+    double hz = std::numeric_limits<double>::quiet_NaN();  // fractional * mean; NaN without a mean
+};
+
+// What the analysis of one log found. A value that cannot be had (a deviation of one
+// reading, a drift without a time span) is NaN; the renderings show it as "-" and null.
+struct StabilitySummary {
+    uint64_t count = 0;         // readings analysed
+    uint64_t skippedLines = 0;  // malformed lines the reader passed over
+    double spanS = std::numeric_limits<double>::quiet_NaN();  // t_s covered, summed over runs
+    double tau0S = std::numeric_limits<double>::quiet_NaN();  // median step between readings
+
+    uint64_t segments = 0;     // gap-free stretches the deviations were computed on
+    uint64_t restarts = 0;     // breaks where t_s did not advance (appended runs)
+    uint64_t gaps = 0;         // breaks where the step exceeded 1.5 tau0
+    uint64_t gateChanges = 0;  // breaks where the gate time changed
+
+    double meanHz = std::numeric_limits<double>::quiet_NaN();
+    double stddevHz = std::numeric_limits<double>::quiet_NaN();  // sample (n-1)
+    double minHz = std::numeric_limits<double>::quiet_NaN();
+    double maxHz = std::numeric_limits<double>::quiet_NaN();
+    double lastHz = std::numeric_limits<double>::quiet_NaN();
+    double driftHzPerS = std::numeric_limits<double>::quiet_NaN();  // least-squares slope
+    double driftPpmPerHour = std::numeric_limits<double>::quiet_NaN();
+
+    // Overlapping Allan and modified Allan deviation of y = (f - mean) / mean at
+    // tau0 * 2^k up to a quarter of the span; only taus with terms are listed.
+    std::vector<DeviationPoint> adev;
+    std::vector<DeviationPoint> mdev;
+
+    // Index of the first reading of each segment, for drawing; not rendered.
+    std::vector<uint64_t> segmentStarts;
+};
+
+// A few aligned lines for a person at the bench, with the deviation table below;
+// numbers always with a decimal point, whatever the locale.
+std::string SummaryText(const StabilitySummary& summary);
+
+// One JSON object (keys in log/README.md), ending in a line feed. Numbers are the
+// shortest text that reads back as the same double; NaN is null.
+std::string SummaryJson(const StabilitySummary& summary);
