@@ -201,4 +201,41 @@ TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
     EXPECT_EQ(fontPath, expected);
 }
 
+struct TwoFolderRow {
+    const char* name;
+    const char* chosen;
+    const char* folder;  // of the file the dialog gives back
+};
+
+class TwoFolders : public FontFolder, public ::testing::WithParamInterface<TwoFolderRow> {
+protected:
+    QTemporaryDir user;
+};
+
+TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
+{
+    AddFonts({"font.bmp", "Lcd.bmp"});
+    for (const char* name : {"font.bmp", "mine.bmp"})
+        WriteBmp(user.path(), QString::fromUtf8(name), CoordinateImage(16, 32));
+    const QString folderOf[] = {folder.path(), user.path()};
+    std::string fontPath;
+    QStringList entries;
+    WhenModal([&](QWidget& dialog) {
+        entries = Entries(dialog);
+        Select(dialog, QString::fromUtf8(GetParam().chosen));
+        Ok(dialog).click();
+    });
+    const std::vector<std::string> patterns{Pattern(), (user.path() + QStringLiteral("/*.bmp")).toStdString()};
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, patterns));
+    EXPECT_EQ(entries, (QStringList{"font.bmp", "Lcd.bmp", "mine.bmp"}));
+    const QString expected = folderOf[*GetParam().folder == 'u'] + QLatin1Char('/') + GetParam().chosen;
+    EXPECT_EQ(fontPath, expected.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TwoFolders,
+                         ::testing::Values(TwoFolderRow{"shipped_only", "Lcd.bmp", "shipped"},
+                                           TwoFolderRow{"user_only", "mine.bmp", "user"},
+                                           TwoFolderRow{"same_name", "font.bmp", "user"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
