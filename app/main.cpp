@@ -6,12 +6,12 @@
 
 namespace {
 
-// A Wayland client may neither place itself nor stay on top: ask for XWayland.
+// A Wayland client may neither place itself nor stay on top: ask for XWayland, else Wayland.
 void PreferX11()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
 // Qt's own diagnostics (a malformed font bitmap makes its BMP reader warn) are
