@@ -9,8 +9,8 @@
 
 namespace {
 
-// The folder part of pattern with its closing '/'; empty for a bare wildcard.
-std::string FolderPartOf(const std::string& pattern)
+// The folder of pattern with its closing '/'; empty for a bare wildcard.
+std::string FolderPrefixOf(const std::string& pattern)
 {
     const auto slash = pattern.find_last_of('/');
     return slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
@@ -37,7 +37,7 @@ std::vector<FontEntry> ListFonts(const std::vector<std::string>& patterns)
 {
     std::map<QString, std::string> pathByName;
     for (const std::string& pattern : patterns) {
-        const std::string folder = FolderPartOf(pattern);
+        const std::string folder = FolderPrefixOf(pattern);
         for (const QString& name : MatchingNames(pattern))
             pathByName[name] = folder + QFile::encodeName(name).toStdString();
     }

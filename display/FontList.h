@@ -8,7 +8,7 @@
 // One font bitmap offered by the font dialog.
 struct FontEntry {
     QString Name;      // the file name as listed
-    std::string Path;  // the pattern's folder part joined with the name
+    std::string Path;  // the pattern's folder joined with the name
 };
 
 // The files matching any of patterns ("/folder/*.bmp"; the wildcard ignores

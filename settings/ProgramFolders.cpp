@@ -100,10 +100,10 @@ bool MakeFolderFor(const std::string& file)
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (folder.empty())
         return true;
-    std::filesystem::path partial;
-    for (const std::filesystem::path& part : folder) {
-        partial /= part;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+    std::filesystem::path reached;
+    for (const std::filesystem::path& name : folder) {
+        reached /= name;
+        if (::mkdir(reached.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
     std::error_code error;
