@@ -29,6 +29,8 @@ int main(int argc, char** argv)
     qInstallMessageHandler(KeepQtQuiet);
     PreferX11();
     QApplication application(argc, argv);
+    // Wayland and the desktops match the window to its desktop entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
     CCounterDisplayApp app;
     app.InitInstance();
     return 0;
