@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <vector>
 
 #include "settings/AppSettings.h"
 #include "settings/ExePath.h"
@@ -15,34 +14,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const UserEnvironment kHomeOnly{"/home/u", "", ""};
+const UserEnvironment kHome{"/home/u", "", ""};
+const char* const kShipped = "usr/share/pelmora/font/font.bmp";
+const char* const kInstalledExe = "usr/lib/pelmora/Pelmora";
+const char* const kHomeIni = "/home/u/.config/Pelmora/Pelmora.ini";
+const char* const kHomeFonts = "/home/u/.local/share/pelmora/font";
 
 struct LayoutRow {
     const char* Name;
-    std::vector<const char*> Files;  // made below the scratch root; a trailing '/' makes a folder
-    const char* Exe;                 // below the root; empty: the executable is unknown
+    std::vector<const char*> Files;  // made below a scratch root; a trailing '/' makes a folder
+    const char* Exe;                 // below the root
     UserEnvironment Environment;
-    bool Installed;
-    // "@" stands for the scratch root.
-    const char* SettingsFile;
-    const char* DefaultFont;
+    const char* SettingsFile;  // empty: a portable folder, everything beside the executable
     const char* UserFontFolder;
 };
 
-std::string Rooted(const std::string& root, std::string text)
+void Make(const fs::path& path, bool folder)
 {
-    if (const auto at = text.find('@'); at != std::string::npos)
-        text.replace(at, 1, root);
-    return text;
-}
-
-void Make(const std::string& root, const std::string& name)
-{
-    const fs::path path = root + "/" + name;
-    if (name.ends_with('/'))
-        return void(fs::create_directories(path));
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << "BM";
+    fs::create_directories(folder ? path : path.parent_path());
+    if (!folder)
+        std::ofstream(path) << "BM";
 }
 
 class LayoutTest : public testing::TestWithParam<LayoutRow> {};
@@ -51,50 +42,36 @@ TEST_P(LayoutTest, FindsSettingsAndFonts)
 {
     const LayoutRow& row = GetParam();
     const TempFolder root;
-    for (const char* file : row.Files)
-        Make(root.Path(), file);
-    const std::string exe = *row.Exe ? root.Path() + "/" + row.Exe : "";
+    for (const std::string file : row.Files)
+        Make(root.File(file), file.ends_with('/'));
+    const std::string exe = root.File(row.Exe);
     const ProgramFolders folders = FoldersFor(exe, row.Environment);
-    EXPECT_EQ(folders.Installed, row.Installed);
-    EXPECT_EQ(folders.SettingsFile, Rooted(root.Path(), row.SettingsFile));
-    EXPECT_EQ(folders.DefaultFont, Rooted(root.Path(), row.DefaultFont));
-    EXPECT_EQ(folders.UserFontFolder, Rooted(root.Path(), row.UserFontFolder));
+    const bool installed = *row.SettingsFile != '\0';
+    EXPECT_EQ(folders.Installed, installed);
+    EXPECT_EQ(folders.SettingsFile, installed ? row.SettingsFile : JoinExeFolder(exe, "Pelmora.ini"));
+    EXPECT_EQ(folders.DefaultFont, installed ? root.File(kShipped) : JoinExeFolder(exe, "font/font.bmp"));
+    EXPECT_EQ(folders.UserFontFolder, row.UserFontFolder);
 }
-
-const char* const kShipped = "usr/share/pelmora/font/font.bmp";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LayoutTest,
     testing::Values(
-        LayoutRow{"Installed", {kShipped}, "usr/lib/pelmora/Pelmora", kHomeOnly, true,
-                  "/home/u/.config/Pelmora/Pelmora.ini", "@/usr/share/pelmora/font/font.bmp",
-                  "/home/u/.local/share/pelmora/font"},
-        LayoutRow{"InstalledFollowsXdgFolders", {kShipped}, "usr/lib/pelmora/Pelmora",
-                  {"/home/u", "/cfg", "/data"}, true, "/cfg/Pelmora/Pelmora.ini",
-                  "@/usr/share/pelmora/font/font.bmp", "/data/pelmora/font"},
-        LayoutRow{"RelativeXdgFoldersAreIgnored", {kShipped}, "usr/lib/pelmora/Pelmora",
-                  {"/home/u", "cfg", "data"}, true, "/home/u/.config/Pelmora/Pelmora.ini",
-                  "@/usr/share/pelmora/font/font.bmp", "/home/u/.local/share/pelmora/font"},
-        LayoutRow{"ReplacedWhileRunning", {kShipped}, "usr/lib/pelmora/Pelmora (deleted)", kHomeOnly,
-                  true, "/home/u/.config/Pelmora/Pelmora.ini", "@/usr/share/pelmora/font/font.bmp",
-                  "/home/u/.local/share/pelmora/font"},
+        LayoutRow{"Installed", {kShipped}, kInstalledExe, kHome, kHomeIni, kHomeFonts},
+        LayoutRow{"InstalledFollowsXdgFolders", {kShipped}, kInstalledExe, {"/home/u", "/cfg", "/data"},
+                  "/cfg/Pelmora/Pelmora.ini", "/data/pelmora/font"},
+        LayoutRow{"RelativeXdgFoldersAreIgnored", {kShipped}, kInstalledExe, {"/home/u", "cfg", "data"},
+                  kHomeIni, kHomeFonts},
+        LayoutRow{"ReplacedWhileRunning", {kShipped}, "usr/lib/pelmora/Pelmora (deleted)", kHome, kHomeIni,
+                  kHomeFonts},
         LayoutRow{"BuildFolderHoldingSharePelmoraStaysPortable",
-                  {"build/font/font.bmp", "build/share/pelmora/font/font.bmp"}, "build/Pelmora",
-                  kHomeOnly, false, "@/build/Pelmora.ini", "@/build/font/font.bmp", ""},
-        LayoutRow{"MultiarchLibraryFolderIsPortable", {kShipped},
-                  "usr/lib/x86_64-linux-gnu/pelmora/Pelmora", kHomeOnly, false,
-                  "@/usr/lib/x86_64-linux-gnu/pelmora/Pelmora.ini",
-                  "@/usr/lib/x86_64-linux-gnu/pelmora/font/font.bmp", ""},
+                  {"build/font/font.bmp", "build/share/pelmora/font/font.bmp"}, "build/Pelmora", kHome, "", ""},
+        LayoutRow{"MultiarchLibraryFolderIsPortable", {kShipped}, "usr/lib/x86_64-linux-gnu/pelmora/Pelmora",
+                  kHome, "", ""},
         LayoutRow{"FolderOnlyEndingInLibIsPortable", {"usr/my/share/pelmora/font/font.bmp"},
-                  "usr/mylib/pelmora/Pelmora", kHomeOnly, false, "@/usr/mylib/pelmora/Pelmora.ini",
-                  "@/usr/mylib/pelmora/font/font.bmp", ""},
-        LayoutRow{"WithoutShippedFontIsPortable", {"usr/share/pelmora/font/lcd.bmp"},
-                  "usr/lib/pelmora/Pelmora", kHomeOnly, false, "@/usr/lib/pelmora/Pelmora.ini",
-                  "@/usr/lib/pelmora/font/font.bmp", ""},
-        LayoutRow{"ShippedFontThatIsAFolderIsPortable", {"usr/share/pelmora/font/font.bmp/"},
-                  "usr/lib/pelmora/Pelmora", kHomeOnly, false, "@/usr/lib/pelmora/Pelmora.ini",
-                  "@/usr/lib/pelmora/font/font.bmp", ""},
-        LayoutRow{"UnknownExecutable", {}, "", kHomeOnly, false, "Pelmora.ini", "font/font.bmp", ""}),
+                  "usr/mylib/pelmora/Pelmora", kHome, "", ""},
+        LayoutRow{"WithoutShippedFontIsPortable", {"usr/share/pelmora/font/lcd.bmp"}, kInstalledExe, kHome, "", ""},
+        LayoutRow{"ShippedFontThatIsAFolderIsPortable", {"usr/share/pelmora/font/font.bmp/"}, kInstalledExe,
+                  kHome, "", ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ProgramFoldersTest, TestProgramRunsFromAPortableFolder)
@@ -102,7 +79,6 @@ TEST(ProgramFoldersTest, TestProgramRunsFromAPortableFolder)
     const ProgramFolders folders = CurrentProgramFolders();
     EXPECT_FALSE(folders.Installed);
     EXPECT_EQ(folders.SettingsFile, GetExePath("Pelmora.ini"));
-    EXPECT_EQ(folders.DefaultFont, GetExePath("font/font.bmp"));
 }
 
 TEST(ProgramFoldersTest, UserFontsFollowTheShippedOnes)
@@ -110,21 +86,18 @@ TEST(ProgramFoldersTest, UserFontsFollowTheShippedOnes)
     using Patterns = std::vector<std::string>;
     EXPECT_EQ(FontPatterns("/p/font/font.bmp", ""), Patterns{"/p/font/*.bmp"});
     EXPECT_EQ(FontPatterns("/p/font/font.bmp", "/u/font"), (Patterns{"/p/font/*.bmp", "/u/font/*.bmp"}));
-    EXPECT_EQ(FontPatterns("font.bmp", ""), Patterns{"*.bmp"});
 }
 
 TEST(ProgramFoldersTest, FirstSaveMakesPrivateSettingsFolders)
 {
     const TempFolder root;
-    const std::string ini = root.File("config/Pelmora/Pelmora.ini");
-    SaveSettings(AppSettings{}, ini);
-    EXPECT_TRUE(fs::is_regular_file(ini));
+    SaveSettings(AppSettings{}, root.File("config/Pelmora/Pelmora.ini"));
+    EXPECT_TRUE(fs::is_regular_file(root.File("config/Pelmora/Pelmora.ini")));
     for (const char* folder : {"config", "config/Pelmora"}) {
         struct stat status {};
         ASSERT_EQ(::stat(root.File(folder).c_str(), &status), 0) << folder;
         EXPECT_EQ(status.st_mode & 0777, 0700u) << folder;
     }
-    EXPECT_TRUE(MakeFolderFor(ini));  // already there
     root.Write("blocker", "x");
     EXPECT_FALSE(MakeFolderFor(root.File("blocker/sub/Pelmora.ini")));
 }

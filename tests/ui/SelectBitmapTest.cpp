@@ -204,20 +204,17 @@ TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
 struct TwoFolderRow {
     const char* name;
     const char* chosen;
-    const char* folder;  // of the file the dialog gives back
+    bool fromUser;  // the file given back is the user's
 };
 
-class TwoFolders : public FontFolder, public ::testing::WithParamInterface<TwoFolderRow> {
-protected:
-    QTemporaryDir user;
-};
+class TwoFolders : public FontFolder, public ::testing::WithParamInterface<TwoFolderRow> {};
 
 TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
 {
+    QTemporaryDir user;
     AddFonts({"font.bmp", "Lcd.bmp"});
     for (const char* name : {"font.bmp", "mine.bmp"})
         WriteBmp(user.path(), QString::fromUtf8(name), CoordinateImage(16, 32));
-    const QString folderOf[] = {folder.path(), user.path()};
     std::string fontPath;
     QStringList entries;
     WhenModal([&](QWidget& dialog) {
@@ -225,17 +222,17 @@ TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
         Select(dialog, QString::fromUtf8(GetParam().chosen));
         Ok(dialog).click();
     });
-    const std::vector<std::string> patterns{Pattern(), (user.path() + QStringLiteral("/*.bmp")).toStdString()};
-    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, patterns));
+    const std::string userPattern = user.filePath(QStringLiteral("*.bmp")).toStdString();
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, {Pattern(), userPattern}));
     EXPECT_EQ(entries, (QStringList{"font.bmp", "Lcd.bmp", "mine.bmp"}));
-    const QString expected = folderOf[*GetParam().folder == 'u'] + QLatin1Char('/') + GetParam().chosen;
-    EXPECT_EQ(fontPath, expected.toStdString());
+    const QString name = QString::fromUtf8(GetParam().chosen);
+    EXPECT_EQ(fontPath, (GetParam().fromUser ? user.filePath(name) : folder.filePath(name)).toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TwoFolders,
-                         ::testing::Values(TwoFolderRow{"shipped_only", "Lcd.bmp", "shipped"},
-                                           TwoFolderRow{"user_only", "mine.bmp", "user"},
-                                           TwoFolderRow{"same_name", "font.bmp", "user"}),
+                         ::testing::Values(TwoFolderRow{"shipped_only", "Lcd.bmp", false},
+                                           TwoFolderRow{"user_only", "mine.bmp", true},
+                                           TwoFolderRow{"same_name", "font.bmp", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
