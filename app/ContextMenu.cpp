@@ -1,6 +1,5 @@
 // The context menu and the commands that belong to it: always on top, about,
 // and the L-meter and font entries.
-#include <filesystem>
 #include <memory>
 
 #include <QAction>
@@ -15,6 +14,7 @@
 #include "lmeter/LMeterDlg.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
+#include "settings/ProgramFolders.h"
 
 void CCounterDisplayDlg::OnRButtonDown()
 {
@@ -65,10 +65,8 @@ void CCounterDisplayDlg::OnLMeterSettings()
 
 void CCounterDisplayDlg::OnChangeFont()
 {
-    // The fonts offered are those beside the default font: font/*.bmp beside the program.
-    const std::string pattern =
-        (std::filesystem::path(defaultFontPath_).parent_path() / "*.bmp").string();
-    if (!RunFontSelection(this, settings_.FontPath, pattern))
+    // The fonts offered are those beside the default font, then the user's own.
+    if (!RunFontSelection(this, settings_.FontPath, FontPatterns(defaultFontPath_, userFontFolder_)))
         return;
     LoadFontAndResize();
     update();

@@ -4,14 +4,15 @@
 
 #include "app/CounterDisplayDlg.h"
 #include "res/MessageBox.h"
-#include "settings/ExePath.h"
+#include "settings/ProgramFolders.h"
 
 bool CCounterDisplayApp::InitInstance()
 {
     // The window hides for a moment when its stay-on-top flag changes; that
     // must not end the program. Only the window's own end does.
     QApplication::setQuitOnLastWindowClosed(false);
-    CCounterDisplayDlg dialog(GetExePath("Pelmora.ini"), GetExePath("font/font.bmp"));
+    const ProgramFolders folders = CurrentProgramFolders();
+    CCounterDisplayDlg dialog(folders.SettingsFile, folders.DefaultFont, folders.UserFontFolder);
     SetMessageBoxOwner(&dialog);
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);

@@ -28,10 +28,12 @@ double PrimaryRefreshRate()
 
 }  // namespace
 
-CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath)
+CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath,
+                                       std::string userFontFolder)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       iniPath_(std::move(iniPath)),
       defaultFontPath_(std::move(defaultFontPath)),
+      userFontFolder_(std::move(userFontFolder)),
       pacer_(FrameIntervalFor(PrimaryRefreshRate()))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);

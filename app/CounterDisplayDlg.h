@@ -22,8 +22,10 @@ class CounterLink;
 class CCounterDisplayDlg : public QWidget {
 public:
     // iniPath: the settings file; defaultFontPath: the font used when the
-    // configured one cannot be read.
-    CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath);
+    // configured one cannot be read; userFontFolder: more fonts to offer beside
+    // the default font's folder (none when empty).
+    CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath,
+                       std::string userFontFolder = {});
     ~CCounterDisplayDlg() override;
 
     // Initialises, shows the window centred and runs until it ends; returns
@@ -91,6 +93,7 @@ private:
 
     std::string iniPath_;
     std::string defaultFontPath_;
+    std::string userFontFolder_;
     AppSettings settings_;  // window thread only; C1/C2 live in the readout while it runs
     Readout readout_;
     std::unique_ptr<CounterLink> link_;

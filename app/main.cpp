@@ -6,12 +6,12 @@
 
 namespace {
 
-// A Wayland client may neither place itself nor stay on top: ask for XWayland.
+// A Wayland client may neither place itself nor stay on top: ask for XWayland, else Wayland.
 void PreferX11()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
 // Qt's own diagnostics (a malformed font bitmap makes its BMP reader warn) are
@@ -29,6 +29,8 @@ int main(int argc, char** argv)
     qInstallMessageHandler(KeepQtQuiet);
     PreferX11();
     QApplication application(argc, argv);
+    // Wayland and the desktops match the window to its desktop entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
     CCounterDisplayApp app;
     app.InitInstance();
     return 0;

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +14,7 @@
 #include <QSignalBlocker>
 
 #include "display/BmpFile.h"
+#include "display/FontList.h"
 #include "res/DialogUnits.h"
 #include "settings/ExePath.h"  // FileNameOf
 
@@ -23,14 +22,6 @@ namespace {
 
 constexpr int kLineStep = 1;
 constexpr int kPageStep = 10;
-// Case-insensitive order; names equal but for case keep a fixed order.
-void SortWithoutCase(QStringList& names)
-{
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
-}
 
 ScrollCode CodeForAction(int action)
 {
@@ -76,8 +67,13 @@ int ScrollPosition(int code, int position, int minimum, int maximum, int thumbPo
 }
 
 CSelectBitmap::CSelectBitmap(std::string fontPattern, QWidget* owner)
+    : CSelectBitmap(std::vector<std::string>{std::move(fontPattern)}, owner)
+{
+}
+
+CSelectBitmap::CSelectBitmap(std::vector<std::string> fontPatterns, QWidget* owner)
     : QDialog(owner, kDialogFrame),
-      m_fontPattern(std::move(fontPattern))
+      m_fontPatterns(std::move(fontPatterns))
 {
     setWindowTitle(QStringLiteral("フォントの選択"));
     CreateControls();
@@ -135,23 +131,27 @@ void CSelectBitmap::OnInitDialog()
         const QSignalBlocker quiet(m_list);
         m_list->clear();
     }
-    FillFontList(m_fontPattern);
+    m_fontPaths.clear();
+    FillFontList(m_fontPatterns);
 }
 
 int CSelectBitmap::FillFontList(const std::string& pattern)
 {
-    const QFileInfo wildcard(QFile::decodeName(pattern.c_str()));
-    // Without QDir::CaseSensitive the wildcard ignores case: a Windows folder's FONT2.BMP is listed.
-    QStringList names = QDir(wildcard.path())
-                            .entryList(QStringList(wildcard.fileName()),
-                                       QDir::Files | QDir::Hidden, QDir::NoSort);
-    if (names.isEmpty())
+    return FillFontList(std::vector<std::string>{pattern});
+}
+
+int CSelectBitmap::FillFontList(const std::vector<std::string>& patterns)
+{
+    const std::vector<FontEntry> entries = ListFonts(patterns);
+    if (entries.empty())
         return 0;
-    SortWithoutCase(names);
     int row = -1;
     {
         const QSignalBlocker quiet(m_list);
-        m_list->addItems(names);
+        for (const FontEntry& entry : entries) {
+            m_list->addItem(entry.Name);
+            m_fontPaths.push_back(entry.Path);
+        }
         row = FindString(QFile::decodeName(m_strCurrentName.c_str()));
         m_list->setCurrentRow(row);
     }
@@ -175,9 +175,8 @@ void CSelectBitmap::OnSelchangeFontList()
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     if (selected.isEmpty())
         return;
-    const QListWidgetItem* entry = selected.front();
     m_ok->setEnabled(true);
-    m_strFontPath = FontFolder() + QFile::encodeName(entry->text()).toStdString();
+    m_strFontPath = m_fontPaths.at(static_cast<std::size_t>(m_list->row(selected.front())));
     m_preview = ReadBmp(m_strFontPath);
     ProbeBitmapSize(m_strFontPath, m_nBmpWidth, m_nBmpHeight);
     // The loaded image decides what there is to scroll; for every bottom-up
@@ -193,12 +192,6 @@ void CSelectBitmap::ResetScrollBar(QScrollBar* bar, int maximum)
 {
     bar->setRange(0, maximum);
     bar->setValue(0);
-}
-
-std::string CSelectBitmap::FontFolder() const
-{
-    const auto slash = m_fontPattern.find_last_of('/');
-    return slash == std::string::npos ? std::string() : m_fontPattern.substr(0, slash + 1);
 }
 
 void CSelectBitmap::paintEvent(QPaintEvent* /*event*/)
@@ -260,9 +253,9 @@ void CSelectBitmap::reject()
     QDialog::reject();
 }
 
-bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::string& fontPattern)
+bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::vector<std::string>& fontPatterns)
 {
-    CSelectBitmap dialog(fontPattern, owner);
+    CSelectBitmap dialog(fontPatterns, owner);
     dialog.m_strCurrentName = FileNameOf(fontPath);
     if (dialog.exec() != QDialog::Accepted || dialog.m_strFontPath.empty())
         return false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QImage>
@@ -36,8 +37,10 @@ class CSelectBitmap : public QDialog {
     Q_OBJECT
 
 public:
-    // fontPattern: folder and wildcard to list, GetExePath("font/*.bmp") in the program.
+    // fontPattern: folder and wildcard to list ("/some/dir/*.bmp").
     explicit CSelectBitmap(std::string fontPattern, QWidget* owner = nullptr);
+    // Several folders in one list; a later folder's file wins over an earlier one of the same name.
+    explicit CSelectBitmap(std::vector<std::string> fontPatterns, QWidget* owner = nullptr);
 
     std::string m_strFontPath;     // the chosen file's full path; empty until a selection
     std::string m_strCurrentName;  // the current font's file name, preselected when listed
@@ -47,6 +50,7 @@ public:
     // Lists the files matching pattern and preselects m_strCurrentName.
     // Returns 1 when any file matched, else 0.
     int FillFontList(const std::string& pattern);
+    int FillFontList(const std::vector<std::string>& patterns);
     void OnSelchangeFontList();
     void OnHScroll(int code, int thumbPosition);
     void OnVScroll(int code, int thumbPosition);
@@ -67,9 +71,9 @@ private:
     void FollowBarAction(QScrollBar* bar, int action);
     void ResetScrollBar(QScrollBar* bar, int maximum);
     int FindString(const QString& prefix) const;
-    std::string FontFolder() const;
 
-    std::string m_fontPattern;
+    std::vector<std::string> m_fontPatterns;
+    std::vector<std::string> m_fontPaths;  // the full path of each list row
     QImage m_preview;  // the selected file as loaded; null when none or unreadable
     QPushButton* m_ok = nullptr;
     QListWidget* m_list = nullptr;
@@ -78,8 +82,9 @@ private:
     QScrollBar* m_hBar = nullptr;
 };
 
-// The change-font command up to the copy: offers the fonts of fontPattern's
-// folder ("/some/dir/*.bmp") with fontPath's file name preselected; on OK sets
-// fontPath to the chosen file in that folder and returns true (the window then
-// loads the font and repaints). Cancel returns false and leaves fontPath alone.
-bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::string& fontPattern);
+// The change-font command up to the copy: offers the fonts of the given
+// folders and wildcards ("/some/dir/*.bmp") as one list with fontPath's file
+// name preselected; on OK sets fontPath to the chosen file and returns true
+// (the window then loads the font and repaints). Cancel returns false and
+// leaves fontPath alone.
+bool RunFontSelection(QWidget* owner, std::string& fontPath, const std::vector<std::string>& fontPatterns);

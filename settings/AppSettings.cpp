@@ -3,6 +3,7 @@
 #include "settings/FileStore.h"
 #include "settings/NumberText.h"
 #include "settings/Profile.h"
+#include "settings/ProgramFolders.h"
 
 #include <cstddef>
 #include <vector>
@@ -75,5 +76,6 @@ void LoadSettings(AppSettings& settings, const std::string& iniPath,
 void SaveSettings(const AppSettings& settings, const std::string& iniPath)
 {
     // A file that cannot be written loses this run's changes; nothing is reported.
+    MakeFolderFor(iniPath);  // the installed program's settings folder is made on the first save
     WriteProfileStrings(iniPath, SettingsWrites(settings));
 }

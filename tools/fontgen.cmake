@@ -25,3 +25,5 @@ add_custom_command(
   VERBATIM
 )
 add_custom_target(pelmora_fonts ALL DEPENDS ${PELMORA_FONT_FILES})
+# The installed program ships the same fonts (dist/).
+set(PELMORA_FONT_FILES ${PELMORA_FONT_FILES} PARENT_SCOPE)

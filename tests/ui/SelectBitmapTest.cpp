@@ -112,7 +112,7 @@ TEST_P(Preselection, MatchesTheCurrentFileNameWithoutRegardToCase)
         okEnabled = Ok(dialog).isEnabled();
         dialog.findChild<QPushButton*>(QStringLiteral("IDCANCEL"))->click();
     });
-    EXPECT_FALSE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_FALSE(RunFontSelection(nullptr, fontPath, {Pattern()}));
     EXPECT_EQ(selected, QString::fromUtf8(row.selected));
     EXPECT_EQ(okEnabled, *row.selected != '\0');
     EXPECT_EQ(fontPath, row.fontPath);
@@ -143,7 +143,7 @@ TEST_F(FontFolder, OkGivesThePreselectedFileInTheFontFolder)
     AddFonts({"font.bmp", "other.bmp"});
     std::string fontPath = "/somewhere/else/Font.bmp";
     WhenModal([](QWidget& dialog) { Ok(dialog).click(); });
-    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, {Pattern()}));
     EXPECT_EQ(fontPath, PathOf("font.bmp"));
 }
 
@@ -155,7 +155,7 @@ TEST_F(FontFolder, OkGivesTheEntryTheUserSelected)
         Select(dialog, QStringLiteral("other.bmp"));
         Ok(dialog).click();
     });
-    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, {Pattern()}));
     EXPECT_EQ(fontPath, PathOf("other.bmp"));
 }
 
@@ -182,7 +182,7 @@ TEST_F(FontFolder, CancelChangesNothingEvenAfterASelection)
         Select(dialog, QStringLiteral("other.bmp"));
         QTest::keyClick(&List(dialog), Qt::Key_Escape);
     });
-    EXPECT_FALSE(RunFontSelection(nullptr, fontPath, Pattern()));
+    EXPECT_FALSE(RunFontSelection(nullptr, fontPath, {Pattern()}));
     EXPECT_EQ(fontPath, "/keep/this/font.bmp");
 }
 
@@ -197,8 +197,42 @@ TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
     ASSERT_GT(expected.size(), 255u);
     std::string fontPath = "font.bmp";
     WhenModal([](QWidget& dialog) { Ok(dialog).click(); });
-    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, (deep + QStringLiteral("/*.bmp")).toStdString()));
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, {(deep + QStringLiteral("/*.bmp")).toStdString()}));
     EXPECT_EQ(fontPath, expected);
 }
+
+struct TwoFolderRow {
+    const char* name;
+    const char* chosen;
+    bool fromUser;  // the file given back is the user's
+};
+
+class TwoFolders : public FontFolder, public ::testing::WithParamInterface<TwoFolderRow> {};
+
+TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
+{
+    QTemporaryDir user;
+    AddFonts({"font.bmp", "Lcd.bmp"});
+    for (const char* name : {"font.bmp", "mine.bmp"})
+        WriteBmp(user.path(), QString::fromUtf8(name), CoordinateImage(16, 32));
+    std::string fontPath;
+    QStringList entries;
+    WhenModal([&](QWidget& dialog) {
+        entries = Entries(dialog);
+        Select(dialog, QString::fromUtf8(GetParam().chosen));
+        Ok(dialog).click();
+    });
+    const std::string userPattern = user.filePath(QStringLiteral("*.bmp")).toStdString();
+    EXPECT_TRUE(RunFontSelection(nullptr, fontPath, {Pattern(), userPattern}));
+    EXPECT_EQ(entries, (QStringList{"font.bmp", "Lcd.bmp", "mine.bmp"}));
+    const QString name = QString::fromUtf8(GetParam().chosen);
+    EXPECT_EQ(fontPath, (GetParam().fromUser ? user.filePath(name) : folder.filePath(name)).toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TwoFolders,
+                         ::testing::Values(TwoFolderRow{"shipped_only", "Lcd.bmp", false},
+                                           TwoFolderRow{"user_only", "mine.bmp", true},
+                                           TwoFolderRow{"same_name", "font.bmp", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

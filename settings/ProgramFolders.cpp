@@ -1,0 +1,111 @@
+#include "settings/ProgramFolders.h"
+
+#include "settings/ExePath.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kInstalledFolder = "/lib/pelmora";
+constexpr std::string_view kShippedFonts = "/share/pelmora/font";
+
+std::string_view FolderOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// <X> of an executable in <X>/lib/pelmora beside <X>/share/pelmora/font/font.bmp.
+bool FindInstalledPrefix(std::string_view exePath, std::string& prefix)
+{
+    const std::string_view folder = FolderOf(exePath);
+    if (!folder.ends_with(kInstalledFolder))
+        return false;
+    prefix = folder.substr(0, folder.size() - kInstalledFolder.size());
+    return IsRegularFile(prefix + std::string(kShippedFonts) + "/font.bmp");
+}
+
+// An XDG base folder: the variable's value when it is an absolute path, else the default below home.
+std::string BaseFolder(const std::string& value, const std::string& home, std::string_view fallback)
+{
+    if (value.starts_with('/'))
+        return value;
+    return home + std::string(fallback);
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return home;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+}
+
+std::string Variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string RunningExecutable()
+{
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : exe.native();
+}
+
+} // namespace
+
+ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& environment)
+{
+    std::string prefix;
+    if (!FindInstalledPrefix(exePath, prefix))
+        return {false, JoinExeFolder(exePath, "Pelmora.ini"), JoinExeFolder(exePath, "font/font.bmp"), ""};
+    const std::string config = BaseFolder(environment.ConfigHome, environment.Home, "/.config");
+    const std::string data = BaseFolder(environment.DataHome, environment.Home, "/.local/share");
+    return {true, config + "/Pelmora/Pelmora.ini", prefix + std::string(kShippedFonts) + "/font.bmp",
+            data + "/pelmora/font"};
+}
+
+ProgramFolders CurrentProgramFolders()
+{
+    const UserEnvironment environment{HomeFolder(), Variable("XDG_CONFIG_HOME"), Variable("XDG_DATA_HOME")};
+    return FoldersFor(RunningExecutable(), environment);
+}
+
+std::vector<std::string> FontPatterns(const std::string& defaultFontPath,
+                                      const std::string& userFontFolder)
+{
+    std::vector<std::string> patterns{
+        (std::filesystem::path(defaultFontPath).parent_path() / "*.bmp").string()};
+    if (!userFontFolder.empty())
+        patterns.push_back(userFontFolder + "/*.bmp");
+    return patterns;
+}
+
+bool MakeFolderFor(const std::string& file)
+{
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (folder.empty())
+        return true;
+    std::filesystem::path reached;
+    for (const std::filesystem::path& name : folder) {
+        reached /= name;
+        if (::mkdir(reached.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error);
+}

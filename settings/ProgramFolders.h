@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where the program keeps its settings and finds its fonts. It runs in one of
+// two layouts, told apart by the folders around the executable alone:
+//   installed: <X>/lib/pelmora/Pelmora with <X>/share/pelmora/font/font.bmp;
+//              settings in the user's configuration folder, fonts shipped in
+//              <X>/share/pelmora/font/ plus the user's own;
+//   portable:  anything else; Pelmora.ini and font/ beside the executable.
+
+// The environment values the installed layout follows; empty when unset.
+struct UserEnvironment {
+    std::string Home;
+    std::string ConfigHome;  // XDG_CONFIG_HOME
+    std::string DataHome;    // XDG_DATA_HOME
+};
+
+struct ProgramFolders {
+    bool Installed = false;
+    std::string SettingsFile;
+    std::string DefaultFont;
+    std::string UserFontFolder;  // empty for a portable folder
+};
+
+// The layout of the executable at exePath (as /proc/self/exe gives it).
+ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& environment);
+
+// The same for the running program and its environment.
+ProgramFolders CurrentProgramFolders();
+
+// The wildcards the font dialog lists, in order: the default font's folder,
+// then the user's folder, whose fonts win over shipped ones of the same name.
+std::vector<std::string> FontPatterns(const std::string& defaultFontPath,
+                                      const std::string& userFontFolder);
+
+// Makes the folder that holds file, and every missing folder above it, as
+// private folders (mode 0700). True when the folder exists afterwards.
+bool MakeFolderFor(const std::string& file);
