@@ -13,6 +13,6 @@ if(NOT TARGET pelmora_fuzz_checks)
     ${CMAKE_CURRENT_LIST_DIR}/SettingsCheck.cpp
   )
   target_include_directories(pelmora_fuzz_checks PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(pelmora_fuzz_checks PUBLIC pelmora_link_core pelmora_display pelmora_settings Qt6::Gui)
+  target_link_libraries(pelmora_fuzz_checks PUBLIC pelmora_core)
   set_target_properties(pelmora_fuzz_checks PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 endif()

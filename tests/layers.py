@@ -1,0 +1,52 @@
+#!/usr/bin/env python3
+"""Checks that includes between the program's folders run one way only.
+
+app -> link -> lmeter -> display -> res, settings; log stands apart; tools may
+use everything but app. A folder may always include its own headers. Also
+checks that the plain-C++ files include no Qt header.
+"""
+import pathlib
+import re
+import sys
+
+ALLOWED = {
+    "app": {"app", "link", "lmeter", "display", "log", "res", "settings"},
+    "link": {"link", "lmeter", "display", "res", "settings"},
+    "lmeter": {"lmeter", "display", "res", "settings"},
+    "display": {"display", "res", "settings"},
+    "log": {"log"},
+    "res": {"res"},
+    "settings": {"settings"},
+    "tools": {"tools", "link", "lmeter", "display", "log", "res", "settings"},
+}
+PLAIN = ["settings", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
+         "link/TtyPosix", "link/UucpLock", "link/DevicePath", "display/ReadoutText", "log/LogFile",
+         "log/AllanDeviation", "log/StabilityAnalysis"]
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
+
+
+def faults(root):
+    for folder, allowed in ALLOWED.items():
+        for source in sorted((root / folder).rglob("*")):
+            if source.suffix not in (".h", ".cpp"):
+                continue
+            relative = source.relative_to(root).with_suffix("").as_posix()
+            plain = any(relative == p or relative.startswith(p + "/") for p in PLAIN)
+            for kind, header in INCLUDE.findall(source.read_text(encoding="utf-8")):
+                top = header.split("/")[0]
+                if kind == '"' and top in ALLOWED and top not in allowed:
+                    yield f"{source.relative_to(root)}: includes {header}"
+                if plain and kind == "<" and header.startswith("Q"):
+                    yield f"{source.relative_to(root)}: plain C++ includes {header}"
+
+
+def main():
+    found = list(faults(pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")))
+    for fault in found:
+        print(fault)
+    print(f"{len(found)} layer faults")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
