@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include <QString>
+
 // One item of the context menu as set before each showing.
 struct MenuLabel {
     int Id = 0;
@@ -24,7 +26,11 @@ std::string AboutText();
 // 0 to count - 1, else -1 (no selection). Never overflows.
 int ListIndexFor(int64_t index, int count);
 
-inline constexpr char kExitQuestion[] = "終了しますか？";
-inline constexpr char kClosePortQuestion[] = "ポートを閉じますか？";
+// One of the questions below as the user sees it: translated when a
+// translation is installed, else the Japanese text itself.
+QString ShownText(const char* text);
+
+inline constexpr char kExitQuestion[] = QT_TRANSLATE_NOOP("CommandTexts", "終了しますか？");
+inline constexpr char kClosePortQuestion[] = QT_TRANSLATE_NOOP("CommandTexts", "ポートを閉じますか？");
 inline constexpr char kPortOpenFailed[] = "A port does not open.";
 inline constexpr char kWindowTitle[] = "Pelmora";

@@ -24,7 +24,7 @@ void CCounterDisplayDlg::OnConnect()
             AfxMessageBox(QString::fromUtf8(kPortOpenFailed), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (AfxMessageBox(QString::fromUtf8(kClosePortQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (AfxMessageBox(ShownText(kClosePortQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     link_->Disconnect();
     readout_.With([](ReadoutState& state) { ResetReadoutText(state.Text); });

@@ -1,8 +1,10 @@
 #include "app/CounterDisplayApp.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 #include "app/CounterDisplayDlg.h"
+#include "app/Translation.h"
 #include "res/MessageBox.h"
 #include "settings/ProgramFolders.h"
 
@@ -12,7 +14,9 @@ bool CCounterDisplayApp::InitInstance()
     // must not end the program. Only the window's own end does.
     QApplication::setQuitOnLastWindowClosed(false);
     const ProgramFolders folders = CurrentProgramFolders();
+    const auto translation = InstallTranslation(ChosenLanguage(options_.Language, folders.SettingsFile));
     CCounterDisplayDlg dialog(folders.SettingsFile, folders.DefaultFont, folders.UserFontFolder);
+    dialog.SetLogPath(options_.LogPath);
     SetMessageBoxOwner(&dialog);
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);

@@ -1,9 +1,18 @@
 #pragma once
 
+#include <utility>
+
+#include "app/CommandLine.h"
+
 // The application object: runs the main window and ends with it.
 class CCounterDisplayApp {
 public:
-    // Constructs the main window, registers it, runs it until it ends and
-    // returns false: there is nothing to run afterwards.
+    explicit CCounterDisplayApp(CommandLineOptions options = {}) : options_(std::move(options)) {}
+
+    // Installs the chosen language, constructs the main window, registers it,
+    // runs it until it ends and returns false: there is nothing to run afterwards.
     bool InitInstance();
+
+private:
+    CommandLineOptions options_;
 };

@@ -129,7 +129,7 @@ void CCounterDisplayDlg::OnMinimize()
 
 bool CCounterDisplayDlg::ExitSequence()
 {
-    if (AfxMessageBox(QString::fromUtf8(kExitQuestion), MB_YESNO | MB_ICONQUESTION) == IDNO)
+    if (AfxMessageBox(ShownText(kExitQuestion), MB_YESNO | MB_ICONQUESTION) == IDNO)
         return false;
     hide();  // gone from the screen before the slower steps
     if (link_->IsOpen()) {

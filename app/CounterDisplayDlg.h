@@ -63,6 +63,9 @@ public:
     AppSettings& Settings() { return settings_; }
     CounterLink& Link() { return *link_; }
     const std::string& IniPath() const { return iniPath_; }
+    // The CSV file given with --log, where readings are to be recorded; empty for none.
+    void SetLogPath(std::string path) { logPath_ = std::move(path); }
+    const std::string& LogPath() const { return logPath_; }
 
     // Test seam: move the window by hand as where the window system refuses
     // to move it.
@@ -94,6 +97,7 @@ private:
     std::string iniPath_;
     std::string defaultFontPath_;
     std::string userFontFolder_;
+    std::string logPath_;
     AppSettings settings_;  // window thread only; C1/C2 live in the readout while it runs
     Readout readout_;
     std::unique_ptr<CounterLink> link_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/CommandLine.h"
 #include "app/CounterDisplayApp.h"
 
 namespace {
@@ -22,16 +23,30 @@ void KeepQtQuiet(QtMsgType type, const QMessageLogContext& context, const QStrin
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+QStringList Arguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Parsed before any application object: --help and --version need no display.
+    const CommandLine commandLine = ParseCommandLine(Arguments(argc, argv));
+    std::fputs(commandLine.Output.c_str(), stdout);
+    std::fputs(commandLine.Error.c_str(), stderr);
+    if (!commandLine.Run)
+        return commandLine.ExitCode;
     qInstallMessageHandler(KeepQtQuiet);
     PreferX11();
     QApplication application(argc, argv);
     // Wayland and the desktops match the window to its desktop entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
-    CCounterDisplayApp app;
+    CCounterDisplayApp app(commandLine.Options);
     app.InitInstance();
     return 0;
 }

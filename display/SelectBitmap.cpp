@@ -75,7 +75,7 @@ CSelectBitmap::CSelectBitmap(std::vector<std::string> fontPatterns, QWidget* own
     : QDialog(owner, kDialogFrame),
       m_fontPatterns(std::move(fontPatterns))
 {
-    setWindowTitle(QStringLiteral("フォントの選択"));
+    setWindowTitle(tr("フォントの選択"));
     CreateControls();
 }
 
@@ -85,10 +85,10 @@ void CSelectBitmap::CreateControls()
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setDefault(true);
     layout.Place(m_ok, "IDOK", 90, 241, 50, 14);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     layout.Place(cancel, "IDCANCEL", 156, 241, 50, 14);
-    layout.Place(new QLabel(QStringLiteral("フォントの種類:"), this), "labelKind", 7, 7, 44, 8);
-    layout.Place(new QLabel(QStringLiteral("フォントのサンプル"), this), "labelSample", 96, 7, 55, 8);
+    layout.Place(new QLabel(tr("フォントの種類:"), this), "labelKind", 7, 7, 44, 8);
+    layout.Place(new QLabel(tr("フォントのサンプル"), this), "labelSample", 96, 7, 55, 8);
     m_list = new QListWidget(this);
     layout.Place(m_list, "list1008", 7, 19, 80, 211);
     m_box = new QFrame(this);

@@ -34,7 +34,7 @@ void SelectIndex(QComboBox& list, int index)
 CPortDlg::CPortDlg(QWidget* owner, DevicePathFn devicePath)
     : QDialog(owner, kDialogFrame)
 {
-    setWindowTitle(QStringLiteral("シリアルポートの条件"));
+    setWindowTitle(tr("シリアルポートの条件"));
     CreateControls(devicePath);
 }
 
@@ -45,11 +45,11 @@ void CPortDlg::CreateControls(const DevicePathFn& devicePath)
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setDefault(true);
     layout.Place(ok_, "IDOK", 98, 7, 50, 14);
-    cancel_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel_ = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     layout.Place(cancel_, "IDCANCEL", 98, 29, 50, 14);
-    portLabel_ = new QLabel(QStringLiteral("ポート番号"), this);
+    portLabel_ = new QLabel(tr("ポート番号"), this);
     layout.Place(portLabel_, "labelPort", 7, 10, 32, 8);
-    baudLabel_ = new QLabel(QStringLiteral("通信速度"), this);
+    baudLabel_ = new QLabel(tr("通信速度"), this);
     layout.Place(baudLabel_, "labelSpeed", 7, 33, 28, 8);
     portList_ = MakeList(this, units, 43, 7, 48, 100);
     baudList_ = MakeList(this, units, 43, 31, 48, 100);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include "link/BaudRateTable.h"
@@ -15,6 +16,8 @@ class QPushButton;
 // The port dialog: port COM1-COM20 and one of the 12 line speeds. The fields
 // hold list indexes; -1 means no selection either way.
 class CPortDlg : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(CPortDlg)
+
 public:
     // The device a port number stands for, shown as the tooltip of its item.
     using DevicePathFn = std::function<std::string(int portNumber)>;

@@ -74,7 +74,7 @@ std::optional<double> ParseExchangeDouble(std::string_view text)
 CLMeterDlg::CLMeterDlg(QWidget* owner)
     : QDialog(owner, kDialogFrame)
 {
-    setWindowTitle(QStringLiteral("Lメータ設定"));
+    setWindowTitle(tr("Lメータ設定"));
     CreateControls();
 }
 
@@ -84,10 +84,10 @@ void CLMeterDlg::CreateControls()
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     layout.Place(ok, "IDOK", 150, 109, 58, 14);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     layout.Place(cancel, "IDCANCEL", 150, 131, 58, 14);
-    layout.Place(new QLabel(QStringLiteral("C1の値"), this), "labelC1", 149, 11, 23, 8);
-    layout.Place(new QLabel(QStringLiteral("C2の値"), this), "labelC2", 149, 44, 23, 8);
+    layout.Place(new QLabel(tr("C1の値"), this), "labelC1", 149, 11, 23, 8);
+    layout.Place(new QLabel(tr("C2の値"), this), "labelC2", 149, 44, 23, 8);
     m_editC1 = new QLineEdit(this);
     layout.Place(m_editC1, "edit1016", 156, 23, 40, 12);
     m_editC2 = new QLineEdit(this);
@@ -147,9 +147,9 @@ bool CLMeterDlg::ExchangeField(QLineEdit* edit, const QString& name, double& fie
     const std::optional<double> value = ParseExchangeDouble(edit->text().toStdString());
     QString problem;
     if (!value)
-        problem = QStringLiteral("%1の値には数値を入力してください。").arg(name);
+        problem = tr("%1の値には数値を入力してください。").arg(name);
     else if (!(*value >= kCapacitanceMin && *value <= kCapacitanceMax))
-        problem = QStringLiteral("%1の値には 0.000001 から 100 までの数値を入力してください。").arg(name);
+        problem = tr("%1の値には 0.000001 から 100 までの数値を入力してください。").arg(name);
     if (problem.isEmpty()) {
         field = *value;
         return true;

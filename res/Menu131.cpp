@@ -1,6 +1,7 @@
 #include "res/Menu131.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include "res/DialogUnits.h"
@@ -24,18 +25,24 @@ MenuEntry Submenu(const char* text, std::vector<MenuEntry> items)
     return {Kind::Submenu, 0, text, std::move(items)};
 }
 
+// The stored texts are the Japanese originals; an installed translation replaces them.
+QString Shown(const char* text)
+{
+    return QCoreApplication::translate("Menu131", text);
+}
+
 void AddEntries(QMenu& menu, const std::vector<MenuEntry>& entries)
 {
     for (const MenuEntry& entry : entries) {
         switch (entry.Type) {
         case Kind::Command:
-            menu.addAction(QString::fromUtf8(entry.Text))->setData(entry.Id);
+            menu.addAction(Shown(entry.Text))->setData(entry.Id);
             break;
         case Kind::Separator:
             menu.addSeparator();
             break;
         case Kind::Submenu: {
-            QMenu* submenu = menu.addMenu(QString::fromUtf8(entry.Text));
+            QMenu* submenu = menu.addMenu(Shown(entry.Text));
             submenu->setFont(menu.font());
             AddEntries(*submenu, entry.Items);
             break;
@@ -62,22 +69,22 @@ QAction* FindCommand(const QMenu& menu, int id)
 const std::vector<MenuEntry>& Menu131()
 {
     static const std::vector<MenuEntry> entries = {
-        Command(ID_CONNECT, "接続(&P)"),
+        Command(ID_CONNECT, QT_TRANSLATE_NOOP("Menu131", "接続(&P)")),
         Separator(),
-        Submenu("設定(&S)",
+        Submenu(QT_TRANSLATE_NOOP("Menu131", "設定(&S)"),
                 {
-                    Command(ID_TOPMOST, "常に最前面に表示(&T)"),
-                    Command(ID_CHANGE_FONT, "フォント変更(&F)"),
+                    Command(ID_TOPMOST, QT_TRANSLATE_NOOP("Menu131", "常に最前面に表示(&T)")),
+                    Command(ID_CHANGE_FONT, QT_TRANSLATE_NOOP("Menu131", "フォント変更(&F)")),
                     Separator(),
-                    Command(ID_LMETER_SHOW, "Lメータ表示(L)"),
-                    Command(ID_LMETER_SETTINGS, "Lメータ設定"),
+                    Command(ID_LMETER_SHOW, QT_TRANSLATE_NOOP("Menu131", "Lメータ表示(L)")),
+                    Command(ID_LMETER_SETTINGS, QT_TRANSLATE_NOOP("Menu131", "Lメータ設定")),
                 }),
         Separator(),
-        Command(ID_MINIMIZE, "最小化(&N)"),
+        Command(ID_MINIMIZE, QT_TRANSLATE_NOOP("Menu131", "最小化(&N)")),
         Separator(),
-        Command(ID_ABOUT, "このソフトについて(&A)"),
+        Command(ID_ABOUT, QT_TRANSLATE_NOOP("Menu131", "このソフトについて(&A)")),
         Separator(),
-        Command(ID_EXIT, "終了(&X)"),
+        Command(ID_EXIT, QT_TRANSLATE_NOOP("Menu131", "終了(&X)")),
     };
     return entries;
 }

@@ -32,14 +32,14 @@ QMessageBox::Icon IconFor(MessageBoxType type)
     }
 }
 
-// The program speaks Japanese throughout, so the buttons do too, without
-// depending on Qt's own translations being installed.
+// The buttons speak the program's language, without depending on Qt's own
+// translations being installed.
 void LabelButtons(QMessageBox& box)
 {
     if (QAbstractButton* yes = box.button(QMessageBox::Yes))
-        yes->setText(QStringLiteral("はい(&Y)"));
+        yes->setText(QCoreApplication::translate("MessageBox", "はい(&Y)"));
     if (QAbstractButton* no = box.button(QMessageBox::No))
-        no->setText(QStringLiteral("いいえ(&N)"));
+        no->setText(QCoreApplication::translate("MessageBox", "いいえ(&N)"));
     if (QAbstractButton* ok = box.button(QMessageBox::Ok))
         ok->setText(QStringLiteral("OK"));
 }

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::size_t kNumberBuffer = 32;
 constexpr std::size_t kFontBuffer = 256;
+constexpr std::size_t kLanguageBuffer = 16;
 
 int32_t ReadInt(std::string_view content, std::string_view section, std::string_view key,
                 std::string_view defaultText)
@@ -78,4 +79,16 @@ void SaveSettings(const AppSettings& settings, const std::string& iniPath)
     // A file that cannot be written loses this run's changes; nothing is reported.
     MakeFolderFor(iniPath);  // the installed program's settings folder is made on the first save
     WriteProfileStrings(iniPath, SettingsWrites(settings));
+}
+
+std::string LanguageFromText(std::string_view content)
+{
+    return GetProfileStringFromText(content, "Window", "Language", "", kLanguageBuffer);
+}
+
+std::string ReadLanguage(const std::string& iniPath)
+{
+    std::string content;
+    ReadFileBytes(iniPath, content);
+    return LanguageFromText(content);
 }

@@ -35,3 +35,8 @@ void LoadSettings(AppSettings& settings, const std::string& iniPath,
 
 // Writes all six fields into iniPath, keeping every other line of the file.
 void SaveSettings(const AppSettings& settings, const std::string& iniPath);
+
+// Language= in [Window]: the language of menus and dialogs ("en"), empty when
+// absent. Only read: the program never writes it.
+std::string LanguageFromText(std::string_view content);
+std::string ReadLanguage(const std::string& iniPath);

@@ -1,0 +1,134 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>CLMeterDlg</name>
+    <message>
+        <source>Lメータ設定</source>
+        <translation>L meter settings</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>C1の値</source>
+        <translation>C1:</translation>
+    </message>
+    <message>
+        <source>C2の値</source>
+        <translation>C2:</translation>
+    </message>
+    <message>
+        <source>%1の値には数値を入力してください。</source>
+        <translation>Enter a number for %1.</translation>
+    </message>
+    <message>
+        <source>%1の値には 0.000001 から 100 までの数値を入力してください。</source>
+        <translation>Enter a number from 0.000001 to 100 for %1.</translation>
+    </message>
+</context>
+<context>
+    <name>CPortDlg</name>
+    <message>
+        <source>シリアルポートの条件</source>
+        <translation>Serial port settings</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ポート番号</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>通信速度</source>
+        <translation>Speed</translation>
+    </message>
+</context>
+<context>
+    <name>CSelectBitmap</name>
+    <message>
+        <source>フォントの選択</source>
+        <translation>Select font</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>フォントの種類:</source>
+        <translation>Fonts:</translation>
+    </message>
+    <message>
+        <source>フォントのサンプル</source>
+        <translation>Sample</translation>
+    </message>
+</context>
+<context>
+    <name>CommandTexts</name>
+    <message>
+        <source>終了しますか？</source>
+        <translation>Do you want to exit?</translation>
+    </message>
+    <message>
+        <source>ポートを閉じますか？</source>
+        <translation>Close the port?</translation>
+    </message>
+</context>
+<context>
+    <name>Menu131</name>
+    <message>
+        <source>切断[COM%1](&amp;P)</source>
+        <translation>&amp;Disconnect [COM%1]</translation>
+    </message>
+    <message>
+        <source>接続(&amp;P)</source>
+        <translation>&amp;Connect</translation>
+    </message>
+    <message>
+        <source>設定(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>常に最前面に表示(&amp;T)</source>
+        <translation>Always on &amp;Top</translation>
+    </message>
+    <message>
+        <source>フォント変更(&amp;F)</source>
+        <translation>Change &amp;Font...</translation>
+    </message>
+    <message>
+        <source>Lメータ表示(L)</source>
+        <translation>Show &amp;L meter</translation>
+    </message>
+    <message>
+        <source>Lメータ設定</source>
+        <translation>L meter &amp;settings...</translation>
+    </message>
+    <message>
+        <source>最小化(&amp;N)</source>
+        <translation>Mi&amp;nimize</translation>
+    </message>
+    <message>
+        <source>このソフトについて(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBox</name>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+struct ParseRow {
+    const char* Name;
+    QStringList Arguments;
+    int ExitCode;  // -1: the program runs
+    const char* Language;
+    const char* LogPath;
+    const char* OutputStart;
+    const char* Error;
+};
+
+class CommandLineTest : public testing::TestWithParam<ParseRow> {};
+
+TEST_P(CommandLineTest, OptionsOrEndWithTextAndCode)
+{
+    const ParseRow& row = GetParam();
+    const CommandLine result = ParseCommandLine(QStringList{"/opt/x/Pelmora"} + row.Arguments);
+    EXPECT_EQ(result.Run ? -1 : result.ExitCode, row.ExitCode);
+    EXPECT_EQ(result.Options.Language, row.Language);
+    EXPECT_EQ(result.Options.LogPath, row.LogPath);
+    EXPECT_EQ(result.Output.substr(0, std::string(row.OutputStart).size()), row.OutputStart);
+    EXPECT_EQ(result.Error, row.Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineTest,
+    testing::Values(
+        ParseRow{"None", {}, -1, "", "", "", ""},
+        ParseRow{"LangEn", {"--lang", "en"}, -1, "en", "", "", ""},
+        ParseRow{"LangJaJoined", {"--lang=ja"}, -1, "ja", "", "", ""},
+        ParseRow{"Log", {"--log", "x.csv"}, -1, "", "x.csv", "", ""},
+        ParseRow{"Help", {"--help"}, 0, "", "", "Usage: pelmora [options]\n", ""},
+        ParseRow{"Version", {"--version"}, 0, "", "", "Pelmora 1.10\n", ""},
+        ParseRow{"Unknown", {"--bogus"}, 2, "", "", "", "Pelmora: Unknown option 'bogus'.\n"},
+        ParseRow{"NoValue", {"--lang"}, 2, "", "", "", "Pelmora: Missing value after '--lang'.\n"},
+        ParseRow{"OtherLanguage", {"--lang", "fr"}, 2, "", "", "",
+                 "Pelmora: unsupported language 'fr' (ja, en)\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace

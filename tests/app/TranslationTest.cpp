@@ -1,0 +1,75 @@
+#include <fstream>
+#include <set>
+
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <gtest/gtest.h>
+
+#include "app/CommandTexts.h"
+#include "app/Translation.h"
+#include "link/PortDlg.h"
+#include "res/Menu131.h"
+
+namespace {
+
+struct TextRow {
+    const char* Name;
+    QString (*Shown)();
+    const char* Japanese;
+    const char* English;
+};
+
+class TranslationTest : public testing::TestWithParam<TextRow> {};
+
+TEST_P(TranslationTest, JapaneseByDefaultEnglishWithTheTranslation)
+{
+    EXPECT_EQ(GetParam().Shown(), QString::fromUtf8(GetParam().Japanese));
+    const auto english = InstallTranslation("en");
+    ASSERT_NE(english, nullptr);
+    EXPECT_EQ(GetParam().Shown(), QString::fromUtf8(GetParam().English));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TranslationTest,
+    testing::Values(
+        TextRow{"PortDialog", [] { return CPortDlg(nullptr).windowTitle(); }, "シリアルポートの条件",
+                "Serial port settings"},
+        TextRow{"Disconnect", [] { return QString::fromStdString(ContextMenuLabels(0, 0, true, 3)[2].Text); },
+                "切断[COM3](&P)", "&Disconnect [COM3]"},
+        TextRow{"ExitQuestion", [] { return ShownText(kExitQuestion); }, "終了しますか？",
+                "Do you want to exit?"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// Every item of a level has a mnemonic, and no two share a letter.
+void ExpectOwnMnemonics(const QMenu& menu)
+{
+    std::set<QChar> letters;
+    for (const QAction* action : menu.actions()) {
+        const qsizetype amp = action->text().indexOf(QLatin1Char('&'));
+        EXPECT_TRUE(action->isSeparator() ||
+                    (amp >= 0 && letters.insert(action->text().at(amp + 1).toLower()).second))
+            << action->text().toStdString();
+        if (action->menu())
+            ExpectOwnMnemonics(*action->menu());
+    }
+}
+
+TEST(TranslatedMenuTest, MnemonicsOfTheirOwnOnEachLevel)
+{
+    const auto english = InstallTranslation("en");
+    ASSERT_NE(english, nullptr);
+    ExpectOwnMnemonics(*std::unique_ptr<QMenu>(LoadMenu131(nullptr)));
+}
+
+TEST(ChosenLanguageTest, CommandLineThenSettingsThenJapanese)
+{
+    QTemporaryDir folder;
+    const std::string ini = folder.filePath("Pelmora.ini").toStdString();
+    EXPECT_EQ(ChosenLanguage("", ini), "ja");
+    std::ofstream(ini) << "[window]\nlanguage = en\n";
+    EXPECT_EQ(ChosenLanguage("", ini), "en");
+    EXPECT_EQ(ChosenLanguage("ja", ini), "ja");
+}
+
+}  // namespace
