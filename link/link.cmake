@@ -8,6 +8,8 @@ add_library(pelmora_link_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DevicePath.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UucpLock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CSerialPort.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OpenFailureText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeviceFactsPosix.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WakeEvent.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortPoll.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TtyPosix.cpp
