@@ -44,6 +44,7 @@ void CCounterDisplayDlg::OnConnect()
     link_->KillNoDataTimer();
     readout_.With([](ReadoutState& state) { ComposeReadout(state); });
     update();
+    UpdateAccessibleReading();
 }
 
 void CCounterDisplayDlg::OnTimer()
@@ -52,6 +53,8 @@ void CCounterDisplayDlg::OnTimer()
     const bool compose = link_->StopRequested().load() == 0;
     const bool composed =
         readout_.With([compose](ReadoutState& state) { return ShowNoData(state, compose); });
-    if (composed)
+    if (composed) {
         update();
+        UpdateAccessibleReading();
+    }
 }
