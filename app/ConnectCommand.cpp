@@ -4,9 +4,23 @@
 #include "display/Composer.h"
 #include "link/BaudRateTable.h"
 #include "link/CounterLink.h"
+#include "link/OpenFailureText.h"
 #include "link/PortDlg.h"
 #include "link/RecordDisplay.h"
 #include "res/MessageBox.h"
+
+namespace {
+
+// The fixed first line stays as it was; the reason follows on a line of its own.
+void ShowPortOpenFailed(const std::string& reason)
+{
+    QString text = QString::fromUtf8(kPortOpenFailed);
+    if (!reason.empty())
+        text += u'\n' + QString::fromStdString(reason);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
 
 void CCounterDisplayDlg::OnConnect()
 {
@@ -19,9 +33,8 @@ void CCounterDisplayDlg::OnConnect()
         settings_.PortNumber = dialog.m_nPortIndex + 1;
         settings_.BaudIndex = dialog.m_nBaudIndex;
         // A missing speed is refused like a missing port; Connect never reads the table outside it.
-        if (!BaudRateTable::IsValidIndex(settings_.BaudIndex) ||
-            !link_->Connect(settings_.PortNumber, settings_.BaudIndex))
-            AfxMessageBox(QString::fromUtf8(kPortOpenFailed), MB_OK | MB_ICONEXCLAMATION);
+        if (!link_->Connect(settings_.PortNumber, settings_.BaudIndex))
+            ShowPortOpenFailed(DescribeOpenFailure(link_->LastConnectFailure()));
         return;
     }
     if (AfxMessageBox(ShownText(kClosePortQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -31,6 +44,7 @@ void CCounterDisplayDlg::OnConnect()
     link_->KillNoDataTimer();
     readout_.With([](ReadoutState& state) { ComposeReadout(state); });
     update();
+    UpdateAccessibleReading();
 }
 
 void CCounterDisplayDlg::OnTimer()
@@ -39,6 +53,8 @@ void CCounterDisplayDlg::OnTimer()
     const bool compose = link_->StopRequested().load() == 0;
     const bool composed =
         readout_.With([compose](ReadoutState& state) { return ShowNoData(state, compose); });
-    if (composed)
+    if (composed) {
         update();
+        UpdateAccessibleReading();
+    }
 }

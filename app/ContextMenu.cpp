@@ -56,6 +56,7 @@ void CCounterDisplayDlg::OnLMeterShow()
     ResizeWindow(size);
     readout_.With([](ReadoutState& state) { ComposeReadout(state); });
     update();
+    UpdateAccessibleReading();
 }
 
 void CCounterDisplayDlg::OnLMeterSettings()

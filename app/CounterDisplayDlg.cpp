@@ -38,6 +38,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    setAccessibleName(QString::fromUtf8(kWindowTitle));
     paceTimer_.setSingleShot(true);
     connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentChanges(); });
     // The link calls back on this thread; a lost call would leave its hand-off closed.
@@ -78,6 +79,7 @@ bool CCounterDisplayDlg::OnInitDialog()
         state.C2 = settings_.C2;
     });
     LoadFontAndResize();
+    UpdateAccessibleReading();
     // X11 has no system menu to edit: the window manager offers what it offers.
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     SetStaysOnTop(settings_.TopMost == 1);
@@ -206,6 +208,7 @@ void CCounterDisplayDlg::PresentChanges()
     const QRect changed = readout_.With([this](ReadoutState& state) { return shown_.TakeChanges(state); });
     if (!changed.isEmpty())
         update(changed);
+    UpdateAccessibleReading();
 }
 
 // A paint of the whole window shows the latest compose; a partial one (the

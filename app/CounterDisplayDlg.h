@@ -92,6 +92,8 @@ private:
     void PaintWhenDue();
     // The paint slot: takes the records' changes and repaints where they are.
     void PresentChanges();
+    // Tells assistive technology what the read-out now shows (WindowAccessibility.cpp).
+    void UpdateAccessibleReading();
     void CentreOnScreen();
 
     std::string iniPath_;

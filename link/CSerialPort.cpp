@@ -1,5 +1,7 @@
 #include "link/CSerialPort.h"
 
+#include <cerrno>
+
 #include "link/DevicePath.h"
 #include "link/Tty.h"
 
@@ -20,19 +22,35 @@ std::string CSerialPort::DevicePathFor(int32_t portNumber) const
 
 int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
 {
-    if (portNumber == 0 || fd_ >= 0)
+    failure_ = {OpenRefusal::None, 0, {}, portNumber, iniPath_, std::nullopt};
+    if (fd_ >= 0)
         return 0;
+    if (portNumber == 0)
+        return Refuse(OpenRefusal::NoPortSelected, {});
     const std::string path = DevicePathFor(portNumber);
-    if (path.empty() || !lock_.Acquire(path))
-        return 0;
+    if (path.empty())
+        return Refuse(OpenRefusal::NoDeviceMapped, path);
+    if (!lock_.Acquire(path)) {
+        failure_.HolderPid = UucpLock::OwnerPid(lock_.LockPathFor(path));
+        return Refuse(OpenRefusal::HeldByAnother, path);
+    }
     fd_ = tty::OpenExclusive(path);
     if (fd_ < 0) {
+        const int error = errno;
         lock_.Release();
-        return 0;
+        return Refuse(RefusalForError(error), path, error);
     }
     tty::ConfigureLine(fd_);
     tty::SetBitRate(fd_, bitRate);
     return 1;
+}
+
+int CSerialPort::Refuse(OpenRefusal why, const std::string& device, int error)
+{
+    failure_.Why = why;
+    failure_.Device = device;
+    failure_.Error = error;
+    return 0;
 }
 
 void CSerialPort::Close()

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/OpenFailure.h"
 #include "link/UucpLock.h"
 
 // The program's one serial port, opened for reading at 8 data bits, no parity,
@@ -22,6 +23,8 @@ public:
     // number, a missing or inaccessible device, or one held by another open.
     // Call only while closed.
     int Open(int32_t portNumber, uint32_t bitRate);
+    // Why the last Open returned 0; OpenRefusal::None after one that succeeded.
+    const OpenFailure& LastOpenFailure() const { return failure_; }
     void Close();
     bool IsOpen() const;
     // The descriptor, -1 while closed.
@@ -35,7 +38,10 @@ public:
     std::string DevicePathFor(int32_t portNumber) const;
 
 private:
+    int Refuse(OpenRefusal why, const std::string& device, int error = 0);
+
     std::string iniPath_;
     UucpLock lock_;
     int fd_ = -1;
+    OpenFailure failure_;
 };

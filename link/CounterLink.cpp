@@ -26,15 +26,23 @@ CounterLink::~CounterLink()
 bool CounterLink::Connect(int portNumber, int baudIndex)
 {
     const auto bitRate = BaudRateTable::At(baudIndex);
-    if (IsOpen() || portNumber == 0 || !bitRate)
+    failure_ = {};
+    if (IsOpen())
         return false;
-    if (!port_.Open(portNumber, *bitRate))
+    if (portNumber == 0 || !bitRate) {
+        failure_.Why = portNumber == 0 ? OpenRefusal::NoPortSelected : OpenRefusal::NoSpeedSelected;
         return false;
+    }
+    if (!port_.Open(portNumber, *bitRate)) {
+        failure_ = port_.LastOpenFailure();
+        return false;
+    }
     stopRequested_.store(0);
     presenter_.SetConnection(++connections_);
     try {
         thread_.Start(port_.GetHandle());
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        failure_ = {OpenRefusal::Other, error.code().value(), DevicePath(portNumber), portNumber, {}, {}};
         port_.Close();
         return false;
     }

@@ -37,6 +37,8 @@ public:
     // table, the port does not open or no thread can be had; the link then
     // stays disconnected.
     bool Connect(int portNumber, int baudIndex);
+    // Why the last Connect returned false.
+    const OpenFailure& LastConnectFailure() const { return failure_; }
 
     // Stops the receive thread, then closes the port. Work the thread had
     // queued for the window is dropped.
@@ -65,6 +67,7 @@ private:
 
     std::function<void()> recordsWaiting_;
     CSerialPort port_;
+    OpenFailure failure_;
     std::atomic<int32_t> stopRequested_{0};  // shared with the receive thread; atomic
     NoDataTimer timer_;
     RecordPresenter presenter_;

@@ -14,6 +14,7 @@ namespace tty {
 // and an flock). Returns -1 when the device is missing, not accessible or held
 // by another open (its exclusive mode or its flock), changing nothing of the
 // holder's; a successful open set TIOCEXCL itself, so the close clears it.
+// On -1 errno tells why: that of open(), ENOTTY or EBUSY.
 int OpenExclusive(const std::string& path);
 
 // Raw 8N1 with the receiver on and modem lines ignored; software flow control

@@ -52,8 +52,10 @@ int OpenExclusive(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    if (!::isatty(fd) || !TakeExclusive(fd)) {
+    const int refusal = !::isatty(fd) ? ENOTTY : !TakeExclusive(fd) ? EBUSY : 0;
+    if (refusal != 0) {
         ::close(fd);
+        errno = refusal;
         return -1;
     }
     return fd;

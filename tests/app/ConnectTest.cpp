@@ -198,6 +198,7 @@ struct FailRow {
     int PickBaud;
     int PortNumber;
     int BaudIndex;
+    const char* Reason;  // the start of the message's second line
 };
 
 class FailedOpenTest : public testing::TestWithParam<FailRow> {};
@@ -215,7 +216,10 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
     });
     window->OnCommand(1003);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].Text, QStringLiteral("A port does not open."));
+    const QStringList lines = boxes.Boxes()[0].Text.split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("A port does not open."));
+    EXPECT_TRUE(lines[1].startsWith(QString::fromUtf8(row.Reason))) << lines[1].toStdString();
     EXPECT_EQ(boxes.Boxes()[0].Type, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_FALSE(window->Link().IsOpen());
     EXPECT_EQ(window->Settings().PortNumber, row.PortNumber);
@@ -234,9 +238,10 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, FailedOpenTest,
-    testing::Values(FailRow{"MissingDeviceCom7", 6, 6, 7, 6},
-                    FailRow{"NoPortSelected", -1, 6, 0, 6},
-                    FailRow{"NoSpeedSelected", 2, -1, 3, -1}),
+    testing::Values(FailRow{"MissingDeviceCom7", 6, 6, 7, 6,
+                            "/nonexistent/tty7 does not exist: is the counter plugged in?"},
+                    FailRow{"NoPortSelected", -1, 6, 0, 6, "No port is selected"},
+                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "No speed is selected"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

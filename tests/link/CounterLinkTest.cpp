@@ -75,6 +75,7 @@ struct RefusedConnect {
     const char* Name;
     int Port;
     int BaudIndex;
+    OpenRefusal Why;
 };
 
 class CounterLinkRefusedTest : public CounterLinkTest,
@@ -86,13 +87,14 @@ TEST_P(CounterLinkRefusedTest, StaysDisconnected)
     EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.TimerForTest().IsActive());
     EXPECT_FALSE(link.ThreadForTest().IsRunning());
+    EXPECT_EQ(link.LastConnectFailure().Why, GetParam().Why);
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, CounterLinkRefusedTest,
-                         ::testing::Values(RefusedConnect{"PortZero", 0, 6},
-                                           RefusedConnect{"NoSpeedChosen", kPort, -1},
-                                           RefusedConnect{"SpeedPastTheTable", kPort, 12},
-                                           RefusedConnect{"MissingDevice", 9, 6}),
+                         ::testing::Values(RefusedConnect{"PortZero", 0, 6, OpenRefusal::NoPortSelected},
+                                           RefusedConnect{"NoSpeedChosen", kPort, -1, OpenRefusal::NoSpeedSelected},
+                                           RefusedConnect{"SpeedPastTheTable", kPort, 12, OpenRefusal::NoSpeedSelected},
+                                           RefusedConnect{"MissingDevice", 9, 6, OpenRefusal::NoSuchDevice}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)

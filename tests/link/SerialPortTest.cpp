@@ -202,6 +202,7 @@ struct RefusedCase {
     const char* Name;
     int Port;
     std::string Device;  // mapped to COM<Port> in the ini; empty: no key
+    OpenRefusal Why;
 };
 
 class RefusedOpenTest : public ::testing::TestWithParam<RefusedCase> {};
@@ -215,17 +216,19 @@ TEST_P(RefusedOpenTest, OpenReturnsZeroAndStaysClosed)
     EXPECT_EQ(port.Open(GetParam().Port, 9600), 0);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetHandle(), -1);
+    EXPECT_EQ(port.LastOpenFailure().Why, GetParam().Why);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with("LCK..")) << "lock left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ports, RefusedOpenTest,
-    ::testing::Values(RefusedCase{"PortZero", 0, ""}, RefusedCase{"PortZeroEvenMapped", 0, "/dev/null"},
-                      RefusedCase{"MissingDevice", 5, "/nonexistent/ttyUSB99"},
-                      RefusedCase{"NotATerminal", 5, "/dev/null"},
-                      RefusedCase{"AboveTwentyUnmapped", 21, ""},
-                      RefusedCase{"NegativeUnmapped", -3, ""}),
+    ::testing::Values(RefusedCase{"PortZero", 0, "", OpenRefusal::NoPortSelected},
+                      RefusedCase{"PortZeroEvenMapped", 0, "/dev/null", OpenRefusal::NoPortSelected},
+                      RefusedCase{"MissingDevice", 5, "/nonexistent/ttyUSB99", OpenRefusal::NoSuchDevice},
+                      RefusedCase{"NotATerminal", 5, "/dev/null", OpenRefusal::NotATerminal},
+                      RefusedCase{"AboveTwentyUnmapped", 21, "", OpenRefusal::NoDeviceMapped},
+                      RefusedCase{"NegativeUnmapped", -3, "", OpenRefusal::NoDeviceMapped}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(DevicePath, DefaultsMapThePortNumber)

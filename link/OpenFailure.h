@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Why the serial port did not open.
+enum class OpenRefusal {
+    None,
+    NoPortSelected,
+    NoSpeedSelected,
+    NoDeviceMapped,    // a port number without a default device and no COM<n> key
+    PermissionDenied,
+    NoSuchDevice,
+    HeldByAnother,     // a live UUCP lock, an flock or TIOCEXCL of another open
+    NotATerminal,
+    Other,
+};
+
+struct OpenFailure {
+    OpenRefusal Why = OpenRefusal::None;
+    int Error = 0;                  // the errno of the refused call, 0 when none
+    std::string Device;             // the device path, empty when none was looked up
+    int32_t PortNumber = 0;
+    std::string IniPath;            // the settings file that may map COM<n>
+    std::optional<long> HolderPid;  // from the UUCP lock file, when it names one
+};
+
+// The refusal an errno of an open stands for.
+OpenRefusal RefusalForError(int error);
