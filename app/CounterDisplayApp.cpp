@@ -14,6 +14,8 @@ bool CCounterDisplayApp::InitInstance()
     const ProgramFolders folders = CurrentProgramFolders();
     CCounterDisplayDlg dialog(folders.SettingsFile, folders.DefaultFont, folders.UserFontFolder);
     SetMessageBoxOwner(&dialog);
+    if (!logPath_.empty())
+        dialog.StartLogging(logPath_);
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);
     return false;

@@ -32,6 +32,7 @@ int main(int argc, char** argv)
     // Wayland and the desktops match the window to its desktop entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
     CCounterDisplayApp app;
+    // The command line's --log FILE reaches the window here, through app.SetLogPath(path).
     app.InitInstance();
     return 0;
 }

@@ -24,7 +24,7 @@ add_library(pelmora_link STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CounterLink.cpp
 )
 target_include_directories(pelmora_link PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(pelmora_link PUBLIC pelmora_link_core Qt6::Core Threads::Threads)
+target_link_libraries(pelmora_link PUBLIC pelmora_link_core pelmora_log_recording Qt6::Core Threads::Threads)
 set_target_properties(pelmora_link PROPERTIES AUTOMOC OFF)
 
 target_link_libraries(pelmora_all INTERFACE pelmora_link)
