@@ -16,8 +16,9 @@ bool CCounterDisplayApp::InitInstance()
     const ProgramFolders folders = CurrentProgramFolders();
     const auto translation = InstallTranslation(ChosenLanguage(options_.Language, folders.SettingsFile));
     CCounterDisplayDlg dialog(folders.SettingsFile, folders.DefaultFont, folders.UserFontFolder);
-    dialog.SetLogPath(options_.LogPath);
     SetMessageBoxOwner(&dialog);
+    if (!options_.LogPath.empty())
+        dialog.StartLogging(options_.LogPath);
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);
     return false;

@@ -14,6 +14,7 @@
 #include "app/CommandTexts.h"
 #include "display/Composer.h"
 #include "link/CounterLink.h"
+#include "log/LogWriter.h"
 #include "res/Icon128.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
@@ -48,6 +49,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
 
 CCounterDisplayDlg::~CCounterDisplayDlg()
 {
+    EndLogging(false);
     link_.reset();
 }
 
@@ -138,6 +140,7 @@ bool CCounterDisplayDlg::ExitSequence()
         link_->KillNoDataTimer();
         link_->Disconnect();
     }
+    EndLogging(true);
     readout_.With([this](ReadoutState& state) {
         settings_.C1 = state.C1;
         settings_.C2 = state.C2;

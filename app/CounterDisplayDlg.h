@@ -16,6 +16,8 @@
 #include "settings/AppSettings.h"
 
 class CounterLink;
+class LogQueue;
+class LogWriter;
 
 // The read-out window: frameless, sized by the font and zoom, painted from
 // the back buffer. Every command arrives through OnCommand.
@@ -56,6 +58,11 @@ public:
     void OnExit();
     void OnMinimize();
 
+    // Logs every accepted record into the CSV file at path from now on (LogCommand.cpp);
+    // a file that cannot be opened is reported and nothing is logged.
+    void StartLogging(const std::string& path);
+    bool IsLogging() const { return logWriter_ != nullptr; }
+
     // Makes the client area width x height, keeping the top-left corner.
     void ResizeWindow(PixelSize size);
 
@@ -63,10 +70,6 @@ public:
     AppSettings& Settings() { return settings_; }
     CounterLink& Link() { return *link_; }
     const std::string& IniPath() const { return iniPath_; }
-    // The CSV file given with --log, where readings are to be recorded; empty for none.
-    void SetLogPath(std::string path) { logPath_ = std::move(path); }
-    const std::string& LogPath() const { return logPath_; }
-
     // Test seam: move the window by hand as where the window system refuses
     // to move it.
     void ForceManualMove(bool force) { forceManualMove_ = force; }
@@ -95,14 +98,17 @@ private:
     // Tells assistive technology what the read-out now shows (WindowAccessibility.cpp).
     void UpdateAccessibleReading();
     void CentreOnScreen();
+    // Ends the log and, when tell is set, reports a write error or dropped rows.
+    void EndLogging(bool tell);
 
     std::string iniPath_;
     std::string defaultFontPath_;
     std::string userFontFolder_;
-    std::string logPath_;
     AppSettings settings_;  // window thread only; C1/C2 live in the readout while it runs
     Readout readout_;
     std::unique_ptr<CounterLink> link_;
+    std::shared_ptr<LogQueue> logQueue_;
+    std::unique_ptr<LogWriter> logWriter_;
 
     QEventLoop loop_;
     bool ended_ = false;

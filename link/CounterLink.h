@@ -46,6 +46,9 @@ public:
 
     void KillNoDataTimer() { timer_.Kill(); }
 
+    // Every accepted record from now on also goes to log (null: none).
+    void SetLog(std::shared_ptr<RecordLog> log) { presenter_.SetLog(std::move(log)); }
+
     // The window takes the records' changes (the readout's dirty area) right
     // after this: the next record is handed off again, and a record that came
     // after the watchdog fired restarts it.

@@ -3,6 +3,7 @@
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
+#include "log/RecordLog.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, const std::atomic<int32_t>& stopRequested,
                                  NoDataTimer& watchdog, Post post)
@@ -16,11 +17,27 @@ void RecordPresenter::SetConnection(uint64_t connection)
     handOffOpen_.store(false);
 }
 
+void RecordPresenter::SetLog(std::shared_ptr<RecordLog> log)
+{
+    std::lock_guard<std::mutex> lock(logMutex_);
+    log_ = std::move(log);
+}
+
+std::shared_ptr<RecordLog> RecordPresenter::CurrentLog()
+{
+    std::lock_guard<std::mutex> lock(logMutex_);
+    return log_;
+}
+
 void RecordPresenter::OnRecord(const char* record)
 {
+    LogCapacitors capacitors;
     readout_.With([&](ReadoutState& state) {
         ShowRecord(state, state.C1, state.C2, record, stopRequested_.load() == 0);
+        capacitors = {state.C1, state.C2};
     });
+    if (const auto log = CurrentLog())
+        log->Add(record, capacitors);
     watchdog_.NoteRecord();
     if (!handOffOpen_.exchange(true))
         post_(connection_.load());

@@ -3,11 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 #include "link/RecordSink.h"
 
 class NoDataTimer;
 class Readout;
+class RecordLog;
 
 // The program's record sink, on the receive thread: shows each record under
 // the readout lock, notes its time for the watchdog and, unless a hand-off is
@@ -29,9 +32,15 @@ public:
     // Window thread: the changes posted so far are taken; the next record posts again.
     void ReopenHandOff() { handOffOpen_.store(false); }
 
+    // Window thread: every record from now on also goes to log, with the read-out's
+    // C1/C2; null ends that.
+    void SetLog(std::shared_ptr<RecordLog> log);
+
     void OnRecord(const char* record) override;
 
 private:
+    std::shared_ptr<RecordLog> CurrentLog();
+
     Readout& readout_;
     const std::atomic<int32_t>& stopRequested_;
     NoDataTimer& watchdog_;
@@ -40,4 +49,6 @@ private:
     std::atomic<uint64_t> connection_{0};
     // Set by the receive thread when it posts, cleared by the window thread; atomic exchange.
     std::atomic<bool> handOffOpen_{false};
+    std::mutex logMutex_;  // guards log_
+    std::shared_ptr<RecordLog> log_;
 };

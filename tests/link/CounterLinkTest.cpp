@@ -7,6 +7,8 @@
 
 #include "display/Readout.h"
 #include "link/CounterLink.h"
+#include "lmeter/Inductance.h"
+#include "log/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
@@ -109,6 +111,24 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     EXPECT_TRUE(link.TimerForTest().IsActive());
     DisconnectAsTheWindowDoes();
     EXPECT_FALSE(link.IsOpen());
+}
+
+// While a log is set, every shown record also becomes a row with the read-out's C1/C2.
+TEST_F(CounterLinkTest, RecordsGoToTheLogWithTheReadoutsCapacitors)
+{
+    auto queue = std::make_shared<LogQueue>();
+    readout.With([](ReadoutState& state) { state.C1 = 0.1, state.C2 = 0.3; });
+    link.SetLog(std::make_shared<RecordLog>(queue));
+    ASSERT_TRUE(link.Connect(kPort, kBaud115200));
+    ASSERT_TRUE(pty.Write(Records(2)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine(); }, kPatienceMs));
+    DisconnectAsTheWindowDoes();
+    std::deque<LogRow> rows;
+    ASSERT_TRUE(queue->WaitAndTake(rows));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2].frequencyHz, 2000000u);
+    EXPECT_EQ(rows[2].inductanceUh, ComputeInductance(2000000, 0.1, 0.3));
+    EXPECT_EQ(rows[2].gateMs, 1000u);
 }
 
 TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)

@@ -1,0 +1,46 @@
+#include "log/LogWriter.h"
+
+#include <deque>
+
+LogWriter::LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure)
+    : queue_(std::move(queue)), onFailure_(std::move(onFailure))
+{
+}
+
+LogWriter::~LogWriter()
+{
+    Stop();
+}
+
+bool LogWriter::Start(const std::string& path)
+{
+    if (thread_.joinable() || !file_.Open(path))
+        return false;
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+bool LogWriter::Stop()
+{
+    queue_->Close();
+    if (thread_.joinable())
+        thread_.join();
+    if (file_.IsOpen())
+        file_.Close();
+    return !file_.Failed();
+}
+
+void LogWriter::Run()
+{
+    std::deque<LogRow> rows;
+    while (queue_->WaitAndTake(rows)) {
+        for (const LogRow& row : rows) {
+            if (!file_.Append(row)) {
+                queue_->Close();
+                if (onFailure_)
+                    onFailure_(file_.Error());
+                return;
+            }
+        }
+    }
+}

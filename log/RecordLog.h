@@ -1,0 +1,26 @@
+#pragma once
+
+#include "log/LogClock.h"
+#include "log/LogQueue.h"
+#include "log/RecordRow.h"
+
+#include <memory>
+#include <optional>
+
+// The receive thread's end of a log: each accepted record becomes a row stamped by
+// the log's clock and goes into the queue. Never waits for the writer.
+class RecordLog {
+public:
+    explicit RecordLog(std::shared_ptr<LogQueue> queue) : queue_(std::move(queue)) {}
+
+    void Add(const char* record, const std::optional<LogCapacitors>& capacitors)
+    {
+        queue_->Push(RowFromRecord(record, clock_.Now(), capacitors));
+    }
+
+    const std::shared_ptr<LogQueue>& Queue() const { return queue_; }
+
+private:
+    const LogClock clock_;
+    std::shared_ptr<LogQueue> queue_;
+};

@@ -1,0 +1,169 @@
+#include "log/CsvLogReader.h"
+#include "log/StabilityAnalysis.h"
+#include "tests/settings/TempFolder.h"
+#include "tools/simulator/CounterPty.h"
+#include "tools/simulator/RecordGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+#include <csignal>
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Child {
+    pid_t pid = -1;
+    std::string outPath;
+    std::string errPath;
+};
+
+// pelmora-log with its standard output and error into files of folder.
+Child StartLogger(const TempFolder& folder, std::vector<std::string> arguments)
+{
+    Child child{-1, folder.File("stdout"), folder.File("stderr")};
+    arguments.insert(arguments.begin(), PELMORA_LOG_EXE);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, child.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, child.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (posix_spawn(&child.pid, PELMORA_LOG_EXE, &actions, nullptr, argv.data(), environ) != 0)
+        child.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+int ExitCode(const Child& child)
+{
+    int status = 0;
+    if (::waitpid(child.pid, &status, 0) != child.pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Result RunLogger(const TempFolder& folder, std::vector<std::string> arguments)
+{
+    const Child child = StartLogger(folder, std::move(arguments));
+    const int code = ExitCode(child);
+    return {code, folder.Read("stdout"), folder.Read("stderr")};
+}
+
+// Waits (generously: the machine is shared) until condition holds.
+bool WaitFor(const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+size_t LineCount(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return 0;
+    std::ifstream file(path, std::ios::binary);
+    return static_cast<size_t>(std::count(std::istreambuf_iterator<char>(file), {}, '\n'));
+}
+
+constexpr uint32_t kRecords = 25;
+
+// Records on a pseudo-terminal are logged until SIGINT; the file then holds the header
+// and every record as a whole row, and the analysis counts them.
+TEST(PelmoraLog, LogsUntilInterruptedThenAnalyses)
+{
+    TempFolder folder;
+    CounterPty pty;
+    const std::string csv = folder.File("run.csv");
+    const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", csv});
+    ASSERT_GT(logger.pid, 0);
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(csv); }));
+    for (uint32_t i = 0; i < kRecords; ++i)
+        ASSERT_TRUE(pty.Write(FormatRecord(1, 10, 10000000 + i)));
+    ASSERT_TRUE(WaitFor([&] { return LineCount(csv) == kRecords + 1; }));
+    ::kill(logger.pid, SIGINT);
+    ASSERT_EQ(ExitCode(logger), 0) << folder.Read("stderr");
+
+    const std::string text = folder.Read("run.csv");
+    LogReadCounts counts;
+    const std::vector<LogRow> rows = ParseLogText(text, &counts);
+    ASSERT_EQ(rows.size(), kRecords);
+    EXPECT_EQ(counts.malformed, 0u);
+    EXPECT_TRUE(text.starts_with(LogHeaderLine()) && text.ends_with("\r\n"));
+    for (uint32_t i = 0; i < kRecords; ++i)
+        EXPECT_EQ(rows[i].frequencyHz, 10000000 + i);
+
+    LogSamples loaded;
+    std::string error;
+    ASSERT_TRUE(LoadLogSamples(csv, loaded, error));
+    const Result analysed = RunLogger(folder, {"--analyse", csv});
+    EXPECT_EQ(analysed.exitCode, 0);
+    EXPECT_EQ(analysed.out, SummaryText(AnalyseLog(loaded)));
+    const Result json = RunLogger(folder, {"--analyse", csv, "--json"});
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object()["count"].toInt(), static_cast<int>(kRecords));
+}
+
+// Exit codes: bad usage 2 (nothing touched), a port that cannot open 3 with its reason.
+TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
+{
+    TempFolder folder;
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {{{}, 2, "PORT is missing"},
+                 {{"/dev/ttyS0", "--baud", "1234"}, 2, "--baud"},
+                 {{"/dev/ttyS0", "--c1", "1"}, 2, "--c1 and --c2"},
+                 {{"/dev/ttyS0", "--json"}, 2, "--analyse"},
+                 {{"--analyse", "a.csv", "--duration", "3"}, 2, "--duration"},
+                 {{"/dev/ttyS0", "/dev/ttyS1"}, 2, "unexpected"},
+                 {{folder.File("no-such-device")}, 3, "No such file or directory"},
+                 {{"COM9999"}, 3, "no device"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Result result = RunLogger(folder, c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+}
+
+// The plot of a log is a PNG of the plot's size.
+TEST(PelmoraLog, PlotIsWritten)
+{
+    TempFolder folder;
+    std::string log = std::string(LogHeaderLine());
+    for (int i = 0; i < 64; ++i)
+        log += FormatLogRow(LogRow{1796644800000 + i * 1000, i * 1000, 10000000u + i % 3, "001", 1000, std::nullopt});
+    folder.Write("run.csv", log);
+    const Result result = RunLogger(folder, {"--analyse", folder.File("run.csv"), "--plot", folder.File("plot.png")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(QImage(QString::fromStdString(folder.File("plot.png"))).size(), QSize(1200, 900));
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "tools/logger/LoggerAnalyse.h"
+
+#include <cstdio>
+#include <string>
+
+#include <QGuiApplication>
+
+#include "log/StabilityAnalysis.h"
+#include "log/StabilityPlot.h"
+
+namespace {
+
+constexpr int kExitCannotRead = 1;
+
+bool SavePlot(const std::string& path, const LogSamples& loaded, const StabilitySummary& summary,
+              int argc, char** argv, std::string& error)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    return StabilityPlot().SavePng(path, loaded.samples, summary, error);
+}
+
+}  // namespace
+
+int RunAnalysis(const LoggerOptions& options, int argc, char** argv)
+{
+    LogSamples loaded;
+    std::string error;
+    if (!LoadLogSamples(options.analysePath, loaded, error)) {
+        std::fprintf(stderr, "pelmora-log: %s\n", error.c_str());
+        return kExitCannotRead;
+    }
+    const StabilitySummary summary = AnalyseLog(loaded);
+    const std::string text = options.json ? SummaryJson(summary) : SummaryText(summary);
+    std::fputs(text.c_str(), stdout);
+    if (!options.plotPath.empty() && !SavePlot(options.plotPath, loaded, summary, argc, argv, error)) {
+        std::fprintf(stderr, "pelmora-log: %s\n", error.c_str());
+        return kExitCannotRead;
+    }
+    return kExitDone;
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "tools/logger/LoggerOptions.h"
+
+// Logs the counter on the port until the duration is up, Ctrl+C or SIGTERM, or the
+// port goes away; then prints the summary. Returns the exit code.
+int RunRecording(const LoggerOptions& options);

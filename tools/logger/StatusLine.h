@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+#include "log/FrequencyStats.h"
+
+// The live status line on standard error: last frequency, count, mean, standard
+// deviation, drift and ADEV at tau0; "-" for a figure not yet known.
+std::string StatusText(const LiveStats& stats);
