@@ -14,6 +14,7 @@ add_library(pelmora_link_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/TtySpeed.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StableName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Inotify.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeviceWatch.cpp
 )
 target_include_directories(pelmora_link_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(pelmora_link_core PUBLIC pelmora_readout pelmora_display pelmora_lmeter pelmora_settings)
