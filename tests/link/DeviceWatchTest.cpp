@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "link/DeviceWatch.h"
@@ -45,18 +46,29 @@ struct ScratchDev {
     }
 };
 
-// State, utime + stime and context switches of one thread of this process.
+// State, system call it sleeps in, utime + stime and context switches of
+// one thread of this process.
 struct TaskUse {
     char State = '?';
-    long Ticks = -1, Switches = 0;
+    long Syscall = -1, Ticks = -1, Switches = 0;
+
+    bool SleepsInPoll() const
+    {
+#ifdef SYS_poll
+        if (Syscall == SYS_poll)
+            return State == 'S';
+#endif
+        return State == 'S' && Syscall == SYS_ppoll;
+    }
 };
 
 TaskUse ReadTaskUse(pid_t tid)
 {
     const std::string task = "/proc/self/task/" + std::to_string(tid);
-    std::ifstream statFile(task + "/stat"), status(task + "/status");
+    std::ifstream statFile(task + "/stat"), status(task + "/status"), syscall(task + "/syscall");
     const std::string stat(std::istreambuf_iterator<char>(statFile), {});
     TaskUse use;
+    syscall >> use.Syscall;
     unsigned long utime = 0, stime = 0;
     if (std::sscanf(stat.c_str() + stat.rfind(')') + 1, " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu",
                     &use.State, &utime, &stime) == 3)
@@ -106,10 +118,9 @@ public:
     }
     ~Waiting() { ::close(Result().Fd); }
 
-    // Once it sleeps in its wait: nothing else puts the thread to sleep.
     bool Blocked()
     {
-        return WaitUntil([&] { return tid_ != 0 && ReadTaskUse(tid_).State == 'S'; });
+        return WaitUntil([&] { return tid_ != 0 && ReadTaskUse(tid_).SleepsInPoll(); });
     }
     pid_t Tid() const { return tid_; }
     void Stop() { wake_.Signal(); }
