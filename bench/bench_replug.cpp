@@ -1,0 +1,171 @@
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "link/DeviceWatch.h"
+#include "link/WakeEvent.h"
+#include "tools/simulator/CounterPty.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Stands in for /dev, removed with everything in it.
+class ScratchDev {
+public:
+    ScratchDev() : path_(fs::temp_directory_path() / ("pelmora-bench-" + std::to_string(::getpid())))
+    {
+        fs::create_directories(path_);
+    }
+    ~ScratchDev() { fs::remove_all(path_); }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+int OpenPort(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+}
+
+bool Sleeping(pid_t tid)
+{
+    std::ifstream statFile("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const std::string stat(std::istreambuf_iterator<char>(statFile), {});
+    const auto end = stat.rfind(") ");
+    return end != std::string::npos && stat.compare(end + 2, 1, "S") == 0;
+}
+
+// Runs one wait on a thread of its own; the clock stops when it returns.
+struct TimedWait {
+    std::atomic<pid_t> Tid{0};
+    Clock::time_point EndedAt;
+    std::future<DeviceReturn> Result;
+
+    TimedWait(DeviceWatch& watch, int wakeFd)
+        : Result(std::async(std::launch::async, [this, &watch, wakeFd] {
+              Tid = ::gettid();
+              DeviceReturn result = watch.Wait(wakeFd);
+              EndedAt = Clock::now();
+              return result;
+          }))
+    {
+    }
+    // Once the thread sleeps in the wait: the event path is measured, not the first look.
+    void UntilBlocked() const
+    {
+        while (Tid == 0 || !Sleeping(Tid))
+            std::this_thread::sleep_for(1ms);
+    }
+};
+
+void ReportSpread(benchmark::State& state, std::vector<double> micros)
+{
+    if (micros.empty())
+        return;
+    std::sort(micros.begin(), micros.end());
+    state.counters["median_us"] = micros[micros.size() / 2];
+    state.counters["max_us"] = micros.back();
+}
+
+// Makes the device come back: an atomic rename, as udev makes its links.
+using Return = std::function<void(const std::string& node)>;
+
+void RenameInto(const std::string& name, const std::string& node)
+{
+    fs::create_directories(fs::path(name).parent_path());
+    fs::create_symlink(node, name + ".tmp");
+    fs::rename(name + ".tmp", name);
+}
+
+// From the device's return (its link made anew to a new pseudo-terminal) to
+// the wait returning the opened descriptor.
+void MeasureReplugs(benchmark::State& state, const ReopenTarget& target, const Return& comeBack,
+                    const std::function<void()>& unplug)
+{
+    DeviceWatch watch(target, OpenPort);
+    WakeEvent wake;  // never signalled: every wait ends with the device
+    std::vector<double> micros;
+    for (auto _ : state) {
+        CounterPty pty;
+        TimedWait wait(watch, wake.Descriptor());
+        wait.UntilBlocked();
+        const auto cameBack = Clock::now();
+        comeBack(pty.SlavePath());
+        const DeviceReturn result = wait.Result.get();
+        if (result.Outcome != ReturnOutcome::Opened) {
+            state.SkipWithError("the device was not opened");
+            break;
+        }
+        const std::chrono::duration<double> took = wait.EndedAt - cameBack;
+        state.SetIterationTime(took.count());
+        micros.push_back(took.count() * 1e6);
+        ::close(result.Fd);
+        unplug();
+    }
+    ReportSpread(state, std::move(micros));
+}
+
+void BM_ReplugAtTheOpenedPath(benchmark::State& state)
+{
+    ScratchDev dev;
+    const std::string opened = dev.File("ttyX");
+    MeasureReplugs(
+        state, {opened, {}}, [&](const std::string& node) { RenameInto(opened, node); },
+        [&] { fs::remove(opened); });
+}
+
+// udev's way: /dev/serial/by-id made anew, the link renamed into it.
+void BM_ReplugUnderTheStableName(benchmark::State& state)
+{
+    ScratchDev dev;
+    const std::string stableName = dev.File("serial/by-id/usb-Pelmora_0001-if00");
+    MeasureReplugs(
+        state, {dev.File("ttyX"), stableName},
+        [&](const std::string& node) { RenameInto(stableName, node); },
+        [&] { fs::remove_all(dev.File("serial")); });
+}
+
+// From the wake being signalled to the wait returning Stopped.
+void BM_WakeToStopped(benchmark::State& state)
+{
+    ScratchDev dev;
+    DeviceWatch watch({dev.File("ttyX"), dev.File("serial/by-id/usb-Pelmora_0001-if00")}, OpenPort);
+    std::vector<double> micros;
+    for (auto _ : state) {
+        WakeEvent wake;  // a signal is final: one per wait
+        TimedWait wait(watch, wake.Descriptor());
+        wait.UntilBlocked();
+        const auto signalled = Clock::now();
+        wake.Signal();
+        wait.Result.get();
+        const std::chrono::duration<double> took = wait.EndedAt - signalled;
+        state.SetIterationTime(took.count());
+        micros.push_back(took.count() * 1e6);
+    }
+    ReportSpread(state, std::move(micros));
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReplugAtTheOpenedPath)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReplugUnderTheStableName)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WakeToStopped)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
