@@ -190,7 +190,11 @@ void CCounterDisplayDlg::PaintWhenDue()
 void CCounterDisplayDlg::PresentChanges()
 {
     link_->TakeRecords();
-    const QRect changed = readout_.With([this](ReadoutState& state) { return shown_.TakeChanges(state); });
+    // Records only write their lines: the one compose per frame draws the latest.
+    const QRect changed = readout_.With([this](ReadoutState& state) {
+        ComposeReadout(state);
+        return shown_.TakeChanges(state);
+    });
     if (!changed.isEmpty())
         update(changed);
 }

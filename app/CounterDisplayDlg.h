@@ -82,7 +82,8 @@ private:
     bool ExitSequence();
     void SetStaysOnTop(bool onTop);
     void PaintWhenDue();
-    // The paint slot: takes the records' changes and repaints where they are.
+    // The paint slot: composes the records' lines, takes the changes and
+    // repaints where they are.
     void PresentChanges();
     void CentreOnScreen();
 

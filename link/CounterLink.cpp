@@ -9,7 +9,7 @@ CounterLink::CounterLink(Readout& readout, AppSettings& settings, std::string in
                          std::function<void()> onNoDataTimer)
     : recordsWaiting_(std::move(recordsWaiting)), port_(std::move(iniPath)),
       timer_(std::move(onNoDataTimer)),
-      presenter_(readout, settings, stopRequested_, timer_,
+      presenter_(readout, settings, timer_,
                  [this](uint64_t connection) { PostToWindow(connection); }),
       assembler_(presenter_), thread_(assembler_, stopRequested_),
       windowContext_(std::make_unique<QObject>())

@@ -22,8 +22,8 @@ struct AppSettings;
 class CounterLink {
 public:
     // recordsWaiting is called on the window thread when records of the live
-    // connection have changed the read-out; the window then calls TakeRecords
-    // when it next paints. onNoDataTimer is the window's OnTimer, called on
+    // connection have changed the read-out's lines; the window then calls
+    // TakeRecords and composes when it next paints. onNoDataTimer is the window's OnTimer, called on
     // the window thread when the watchdog fires.
     CounterLink(Readout& readout, AppSettings& settings, std::string iniPath,
                 std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer);

@@ -6,10 +6,8 @@
 #include "settings/AppSettings.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, const AppSettings& settings,
-                                 const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog,
-                                 Post post)
-    : readout_(readout), settings_(settings), stopRequested_(stopRequested), watchdog_(watchdog),
-      post_(std::move(post))
+                                 NoDataTimer& watchdog, Post post)
+    : readout_(readout), settings_(settings), watchdog_(watchdog), post_(std::move(post))
 {
 }
 
@@ -22,7 +20,7 @@ void RecordPresenter::SetConnection(uint64_t connection)
 void RecordPresenter::OnRecord(const char* record)
 {
     readout_.With([&](ReadoutState& state) {
-        ShowRecord(state, settings_.C1, settings_.C2, record, stopRequested_.load() == 0);
+        ShowRecord(state, settings_.C1, settings_.C2, record, false);
     });
     watchdog_.NoteRecord();
     if (!handOffOpen_.exchange(true))

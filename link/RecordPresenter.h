@@ -10,19 +10,20 @@ class NoDataTimer;
 class Readout;
 struct AppSettings;
 
-// The program's record sink, on the receive thread: shows each record under
-// the readout lock, notes its time for the watchdog and, unless a hand-off is
-// already open, hands "records wait" to the window thread, tagged with the
-// connection it came from. Records that come while a hand-off is open cost the
-// window thread nothing; it re-opens the hand-off when it takes the changes.
-// Never waits for the window thread.
+// The program's record sink, on the receive thread: writes each record's
+// lines into the read-out under the readout lock, notes its time for the
+// watchdog and, unless a hand-off is already open, hands "records wait" to the
+// window thread, tagged with the connection it came from. The window composes
+// the lines when it takes the changes, so records that come between two paints
+// are never drawn. Records that come while a hand-off is open cost the window
+// thread nothing; it re-opens the hand-off when it takes the changes. Never
+// waits for the window thread.
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.
     using Post = std::function<void(uint64_t connection)>;
 
-    RecordPresenter(Readout& readout, const AppSettings& settings,
-                    const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog, Post post);
+    RecordPresenter(Readout& readout, const AppSettings& settings, NoDataTimer& watchdog, Post post);
 
     // Window thread, while no receive thread runs: the number of the
     // connection whose thread feeds from now on; no hand-off is open then.
@@ -36,7 +37,6 @@ public:
 private:
     Readout& readout_;
     const AppSettings& settings_;  // C1 and C2, read under the readout lock
-    const std::atomic<int32_t>& stopRequested_;
     NoDataTimer& watchdog_;
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
