@@ -37,7 +37,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     paceTimer_.setSingleShot(true);
-    connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentChanges(); });
+    connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentPacedChanges(); });
     // The link calls back on this thread; a lost call would leave its hand-off closed.
     link_ = std::make_unique<CounterLink>(readout_, settings_, iniPath_, [this] { PaintWhenDue(); },
                                           [this] { OnTimer(); });
@@ -187,7 +187,17 @@ void CCounterDisplayDlg::PaintWhenDue()
         paceTimer_.start(delay);
 }
 
-void CCounterDisplayDlg::PresentChanges()
+// Records come faster than frames: while each frame finds changes, the window
+// looks again at the next one by itself instead of being woken by a record.
+void CCounterDisplayDlg::PresentPacedChanges()
+{
+    if (!PresentChanges())
+        return;
+    link_->HoldRecords();
+    paceTimer_.start(pacer_.FrameInterval());
+}
+
+bool CCounterDisplayDlg::PresentChanges()
 {
     link_->TakeRecords();
     // Records only write their lines: the one compose per frame draws the latest.
@@ -195,8 +205,10 @@ void CCounterDisplayDlg::PresentChanges()
         ComposeReadout(state);
         return shown_.TakeChanges(state);
     });
-    if (!changed.isEmpty())
-        update(changed);
+    if (changed.isEmpty())
+        return false;
+    update(changed);
+    return true;
 }
 
 // A paint of the whole window shows the latest compose; a partial one (the

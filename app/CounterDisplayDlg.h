@@ -83,8 +83,9 @@ private:
     void SetStaysOnTop(bool onTop);
     void PaintWhenDue();
     // The paint slot: composes the records' lines, takes the changes and
-    // repaints where they are.
-    void PresentChanges();
+    // repaints where they are. Returns whether anything changed.
+    bool PresentChanges();
+    void PresentPacedChanges();
     void CentreOnScreen();
 
     std::string iniPath_;

@@ -23,8 +23,8 @@ class CounterLink {
 public:
     // recordsWaiting is called on the window thread when records of the live
     // connection have changed the read-out's lines; the window then calls
-    // TakeRecords and composes when it next paints. onNoDataTimer is the window's OnTimer, called on
-    // the window thread when the watchdog fires.
+    // TakeRecords and composes when it next paints. onNoDataTimer is the
+    // window's OnTimer, called on the window thread when the watchdog fires.
     CounterLink(Readout& readout, AppSettings& settings, std::string iniPath,
                 std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer);
     ~CounterLink();
@@ -49,6 +49,10 @@ public:
     // after this: the next record is handed off again, and a record that came
     // after the watchdog fired restarts it.
     void TakeRecords();
+
+    // Right after TakeRecords: records call recordsWaiting no more until the
+    // next TakeRecords, as the window looks again by itself at its next frame.
+    void HoldRecords() { presenter_.HoldHandOff(); }
 
     std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }
 

@@ -31,6 +31,8 @@ public:
 
     // Window thread: the changes posted so far are taken; the next record posts again.
     void ReopenHandOff() { handOffOpen_.store(false); }
+    // Window thread: records post nothing until the next ReopenHandOff.
+    void HoldHandOff() { handOffOpen_.store(true); }
 
     void OnRecord(const char* record) override;
 

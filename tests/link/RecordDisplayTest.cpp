@@ -116,10 +116,15 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     for (int i = 0; i < 100; ++i)
         presenter.OnRecord(kRecord);
     EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7}));
+    presenter.HoldHandOff();
+    presenter.OnRecord(kRecord);
+    EXPECT_EQ(posts.size(), 2u) << "while held, the window looks again by itself";
+    presenter.ReopenHandOff();
+    presenter.OnRecord(kRecord);
     presenter.SetConnection(8);
     presenter.OnRecord(kRecord);
-    EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7, 8})) << "a new connection posts its first record";
-    // Every record was shown: the 201st leaves the indicator at '-'.
+    EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7, 7, 8})) << "a new connection posts its first record";
+    // Every record was shown: the 203rd leaves the indicator at '-'.
     rig.readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
 }
 
