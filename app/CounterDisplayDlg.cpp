@@ -187,28 +187,34 @@ void CCounterDisplayDlg::PaintWhenDue()
         paceTimer_.start(delay);
 }
 
-// Records come faster than frames: while each frame finds changes, the window
-// looks again at the next one by itself instead of being woken by a record.
+// Records come faster than frames: while each frame finds new records, the
+// window looks again at the next one by itself and records wake nobody. A
+// frame without records hands the waking back to them.
 void CCounterDisplayDlg::PresentPacedChanges()
 {
-    if (!PresentChanges())
-        return;
-    link_->HoldRecords();
-    paceTimer_.start(pacer_.FrameInterval());
+    if (link_->HoldRecords()) {
+        ShowChanges();
+        paceTimer_.start(pacer_.FrameInterval());
+    } else {
+        PresentChanges();
+    }
 }
 
-bool CCounterDisplayDlg::PresentChanges()
+void CCounterDisplayDlg::PresentChanges()
 {
     link_->TakeRecords();
+    ShowChanges();
+}
+
+void CCounterDisplayDlg::ShowChanges()
+{
     // Records only write their lines: the one compose per frame draws the latest.
     const QRect changed = readout_.With([this](ReadoutState& state) {
         ComposeReadout(state);
         return shown_.TakeChanges(state);
     });
-    if (changed.isEmpty())
-        return false;
-    update(changed);
-    return true;
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 // A paint of the whole window shows the latest compose; a partial one (the

@@ -82,10 +82,12 @@ private:
     bool ExitSequence();
     void SetStaysOnTop(bool onTop);
     void PaintWhenDue();
-    // The paint slot: composes the records' lines, takes the changes and
-    // repaints where they are. Returns whether anything changed.
-    bool PresentChanges();
+    // The paint slot: takes the records, composes their lines, takes the
+    // changes and repaints where they are.
+    void PresentChanges();
     void PresentPacedChanges();
+    // Composes, takes the changes and repaints where they are.
+    void ShowChanges();
     void CentreOnScreen();
 
     std::string iniPath_;

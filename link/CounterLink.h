@@ -50,9 +50,10 @@ public:
     // after the watchdog fired restarts it.
     void TakeRecords();
 
-    // Right after TakeRecords: records call recordsWaiting no more until the
-    // next TakeRecords, as the window looks again by itself at its next frame.
-    void HoldRecords() { presenter_.HoldHandOff(); }
+    // Records call recordsWaiting no more until the next TakeRecords: the
+    // window looks again by itself at its next frame. Returns whether a
+    // record came since the last TakeRecords or HoldRecords.
+    bool HoldRecords() { return presenter_.HoldHandOff(); }
 
     std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }
 

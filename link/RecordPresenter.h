@@ -30,9 +30,10 @@ public:
     void SetConnection(uint64_t connection);
 
     // Window thread: the changes posted so far are taken; the next record posts again.
-    void ReopenHandOff() { handOffOpen_.store(false); }
+    void ReopenHandOff() { handOff_.store(HandOff::Open); }
     // Window thread: records post nothing until the next ReopenHandOff.
-    void HoldHandOff() { handOffOpen_.store(true); }
+    // Returns whether a record came since the last reopen or hold.
+    bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Taken; }
 
     void OnRecord(const char* record) override;
 
@@ -43,6 +44,9 @@ private:
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
     std::atomic<uint64_t> connection_{0};
-    // Set by the receive thread when it posts, cleared by the window thread; atomic exchange.
-    std::atomic<bool> handOffOpen_{false};
+    // Open: the next record posts. Taken: a record came since the window
+    // last looked. Held: the window looks by itself, no record since.
+    // Records exchange in Taken, the window Open or Held; atomic.
+    enum class HandOff { Open, Taken, Held };
+    std::atomic<HandOff> handOff_{HandOff::Open};
 };

@@ -116,9 +116,11 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     for (int i = 0; i < 100; ++i)
         presenter.OnRecord(kRecord);
     EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7}));
-    presenter.HoldHandOff();
+    EXPECT_TRUE(presenter.HoldHandOff()) << "records came since the reopen";
     presenter.OnRecord(kRecord);
     EXPECT_EQ(posts.size(), 2u) << "while held, the window looks again by itself";
+    EXPECT_TRUE(presenter.HoldHandOff());
+    EXPECT_FALSE(presenter.HoldHandOff()) << "no record since the last hold";
     presenter.ReopenHandOff();
     presenter.OnRecord(kRecord);
     presenter.SetConnection(8);
