@@ -14,7 +14,7 @@ RecordPresenter::RecordPresenter(Readout& readout, const AppSettings& settings,
 void RecordPresenter::SetConnection(uint64_t connection)
 {
     connection_.store(connection);
-    handOff_.store(HandOff::Open);
+    handOff_.store(HandOff::Idle);
 }
 
 void RecordPresenter::OnRecord(const char* record)
@@ -23,6 +23,6 @@ void RecordPresenter::OnRecord(const char* record)
         ShowRecord(state, settings_.C1, settings_.C2, record, false);
     });
     watchdog_.NoteRecord();
-    if (handOff_.exchange(HandOff::Taken) == HandOff::Open)
+    if (handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());
 }

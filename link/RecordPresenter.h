@@ -12,12 +12,12 @@ struct AppSettings;
 
 // The program's record sink, on the receive thread: writes each record's
 // lines into the read-out under the readout lock, notes its time for the
-// watchdog and, unless a hand-off is already open, hands "records wait" to the
-// window thread, tagged with the connection it came from. The window composes
-// the lines when it takes the changes, so records that come between two paints
-// are never drawn. Records that come while a hand-off is open cost the window
-// thread nothing; it re-opens the hand-off when it takes the changes. Never
-// waits for the window thread.
+// watchdog and, when no hand-off is pending or held, hands "records wait" to
+// the window thread, tagged with the connection it came from. The window
+// composes the lines when it takes the changes, so records that come between
+// two paints are never drawn. Records that come while a hand-off is pending
+// or held cost the window thread nothing; it re-opens the hand-off when it
+// takes the changes. Never waits for the window thread.
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.
@@ -30,10 +30,10 @@ public:
     void SetConnection(uint64_t connection);
 
     // Window thread: the changes posted so far are taken; the next record posts again.
-    void ReopenHandOff() { handOff_.store(HandOff::Open); }
+    void ReopenHandOff() { handOff_.store(HandOff::Idle); }
     // Window thread: records post nothing until the next ReopenHandOff.
     // Returns whether a record came since the last reopen or hold.
-    bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Taken; }
+    bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Pending; }
 
     void OnRecord(const char* record) override;
 
@@ -44,9 +44,9 @@ private:
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
     std::atomic<uint64_t> connection_{0};
-    // Open: the next record posts. Taken: a record came since the window
-    // last looked. Held: the window looks by itself, no record since.
-    // Records exchange in Taken, the window Open or Held; atomic.
-    enum class HandOff { Open, Taken, Held };
-    std::atomic<HandOff> handOff_{HandOff::Open};
+    // Idle: no record since the window looked; the next one posts. Pending:
+    // a record came since. Held: the window looks by itself, no record since.
+    // Records exchange in Pending, the window stores Idle or exchanges in Held.
+    enum class HandOff { Idle, Pending, Held };
+    std::atomic<HandOff> handOff_{HandOff::Idle};
 };
