@@ -213,8 +213,9 @@ void CCounterDisplayDlg::ShowChanges()
         ComposeReadout(state);
         return shown_.TakeChanges(state);
     });
+    // Paced already: painting now spares the event loop a queued update's pass.
     if (!changed.isEmpty())
-        update(changed);
+        repaint(changed);
 }
 
 // A paint of the whole window shows the latest compose; a partial one (the
