@@ -41,7 +41,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
     setAttribute(Qt::WA_NoSystemBackground);
     setAccessibleName(QString::fromUtf8(kWindowTitle));
     paceTimer_.setSingleShot(true);
-    connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentChanges(); });
+    connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentPacedChanges(); });
     // The link calls back on this thread; a lost call would leave its hand-off closed.
     link_ = std::make_unique<CounterLink>(readout_, iniPath_, [this] { PaintWhenDue(); },
                                           [this] { OnTimer(); });
@@ -205,12 +205,35 @@ void CCounterDisplayDlg::PaintWhenDue()
         paceTimer_.start(delay);
 }
 
+// Records come faster than frames: while each frame finds new records, the
+// window looks again at the next one by itself and records wake nobody. A
+// frame without records hands the waking back to them.
+void CCounterDisplayDlg::PresentPacedChanges()
+{
+    if (link_->HoldRecords()) {
+        ShowChanges();
+        paceTimer_.start(pacer_.FrameInterval());
+    } else {
+        PresentChanges();
+    }
+}
+
 void CCounterDisplayDlg::PresentChanges()
 {
     link_->TakeRecords();
-    const QRect changed = readout_.With([this](ReadoutState& state) { return shown_.TakeChanges(state); });
+    ShowChanges();
+}
+
+void CCounterDisplayDlg::ShowChanges()
+{
+    // Records only write their lines: the one compose per frame draws the latest.
+    const QRect changed = readout_.With([this](ReadoutState& state) {
+        ComposeReadout(state);
+        return shown_.TakeChanges(state);
+    });
+    // Paced already: painting now spares the event loop a queued update's pass.
     if (!changed.isEmpty())
-        update(changed);
+        repaint(changed);
     UpdateAccessibleReading();
 }
 

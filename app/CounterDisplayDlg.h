@@ -93,10 +93,14 @@ private:
     bool ExitSequence();
     void SetStaysOnTop(bool onTop);
     void PaintWhenDue();
-    // The paint slot: takes the records' changes and repaints where they are.
+    // The paint slot: takes the records, composes their lines, takes the
+    // changes and repaints where they are.
     void PresentChanges();
     // Tells assistive technology what the read-out now shows (WindowAccessibility.cpp).
     void UpdateAccessibleReading();
+    void PresentPacedChanges();
+    // Composes, takes the changes and repaints where they are.
+    void ShowChanges();
     void CentreOnScreen();
     // Ends the log and, when tell is set, reports a write error or dropped rows.
     void EndLogging(bool tell);

@@ -14,6 +14,8 @@ public:
     std::chrono::milliseconds DelayBeforePaint(Clock::time_point now) const;
     void Painted(Clock::time_point now);
 
+    std::chrono::milliseconds FrameInterval() const { return frameInterval_; }
+
 private:
     std::chrono::milliseconds frameInterval_;
     Clock::time_point lastPaint_{};

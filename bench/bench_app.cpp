@@ -1,6 +1,7 @@
 // Whole-program runs of Pelmora under an X server: start to first paint,
-// resident memory, and CPU of the whole process while connected to the
-// counter simulator. Uses $DISPLAY when set, else starts its own Xvfb.
+// resident memory, CPU of the whole process while connected to the counter
+// simulator, and the receive path's cost per record, thread by thread. Uses
+// $DISPLAY when set, else starts its own Xvfb.
 // The program runs from a copy in a temporary folder so that its settings
 // file and the build folder's stay apart.
 #include <benchmark/benchmark.h>
@@ -10,10 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -23,6 +26,10 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+
+#include "link/ReceiveThread.h"
+#include "tools/simulator/CounterPty.h"
+#include "tools/simulator/CounterSimulator.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -79,10 +86,15 @@ std::string ReadFile(const fs::path& path)
     return content.str();
 }
 
-// utime + stime of a process in clock ticks.
-long long CpuTicks(pid_t pid)
+fs::path ProcFolder(pid_t pid)
 {
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    return fs::path("/proc") / std::to_string(pid);
+}
+
+// utime + stime in clock ticks from a /proc stat file (of a process or a task).
+long long CpuTicks(const fs::path& statFile)
+{
+    const std::string stat = ReadFile(statFile);
     std::istringstream fields(stat.substr(stat.rfind(')') + 2));
     std::string skip;
     for (int i = 0; i < 11; ++i)
@@ -90,6 +102,11 @@ long long CpuTicks(pid_t pid)
     long long user = 0, system = 0;
     fields >> user >> system;
     return user + system;
+}
+
+long long CpuTicks(pid_t pid)
+{
+    return CpuTicks(ProcFolder(pid) / "stat");
 }
 
 double ResidentMegabytes(pid_t pid)
@@ -193,6 +210,18 @@ bool ConnectThroughTheMenu(pid_t program, const std::string& device)
     return false;
 }
 
+// Connects, then leaves the pointer resting over the read-out.
+bool ConnectAndSettle(pid_t program, const std::string& device)
+{
+    if (!ConnectThroughTheMenu(program, device))
+        return false;
+    // xdotool loses the Return's release when the dialog closes on its press;
+    // the server would then repeat the key 25 times a second into the window.
+    Xdotool("keyup Return");
+    Xdotool("search --onlyvisible --name '^Pelmora$' mousemove --window %1 20 20");
+    return true;
+}
+
 ProgramFolder& Folder()
 {
     static ProgramFolder folder;
@@ -244,14 +273,10 @@ void BM_ConnectedCpu(benchmark::State& state)
         device = device.substr(0, device.find('\n'));
         Child program;
         StartAndWaitForPaint(Folder(), program);
-        if (!ConnectThroughTheMenu(program.Pid(), device)) {
+        if (!ConnectAndSettle(program.Pid(), device)) {
             state.SkipWithError("the program did not connect");
             break;
         }
-        // xdotool loses the Return's release when the dialog closes on its press;
-        // the server would then repeat the key 25 times a second into the window.
-        Xdotool("keyup Return");
-        Xdotool("search --onlyvisible --name '^Pelmora$' mousemove --window %1 20 20");
         for (int step = 1; step < zoom; ++step)
             Xdotool("click 4");
         std::this_thread::sleep_for(2s);
@@ -272,6 +297,151 @@ void BM_ConnectedCpu(benchmark::State& state)
 BENCHMARK(BM_ConnectedCpu)
     ->ArgNames({"records_per_s", "zoom"})
     ->Args({576, 1})->Args({576, 5})->Args({10, 1})->Args({10, 5})->Args({0, 1})->Args({0, 5})
+    ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// One line of /proc/<pid>/task/<tid>/io: rchar (bytes read) or syscr (read calls).
+long long IoCounter(const fs::path& task, const std::string& name)
+{
+    std::istringstream io(ReadFile(task / "io"));
+    for (std::string line; std::getline(io, line);)
+        if (line.rfind(name + ":", 0) == 0)
+            return std::atoll(line.c_str() + name.size() + 1);
+    return -1;
+}
+
+// The /proc task folder of the program's thread with this name; empty when none.
+fs::path TaskNamed(pid_t pid, const std::string& name)
+{
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator(ProcFolder(pid) / "task", error))
+        if (ReadFile(task.path() / "comm") == name + "\n")
+            return task.path();
+    return {};
+}
+
+struct CallCounts {
+    long long Polls = 0;
+    long long Reads = 0;
+};
+
+// poll and read calls of one thread, counted by strace attached to that
+// thread alone for a while. strace slows what it traces: CPU is not measured then.
+CallCounts CountCalls(const fs::path& task, std::chrono::seconds span)
+{
+    const fs::path summary = fs::temp_directory_path() / "pelmora-bench-strace.out";
+    Child strace({"/usr/bin/strace", "-c", "-e", "trace=poll,ppoll,read", "-o", summary.string(),
+                  "-p", task.filename().string()});
+    std::this_thread::sleep_for(span);
+    strace.Stop();  // detaches and writes the summary
+    CallCounts counts;
+    std::istringstream lines(ReadFile(summary));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::vector<std::string> words{std::istream_iterator<std::string>(fields), {}};
+        if (words.size() < 5)
+            continue;
+        const long long calls = std::atoll(words[3].c_str());
+        if (words.back() == "poll" || words.back() == "ppoll")
+            counts.Polls += calls;
+        else if (words.back() == "read")
+            counts.Reads += calls;
+    }
+    fs::remove(summary);
+    return counts;
+}
+
+// CPU ticks and bytes read, sampled at the two ends of a window.
+struct ReceiveSample {
+    Clock::time_point Time;
+    long long ProcessTicks = 0;
+    long long WindowTicks = 0;
+    long long ReceiveTicks = 0;
+    long long ReceivedBytes = 0;
+    long long ReadCalls = 0;
+};
+
+ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask)
+{
+    return {Clock::now(), CpuTicks(pid), CpuTicks(ProcFolder(pid) / "task" / std::to_string(pid) / "stat"),
+            CpuTicks(receiveTask / "stat"), IoCounter(receiveTask, "rchar"),
+            IoCounter(receiveTask, "syscr")};
+}
+
+void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const ReceiveSample& to)
+{
+    const double seconds = std::chrono::duration<double>(to.Time - from.Time).count();
+    const auto percent = [&](long long ticks) {
+        return 100.0 * double(ticks) / double(sysconf(_SC_CLK_TCK)) / seconds;
+    };
+    const double records = double(to.ReceivedBytes - from.ReceivedBytes) / kRecordWireSize;
+    state.SetIterationTime(seconds);
+    state.counters["process_cpu_pct"] = percent(to.ProcessTicks - from.ProcessTicks);
+    state.counters["window_cpu_pct"] = percent(to.WindowTicks - from.WindowTicks);
+    state.counters["receive_cpu_pct"] = percent(to.ReceiveTicks - from.ReceiveTicks);
+    state.counters["received_per_s"] = records / seconds;
+    state.counters["reads_per_record"] = double(to.ReadCalls - from.ReadCalls) / records;
+}
+
+void ReportCallsPerRecord(benchmark::State& state, const fs::path& receiveTask)
+{
+    const long long bytesBefore = IoCounter(receiveTask, "rchar");
+    const CallCounts calls = CountCalls(receiveTask, 20s);
+    const double records = double(IoCounter(receiveTask, "rchar") - bytesBefore) / kRecordWireSize;
+    state.counters["traced_polls_per_record"] = double(calls.Polls) / records;
+    state.counters["traced_reads_per_record"] = double(calls.Reads) / records;
+}
+
+// Waits for the receive thread to have read every byte sent; the records it
+// never read are the ones lost.
+double RecordsLost(const fs::path& receiveTask, uint64_t sent)
+{
+    const auto bytes = static_cast<long long>(sent * kRecordWireSize);
+    WaitUntil([&] { return IoCounter(receiveTask, "rchar") >= bytes; }, 10s, 50ms);
+    return double(sent) - double(IoCounter(receiveTask, "rchar")) / kRecordWireSize;
+}
+
+// The receive path's cost: a pseudo-terminal fed one record per write at
+// argument 0 records a second (576: as fast as 115200 baud allows). Over a
+// window of argument 1 seconds: CPU of the whole program, its window thread
+// and its receive thread (utime + stime from /proc) and read calls per record
+// (the thread's syscr). Then, over 20 s with strace attached to the receive
+// thread only, poll and read calls per record. Finally the records
+// the thread never read.
+void BM_ReceivePathCpu(benchmark::State& state)
+{
+    const int rate = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        CounterPty pty;
+        Folder().WriteIni("[Port]\nPortNumber=1\nBaudRate=11\nCOM1=" + pty.SlavePath() + "\n");
+        Child program;
+        StartAndWaitForPaint(Folder(), program);
+        const bool connected = ConnectAndSettle(program.Pid(), pty.SlavePath());
+        const fs::path receiveTask =
+            connected ? TaskNamed(program.Pid(), ReceiveThread::kThreadName) : fs::path();
+        if (receiveTask.empty()) {
+            state.SkipWithError("the program did not connect");
+            break;
+        }
+        SimulatorOptions options;
+        options.Baud = 115200;
+        options.RecordsPerSecond = rate == 576 ? 0 : rate;
+        std::atomic<bool> stop{false};
+        uint64_t sent = 0;
+        std::thread counter([&] { sent = RunSimulator(pty, options, stop); });
+        std::this_thread::sleep_for(2s);
+        const ReceiveSample from = SampleReceivePath(program.Pid(), receiveTask);
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
+        ReportCpuWindow(state, from, SampleReceivePath(program.Pid(), receiveTask));
+        ReportCallsPerRecord(state, receiveTask);
+        stop = true;
+        counter.join();
+        state.counters["records_sent"] = double(sent);
+        state.counters["records_lost"] = RecordsLost(receiveTask, sent);
+    }
+}
+BENCHMARK(BM_ReceivePathCpu)
+    ->ArgNames({"records_per_s", "seconds"})
+    ->Args({576, 60})->Args({10, 60})
     ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 // The benchmark's own X server when none is given.

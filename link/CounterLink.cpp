@@ -9,7 +9,7 @@ CounterLink::CounterLink(Readout& readout, std::string iniPath,
                          std::function<void()> onNoDataTimer)
     : recordsWaiting_(std::move(recordsWaiting)), port_(std::move(iniPath)),
       timer_(std::move(onNoDataTimer)),
-      presenter_(readout, stopRequested_, timer_,
+      presenter_(readout, timer_,
                  [this](uint64_t connection) { PostToWindow(connection); }),
       assembler_(presenter_), thread_(assembler_, stopRequested_),
       windowContext_(std::make_unique<QObject>())

@@ -21,9 +21,9 @@ class Readout;
 class CounterLink {
 public:
     // recordsWaiting is called on the window thread when records of the live
-    // connection have changed the read-out; the window then calls TakeRecords
-    // when it next paints. onNoDataTimer is the window's OnTimer, called on
-    // the window thread when the watchdog fires.
+    // connection have changed the read-out's lines; the window then calls
+    // TakeRecords and composes when it next paints. onNoDataTimer is the
+    // window's OnTimer, called on the window thread when the watchdog fires.
     CounterLink(Readout& readout, std::string iniPath,
                 std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer);
     ~CounterLink();
@@ -53,6 +53,11 @@ public:
     // after this: the next record is handed off again, and a record that came
     // after the watchdog fired restarts it.
     void TakeRecords();
+
+    // Records call recordsWaiting no more until the next TakeRecords: the
+    // window looks again by itself at its next frame. Returns whether a
+    // record came since the last TakeRecords or HoldRecords.
+    bool HoldRecords() { return presenter_.HoldHandOff(); }
 
     std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }
 

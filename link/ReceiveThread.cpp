@@ -10,6 +10,7 @@
 
 #include "link/PortPoll.h"
 #include "link/RecordAssembler.h"
+#include "link/Tty.h"
 #include "link/WakeEvent.h"
 
 // What one connection's thread and its stopper share. The thread keeps it
@@ -115,12 +116,14 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
             hungUp = true;
         if (event != portpoll::Event::Data)
             continue;
-        const auto read = portpoll::ReadWithTimeouts(s.PortFd, s.Wake.Descriptor(), buffer, kReadSize);
+        // Never waits for more: bytes held back would delay records and, at
+        // a slow rate, let the no-data text show while data flows.
+        const long count = tty::ReadSome(s.PortFd, buffer, kReadSize);
         std::lock_guard lock(s.Mutex);
         if (s.Abandoned)
             return;
-        for (std::size_t i = 0; i < read.Count; ++i)
+        for (long i = 0; i < count; ++i)
             s.Assembler.FeedByte(buffer[i]);
-        hungUp = read.HungUp;
+        hungUp = count < 0;
     }
 }

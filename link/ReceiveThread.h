@@ -9,14 +9,16 @@
 
 class RecordAssembler;
 
-// The worker of one connection: waits for received bytes, reads them in
-// pieces of up to 16 and feeds them in order to the record assembler.
-// StopReceiveThread ends it from the window thread.
+// The worker of one connection: waits for received bytes, takes all the port
+// holds in one non-blocking read and feeds them in order to the record
+// assembler. StopReceiveThread ends it from the window thread.
 class ReceiveThread {
 public:
     static constexpr const char* kThreadName = "pelmora-receive";
     static constexpr std::chrono::milliseconds kStopLimit{1000};
-    static constexpr std::size_t kReadSize = 16;
+    // More than a port receives between two wake-ups; a fuller queue is
+    // taken by the next pass at once.
+    static constexpr std::size_t kReadSize = 4096;
 
     // stopRequested is 1 while a stop is under way; Start expects it at 0.
     ReceiveThread(RecordAssembler& assembler, std::atomic<int32_t>& stopRequested);

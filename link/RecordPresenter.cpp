@@ -5,16 +5,15 @@
 #include "link/RecordDisplay.h"
 #include "log/RecordLog.h"
 
-RecordPresenter::RecordPresenter(Readout& readout, const std::atomic<int32_t>& stopRequested,
-                                 NoDataTimer& watchdog, Post post)
-    : readout_(readout), stopRequested_(stopRequested), watchdog_(watchdog), post_(std::move(post))
+RecordPresenter::RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post post)
+    : readout_(readout), watchdog_(watchdog), post_(std::move(post))
 {
 }
 
 void RecordPresenter::SetConnection(uint64_t connection)
 {
     connection_.store(connection);
-    handOffOpen_.store(false);
+    handOff_.store(HandOff::Idle);
 }
 
 void RecordPresenter::SetLog(std::shared_ptr<RecordLog> log)
@@ -33,12 +32,12 @@ void RecordPresenter::OnRecord(const char* record)
 {
     LogCapacitors capacitors;
     readout_.With([&](ReadoutState& state) {
-        ShowRecord(state, state.C1, state.C2, record, stopRequested_.load() == 0);
+        ShowRecord(state, state.C1, state.C2, record, false);
         capacitors = {state.C1, state.C2};
     });
     if (const auto log = CurrentLog())
         log->Add(record, capacitors);
     watchdog_.NoteRecord();
-    if (!handOffOpen_.exchange(true))
+    if (handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());
 }

@@ -12,25 +12,30 @@ class NoDataTimer;
 class Readout;
 class RecordLog;
 
-// The program's record sink, on the receive thread: shows each record under
-// the readout lock, notes its time for the watchdog and, unless a hand-off is
-// already open, hands "records wait" to the window thread, tagged with the
-// connection it came from. Records that come while a hand-off is open cost the
-// window thread nothing; it re-opens the hand-off when it takes the changes.
-// Never waits for the window thread.
+// The program's record sink, on the receive thread: writes each record's
+// lines into the read-out under the readout lock, notes its time for the
+// watchdog and, when no hand-off is pending or held, hands "records wait" to
+// the window thread, tagged with the connection it came from. The window
+// composes the lines when it takes the changes, so records that come between
+// two paints are never drawn. Records that come while a hand-off is pending
+// or held cost the window thread nothing; it re-opens the hand-off when it
+// takes the changes. Never waits for the window thread.
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.
     using Post = std::function<void(uint64_t connection)>;
 
-    RecordPresenter(Readout& readout, const std::atomic<int32_t>& stopRequested, NoDataTimer& watchdog, Post post);
+    RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post post);
 
     // Window thread, while no receive thread runs: the number of the
     // connection whose thread feeds from now on; no hand-off is open then.
     void SetConnection(uint64_t connection);
 
     // Window thread: the changes posted so far are taken; the next record posts again.
-    void ReopenHandOff() { handOffOpen_.store(false); }
+    void ReopenHandOff() { handOff_.store(HandOff::Idle); }
+    // Window thread: records post nothing until the next ReopenHandOff.
+    // Returns whether a record came since the last reopen or hold.
+    bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Pending; }
 
     // Window thread: every record from now on also goes to log, with the read-out's
     // C1/C2; null ends that.
@@ -42,13 +47,15 @@ private:
     std::shared_ptr<RecordLog> CurrentLog();
 
     Readout& readout_;
-    const std::atomic<int32_t>& stopRequested_;
     NoDataTimer& watchdog_;
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
     std::atomic<uint64_t> connection_{0};
-    // Set by the receive thread when it posts, cleared by the window thread; atomic exchange.
-    std::atomic<bool> handOffOpen_{false};
+    // Idle: no record since the window looked; the next one posts. Pending:
+    // a record came since. Held: the window looks by itself, no record since.
+    // Records exchange in Pending, the window stores Idle or exchanges in Held.
+    enum class HandOff { Idle, Pending, Held };
+    std::atomic<HandOff> handOff_{HandOff::Idle};
     std::mutex logMutex_;  // guards log_
     std::shared_ptr<RecordLog> log_;
 };

@@ -112,6 +112,21 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     EXPECT_TRUE(ShowsDigit(window.Window(), 0, ' '));
 }
 
+// Each record comes within a frame of the last paint: the window's own look at
+// each frame, not a hand-off per record, brings it to the screen.
+TEST_F(ConnectTest, RecordsFasterThanFramesKeepReachingTheWindow)
+{
+    WindowUnderTest window(IniMapping(tty_, 12));
+    ASSERT_TRUE(window.Start());
+    ConnectWithDialogDefaults(window.Window());
+    ASSERT_EQ(window->Link().IsOpen(), 1);
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        SCOPED_TRACE(digit);
+        ASSERT_TRUE(tty_.Write(std::string("001 010 000") + digit + "000000\r\n"));
+        ASSERT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, digit); }));
+    }
+}
+
 TEST_F(ConnectTest, MenuNamesTheOpenPortAndDisconnectRestoresTheIdleReadout)
 {
     WindowUnderTest window(IniMapping(tty_, 12));

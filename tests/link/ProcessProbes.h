@@ -38,6 +38,17 @@ inline int ThreadCountNamed(const std::string& name)
     return count;
 }
 
+// The read calls one thread of this process has made so far (the kernel's
+// count, /proc/self/task/<tid>/io); -1 when it cannot be read.
+inline long long ThreadReadCalls(pid_t threadId)
+{
+    std::ifstream io("/proc/self/task/" + std::to_string(threadId) + "/io");
+    for (std::string line; std::getline(io, line);)
+        if (line.rfind("syscr:", 0) == 0)
+            return std::stoll(line.substr(6));
+    return -1;
+}
+
 // CPU time one thread has used so far; -1 when it cannot be read.
 inline double ThreadCpuSeconds(pthread_t thread)
 {

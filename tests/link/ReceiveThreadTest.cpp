@@ -4,6 +4,7 @@
 #include <future>
 #include <sys/ioctl.h>
 #include <thread>
+#include <unistd.h>
 
 #include "link/CSerialPort.h"
 #include "link/ReceiveThread.h"
@@ -75,11 +76,56 @@ TEST_F(ReceiveThreadTest, RecordsArriveInOrder)
     EXPECT_TRUE(thread.StopReceiveThread());
 }
 
+// Whatever one write brings is taken with one wait and one read, and fed at
+// once: the thread never waits for more. Each piece is written once the thread
+// has taken the one before.
+TEST_F(ReceiveThreadTest, EachArrivalCostsOneWaitAndOneRead)
+{
+    struct Arrival {
+        const char* Name;
+        std::vector<std::string> Pieces;
+    };
+    const Arrival arrivals[] = {
+        {"a record in one write", {kLine}},
+        {"three records in one write", {kLine + kLine + kLine}},
+        {"a record in two writes", {kLine.substr(0, 9), kLine.substr(9)}},
+    };
+    std::atomic<int> waits{0};
+    std::atomic<pid_t> threadId{0};
+    thread.SetAfterWaitHookForTest([&] {
+        threadId = gettid();
+        ++waits;
+    });
+    for (const Arrival& arrival : arrivals) {
+        SCOPED_TRACE(arrival.Name);
+        const std::size_t recordsBefore = sink.Records().size();
+        StartThread();
+        ASSERT_TRUE(pty.Write(kLine));  // the thread's first pass, before counting
+        ASSERT_TRUE(sink.WaitFor(recordsBefore + 1));
+        const int waitsBefore = waits.load();
+        const auto readsSince = [&, before = ThreadReadCalls(threadId.load())] {
+            return ThreadReadCalls(threadId.load()) - before;
+        };
+        std::size_t bytes = 0;
+        long long pieces = 0;
+        for (const std::string& piece : arrival.Pieces) {
+            ASSERT_TRUE(pty.Write(piece));
+            ++pieces;
+            ASSERT_TRUE(WaitUntil([&] { return readsSince() >= pieces; }));
+            bytes += piece.size();
+        }
+        ASSERT_TRUE(sink.WaitFor(recordsBefore + 1 + bytes / kLine.size()));
+        EXPECT_EQ(waits.load() - waitsBefore, pieces);
+        EXPECT_EQ(readsSince(), pieces);
+        ASSERT_TRUE(thread.StopReceiveThread());
+    }
+}
+
 TEST_F(ReceiveThreadTest, StopDuringReadIsAcknowledgedAndFeedsWhatWasRead)
 {
     StartThread();
     std::atomic<bool> trickle{true};
-    // One byte every few milliseconds keeps the thread inside its timed read.
+    // One byte every few milliseconds keeps the thread going between wait and read.
     std::thread writer([&] {
         std::size_t i = 0;
         while (trickle.load()) {
