@@ -30,6 +30,13 @@ int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
     const std::string path = DevicePathFor(portNumber);
     if (path.empty())
         return Refuse(OpenRefusal::NoDeviceMapped, path);
+    return OpenPath(path, bitRate);
+}
+
+int CSerialPort::OpenPath(const std::string& path, uint32_t bitRate)
+{
+    if (fd_ >= 0)
+        return 0;
     if (!lock_.Acquire(path)) {
         failure_.HolderPid = UucpLock::OwnerPid(lock_.LockPathFor(path));
         return Refuse(OpenRefusal::HeldByAnother, path);
@@ -42,6 +49,7 @@ int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
     }
     tty::ConfigureLine(fd_);
     tty::SetBitRate(fd_, bitRate);
+    openedPath_ = path;
     return 1;
 }
 

@@ -25,6 +25,10 @@ public:
     int Open(int32_t portNumber, uint32_t bitRate);
     // Why the last Open returned 0; OpenRefusal::None after one that succeeded.
     const OpenFailure& LastOpenFailure() const { return failure_; }
+    // The same for a device path, as when an adapter comes back under a new node.
+    int OpenPath(const std::string& path, uint32_t bitRate);
+    // The path of the last successful open.
+    const std::string& OpenedPath() const { return openedPath_; }
     void Close();
     bool IsOpen() const;
     // The descriptor, -1 while closed.
@@ -44,4 +48,5 @@ private:
     UucpLock lock_;
     int fd_ = -1;
     OpenFailure failure_;
+    std::string openedPath_;
 };

@@ -6,13 +6,13 @@
 
 CounterLink::CounterLink(Readout& readout, std::string iniPath,
                          std::function<void()> recordsWaiting,
-                         std::function<void()> onNoDataTimer)
+                         std::function<void()> onNoDataTimer, std::string byIdFolder)
     : recordsWaiting_(std::move(recordsWaiting)), port_(std::move(iniPath)),
       timer_(std::move(onNoDataTimer)),
       presenter_(readout, timer_,
                  [this](uint64_t connection) { PostToWindow(connection); }),
       assembler_(presenter_), thread_(assembler_, stopRequested_),
-      windowContext_(std::make_unique<QObject>())
+      byIdFolder_(std::move(byIdFolder)), windowContext_(std::make_unique<QObject>())
 {
 }
 
@@ -37,17 +37,39 @@ bool CounterLink::Connect(int portNumber, int baudIndex)
         failure_ = port_.LastOpenFailure();
         return false;
     }
-    stopRequested_.store(0);
-    presenter_.SetConnection(++connections_);
-    try {
-        thread_.Start(port_.GetHandle());
-    } catch (const std::system_error& error) {
-        failure_ = {OpenRefusal::Other, error.code().value(), DevicePath(portNumber), portNumber, {}, {}};
+    if (!StartReceiving()) {
+        failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}};
         port_.Close();
         return false;
     }
-    liveConnection_ = connections_;
+    bitRate_ = *bitRate;
+    connected_ = true;
+    // Remembered while the adapter is surely there: its stable name leads back to it.
+    waiter_ = std::make_unique<DeviceReturnWaiter>(
+        RememberDevice(port_.OpenedPath(), byIdFolder_), [this](const std::string& path) {
+            QMetaObject::invokeMethod(
+                windowContext_.get(), [this, path] { OnDeviceBack(path); }, Qt::QueuedConnection);
+        });
     timer_.Restart();
+    return true;
+}
+
+bool CounterLink::StartReceiving()
+{
+    stopRequested_.store(0);
+    const uint64_t connection = ++connections_;
+    presenter_.SetConnection(connection);
+    try {
+        thread_.Start(port_.GetHandle(), [this, connection] {
+            QMetaObject::invokeMethod(
+                windowContext_.get(), [this, connection] { OnPortLost(connection); },
+                Qt::QueuedConnection);
+        });
+    } catch (const std::system_error& error) {
+        errno = error.code().value();
+        return false;
+    }
+    liveConnection_ = connection;
     return true;
 }
 
@@ -55,10 +77,42 @@ void CounterLink::Disconnect()
 {
     if (!IsOpen())
         return;
+    if (waiter_)
+        waiter_->Stop();
     if (thread_.IsRunning())
         thread_.StopReceiveThread();
     liveConnection_ = 0;
     port_.Close();
+    connected_ = false;
+}
+
+void CounterLink::OnPortLost(uint64_t connection)
+{
+    if (connection != liveConnection_ || !connected_)
+        return;
+    // The thread only waits for this stop now; its duplicate is closed already.
+    thread_.StopReceiveThread();
+    liveConnection_ = 0;
+    port_.Close();
+    AwaitDevice();
+}
+
+void CounterLink::AwaitDevice()
+{
+    if (waiter_)
+        waiter_->Start();
+}
+
+void CounterLink::OnDeviceBack(const std::string& path)
+{
+    if (!connected_ || port_.IsOpen())
+        return;
+    waiter_->Stop();
+    // Gone again, or taken by another program in between: wait on.
+    if (!port_.OpenPath(path, bitRate_) || !StartReceiving()) {
+        port_.Close();
+        AwaitDevice();
+    }
 }
 
 void CounterLink::TakeRecords()

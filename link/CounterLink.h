@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/CSerialPort.h"
+#include "link/DeviceReturnWaiter.h"
 #include "link/NoDataTimer.h"
 #include "link/ReceiveThread.h"
 #include "link/RecordAssembler.h"
@@ -18,19 +19,32 @@ class Readout;
 // The counter link as the main window sees it: port, receive thread, record
 // assembler and no-data watchdog. Owned by the main window and called on the
 // window thread only.
+//
+// Following the adapter: when the port hangs up or its device vanishes, the
+// receive thread closes its duplicate and tells the window thread, which stops
+// that thread and closes the port (the port's one owner, it alone opens and
+// closes it), then waits for the same adapter on a waiter thread. When it is
+// back, the window thread opens it again at the same speed and starts a new
+// receive thread. The user stays connected throughout.
 class CounterLink {
 public:
     // recordsWaiting is called on the window thread when records of the live
     // connection have changed the read-out's lines; the window then calls
     // TakeRecords and composes when it next paints. onNoDataTimer is the
     // window's OnTimer, called on the window thread when the watchdog fires.
+    // byIdFolder: where stable adapter names live (tests pass a scratch folder).
     CounterLink(Readout& readout, std::string iniPath,
-                std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer);
+                std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer,
+                std::string byIdFolder = kSerialByIdFolder);
     ~CounterLink();
     CounterLink(const CounterLink&) = delete;
     CounterLink& operator=(const CounterLink&) = delete;
 
-    bool IsOpen() const { return port_.IsOpen(); }
+    // Connected, as the user chose: true from a successful Connect to the
+    // Disconnect, also while the adapter is away and the port closed.
+    bool IsOpen() const { return connected_; }
+    // Connected, but the adapter is away and its return awaited.
+    bool IsAwaitingDevice() const { return connected_ && !port_.IsOpen(); }
 
     // Opens the port at the speed of baudIndex, starts the receive thread and
     // the watchdog. False when the port number is 0, the index is outside the
@@ -72,6 +86,10 @@ public:
 private:
     void PostToWindow(uint64_t connection);
     void OnRecordsShown(uint64_t connection);
+    bool StartReceiving();
+    void OnPortLost(uint64_t connection);
+    void AwaitDevice();
+    void OnDeviceBack(const std::string& path);
 
     std::function<void()> recordsWaiting_;
     CSerialPort port_;
@@ -82,7 +100,11 @@ private:
     RecordAssembler assembler_;
     ReceiveThread thread_;
     uint64_t connections_ = 0;       // window thread only: connections ever made
-    uint64_t liveConnection_ = 0;    // window thread only: 0 while disconnected
+    uint64_t liveConnection_ = 0;    // window thread only: 0 while no thread receives
+    bool connected_ = false;         // window thread only: the user's state
+    uint32_t bitRate_ = 0;           // window thread only: the connection's speed
+    std::string byIdFolder_;
+    std::unique_ptr<DeviceReturnWaiter> waiter_;  // window thread only; its thread reports by posting
     // Declared last, destroyed first: its pending hand-offs die with it.
     std::unique_ptr<QObject> windowContext_;
 };

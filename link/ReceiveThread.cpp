@@ -12,25 +12,27 @@
 #include "link/RecordAssembler.h"
 #include "link/Tty.h"
 #include "link/WakeEvent.h"
+#include "settings/UniqueFd.h"
 
 // What one connection's thread and its stopper share. The thread keeps it
 // alive after a forced end, so the descriptors close when the thread is done.
 struct ReceiveThread::Shared {
     Shared(int portFd, RecordAssembler& assembler, std::atomic<int32_t>& stop,
-           std::function<void()> hook)
+           std::function<void()> hook, std::function<void()> onHangUp)
         : PortFd(::dup(portFd)), Assembler(assembler), StopRequested(stop),
-          AfterWaitHook(std::move(hook))
+          AfterWaitHook(std::move(hook)), OnHangUp(std::move(onHangUp))
     {
-        if (PortFd < 0)
+        if (!PortFd.Valid())
             throw std::system_error(errno, std::generic_category(), "dup");
     }
-    ~Shared() { ::close(PortFd); }
 
-    const int PortFd;
+    UniqueFd PortFd;  // the thread's own duplicate; only the thread uses or closes it
+    
     WakeEvent Wake;
     RecordAssembler& Assembler;
     std::atomic<int32_t>& StopRequested;
     const std::function<void()> AfterWaitHook;
+    const std::function<void()> OnHangUp;
 
     // Guards Abandoned and every use of Assembler and StopRequested by the
     // thread, so a thread found mid-pass finishes it before it is abandoned.
@@ -50,9 +52,10 @@ ReceiveThread::~ReceiveThread()
         StopReceiveThread();
 }
 
-void ReceiveThread::Start(int portFd)
+void ReceiveThread::Start(int portFd, std::function<void()> onHangUp)
 {
-    auto shared = std::make_shared<Shared>(portFd, assembler_, stopRequested_, afterWaitHook_);
+    auto shared = std::make_shared<Shared>(portFd, assembler_, stopRequested_, afterWaitHook_,
+                                           std::move(onHangUp));
     thread_ = std::thread(&ReceiveThread::Run, shared);
     pthread_setname_np(thread_.native_handle(), kThreadName);  // tells it apart in /proc and tools
     shared_ = std::move(shared);
@@ -104,7 +107,7 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
         // on only the stop is waited for.
         const auto event = hungUp ? (portpoll::WaitForWake(s.Wake.Descriptor()),
                                      portpoll::Event::Woken)
-                                  : portpoll::WaitForPort(s.PortFd, s.Wake.Descriptor());
+                                  : portpoll::WaitForPort(s.PortFd.Get(), s.Wake.Descriptor());
         if (s.AfterWaitHook)
             s.AfterWaitHook();
         {
@@ -113,17 +116,30 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
                 return;
         }
         if (event == portpoll::Event::HungUp)
-            hungUp = true;
+            hungUp = LetGoOfPort(s);
         if (event != portpoll::Event::Data)
             continue;
         // Never waits for more: bytes held back would delay records and, at
         // a slow rate, let the no-data text show while data flows.
-        const long count = tty::ReadSome(s.PortFd, buffer, kReadSize);
-        std::lock_guard lock(s.Mutex);
-        if (s.Abandoned)
-            return;
-        for (long i = 0; i < count; ++i)
-            s.Assembler.FeedByte(buffer[i]);
-        hungUp = count < 0;
+        const long count = tty::ReadSome(s.PortFd.Get(), buffer, kReadSize);
+        {
+            std::lock_guard lock(s.Mutex);
+            if (s.Abandoned)
+                return;
+            for (long i = 0; i < count; ++i)
+                s.Assembler.FeedByte(buffer[i]);
+        }
+        if (count < 0)
+            hungUp = LetGoOfPort(s);
     }
+}
+
+// The old node stays busy while any descriptor holds it, and an adapter
+// plugged back in would then come back under another name.
+bool ReceiveThread::LetGoOfPort(Shared& s)
+{
+    s.PortFd.Reset();
+    if (s.OnHangUp)
+        s.OnHangUp();
+    return true;
 }

@@ -27,8 +27,11 @@ public:
     ReceiveThread& operator=(const ReceiveThread&) = delete;
 
     // Starts the thread on its own duplicate of portFd. Throws
-    // std::system_error when no descriptor or thread can be had.
-    void Start(int portFd);
+    // std::system_error when no descriptor or thread can be had. When the
+    // port hangs up or vanishes, the thread closes its duplicate, calls
+    // onHangUp once (on the thread: it must not block) and then only waits
+    // for the stop.
+    void Start(int portFd, std::function<void()> onHangUp = {});
 
     // Sets the flag, wakes the thread wherever it waits and blocks until it
     // acknowledges. After kStopLimit it is abandoned instead: it does no
@@ -46,6 +49,7 @@ public:
 private:
     struct Shared;
     static void Run(std::shared_ptr<Shared> shared);
+    static bool LetGoOfPort(Shared& s);
 
     RecordAssembler& assembler_;
     std::atomic<int32_t>& stopRequested_;
