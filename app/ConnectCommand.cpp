@@ -2,11 +2,13 @@
 #include "app/CommandTexts.h"
 #include "app/CounterDisplayDlg.h"
 #include "display/Composer.h"
+#include "link/AdapterInfo.h"
 #include "link/BaudRateTable.h"
 #include "link/CounterLink.h"
 #include "link/OpenFailureText.h"
 #include "link/PortDlg.h"
 #include "link/RecordDisplay.h"
+#include "link/StableName.h"
 #include "res/MessageBox.h"
 
 namespace {
@@ -25,7 +27,9 @@ void ShowPortOpenFailed(const std::string& reason)
 void CCounterDisplayDlg::OnConnect()
 {
     if (!link_->IsOpen()) {
-        CPortDlg dialog(this, [this](int portNumber) { return link_->DevicePath(portNumber); });
+        CPortDlg dialog(this, [this](int portNumber) {
+            return AdapterTooltip(LookUpAdapter(link_->DevicePath(portNumber), kSerialByIdFolder));
+        });
         dialog.m_nPortIndex = ListIndexFor(int64_t{settings_.PortNumber} - 1, kPortListCount);
         dialog.m_nBaudIndex = ListIndexFor(settings_.BaudIndex, kBaudListCount);
         if (dialog.DoModal() != IDOK)

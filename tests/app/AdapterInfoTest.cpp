@@ -1,0 +1,51 @@
+#include <filesystem>
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "link/AdapterInfo.h"
+#include "tools/simulator/CounterPty.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TooltipRow {
+    const char* Name;
+    AdapterFacts Facts;
+    const char* Text;
+};
+
+class AdapterTooltipTest : public testing::TestWithParam<TooltipRow> {};
+
+TEST_P(AdapterTooltipTest, SaysWhatIsKnown)
+{
+    EXPECT_EQ(AdapterTooltip(GetParam().Facts), GetParam().Text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Facts, AdapterTooltipTest,
+    testing::Values(
+        TooltipRow{"NoDevice", {}, "no device"},
+        TooltipRow{"Away", {"/dev/ttyUSB0", false, "", "", "", ""}, "/dev/ttyUSB0 (not present)"},
+        TooltipRow{"UsbAdapter",
+                   {"/dev/ttyUSB0", true, "FTDI", "FT232R USB UART", "A9XYZ123",
+                    "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XYZ123-if00-port0"},
+                   "/dev/ttyUSB0 (present)\nMaker: FTDI\nProduct: FT232R USB UART\nSerial number: A9XYZ123\n"
+                   "Stable name: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XYZ123-if00-port0"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(LookUpAdapter, FindsThePresenceAndTheStableNameOfAPty)
+{
+    CounterPty pty;
+    QTemporaryDir dir;
+    const fs::path byId = fs::path(dir.path().toStdString()) / "by-id";
+    fs::create_directory(byId);
+    fs::create_symlink(pty.SlavePath(), byId / "usb-Counter_A1-if00-port0");
+    const AdapterFacts facts = LookUpAdapter(pty.SlavePath(), byId.string());
+    EXPECT_TRUE(facts.Present);
+    EXPECT_EQ(facts.StableName, (byId / "usb-Counter_A1-if00-port0").string());
+    EXPECT_FALSE(LookUpAdapter((byId / "gone").string(), byId.string()).Present);
+}
+
+}  // namespace
