@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include <QCoreApplication>
+
+#include "display/Readout.h"
+#include "link/CounterLink.h"
 #include "link/DeviceWatch.h"
 #include "link/WakeEvent.h"
 #include "tools/simulator/CounterPty.h"
@@ -164,8 +169,73 @@ void BM_WakeToStopped(benchmark::State& state)
 
 }  // namespace
 
+
+// The whole link: from the adapter's return (its link made anew to a new
+// pseudo-terminal that sends a record at once) to that record in the read-out.
+bool ProcessEventsUntil(const std::function<bool()>& done)
+{
+    const auto giveUp = Clock::now() + 20s;
+    while (!done()) {
+        if (Clock::now() > giveUp)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+void BM_ReturnToFirstRecordShown(benchmark::State& state)
+{
+    int argc = 1;
+    char name[] = "bench_replug";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    ScratchDev dev;
+    const std::string opened = dev.File("ttyX");
+    const std::string ini = dev.File("Pelmora.ini");
+    std::ofstream(ini) << "[Port]\nCOM7=" << opened << "\n";
+    Readout readout;
+    CounterLink* self = nullptr;
+    CounterLink link(readout, ini, [&self] { self->TakeRecords(); }, [] {}, dev.File("by-id"));
+    self = &link;
+    auto pty = std::make_unique<CounterPty>();
+    RenameInto(opened, pty->SlavePath());
+    if (!link.Connect(7, 11)) {
+        state.SkipWithError("no connect");
+        return;
+    }
+    const auto shows = [&readout](const char* text) {
+        return readout.With([text](ReadoutState& s) { return std::string(s.Text.Frequency).find(text) == 0; });
+    };
+    std::vector<double> micros;
+    uint32_t frequency = 100000;
+    for (auto _ : state) {
+        fs::remove(opened);
+        pty->HangUp();
+        if (!ProcessEventsUntil([&] { return link.IsAwaitingDevice(); }))
+            return state.SkipWithError("the hang-up went unnoticed");
+        pty = std::make_unique<CounterPty>();
+        char record[32];
+        std::snprintf(record, sizeof record, "001 010 %010u\r\n", ++frequency);
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "    %3u,%03uHz", frequency / 1000, frequency % 1000);
+        const auto cameBack = Clock::now();
+        RenameInto(opened, pty->SlavePath());
+        std::thread counter([&pty, record] { pty->Write(record); });
+        const bool seen = ProcessEventsUntil([&] { return shows(shown); });
+        const std::chrono::duration<double> took = Clock::now() - cameBack;
+        counter.join();
+        if (!seen)
+            return state.SkipWithError("the record was not shown");
+        state.SetIterationTime(took.count());
+        micros.push_back(took.count() * 1e6);
+    }
+    ReportSpread(state, std::move(micros));
+}
+
 BENCHMARK(BM_ReplugAtTheOpenedPath)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReplugUnderTheStableName)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WakeToStopped)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+BENCHMARK(BM_ReturnToFirstRecordShown)->Iterations(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
