@@ -104,7 +104,7 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     window->OnCommand(1003);
     EXPECT_EQ(shownPort, 11);
     EXPECT_EQ(shownBaud, 6);
-    EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath());
+    EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath() + " (present)");
     ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_TRUE(boxes_.Boxes().empty());
     ASSERT_TRUE(tty_.Write(kRecord));
