@@ -11,7 +11,8 @@
 #include "link/PortDlg.h"
 #include "lmeter/LMeterDlg.h"
 #include "res/MessageBox.h"
-#include "tests/app/OnModal.h"
+#include "tests/support/Modal.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST_P(DialogKeysTest, EnterPressesTheFocusedButtonElseOk)
 {
     const KeyRow& row = GetParam();
     const std::unique_ptr<QDialog> dialog = row.Make();
-    OnModal<QDialog>([&row](QDialog& shown) {
+    WhenModal<QDialog>([&row](QDialog& shown) {
         for (int i = 0; i < row.Tabs; ++i)
             QTest::keyClick(shown.focusWidget(), Qt::Key_Tab);
         QTest::keyClick(shown.focusWidget(), Qt::Key_Return);
@@ -83,12 +84,12 @@ TEST_P(MessageBoxKeysTest, JapaneseButtonsAnswerTheirKeys)
 {
     const BoxKeyRow& row = GetParam();
     QStringList texts;
-    OnModal<QMessageBox>([&](QMessageBox& box) {
+    WhenModal<QMessageBox>([&](QMessageBox& box) {
         for (QAbstractButton* button : box.buttons())
             texts << button->text();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&box));  // mnemonics reach the active window only
         QTest::keyClick(&box, row.Key, row.Modifiers);
-        if (!QTest::qWaitFor([&box] { return !box.isVisible(); })) {
+        if (!WaitUntil([&box] { return !box.isVisible(); })) {
             ADD_FAILURE() << "the key left the box open";
             box.done(QMessageBox::Cancel);
         }

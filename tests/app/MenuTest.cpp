@@ -121,7 +121,7 @@ TEST(MenuTest, ChosenItemRunsItsCommandAfterTheMenuCloses)
     RightPress(window.Window());
     menuGone = QApplication::activePopupWidget() == nullptr;
     EXPECT_TRUE(menuGone);
-    ASSERT_TRUE(WaitFor([&] { return !boxes.Boxes().empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes().empty(); }));
     EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(QStringLiteral("Pelmora Version 1.10")));
 }
 

@@ -8,7 +8,7 @@
 #include "display/BmpFile.h"
 #include "display/Composer.h"
 #include "tests/display/SyntheticFont.h"
-#include "tests/display/TestBmp.h"
+#include "tests/support/TestBmp.h"
 
 namespace {
 

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kPort = 4;
 constexpr int kBaud115200 = 11;
-constexpr int kPatienceMs = 20000;
 const std::string kLine = "001 010 0001000000\r\n";
 const std::string kLastLine = "001 010 0002000000\r\n";
 
@@ -103,7 +102,7 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     EXPECT_TRUE(link.IsOpen());
     EXPECT_TRUE(link.TimerForTest().IsActive());
     ASSERT_TRUE(pty.Write(Records(2)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine() && handOffs > 0; }));
     EXPECT_EQ(FrequencyLine(), "  2,000,000Hz -") << "three records: -, |, -";
     EXPECT_LE(handOffs, 3);
     EXPECT_TRUE(link.TimerForTest().IsActive());
@@ -115,13 +114,13 @@ TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)
 {
     link.TimerForTest().SetIntervalForTest(200);
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount > 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount > 0; }));
     EXPECT_EQ(FrequencyLine().substr(0, 13), "Not ReceiveHz");
     EXPECT_FALSE(link.TimerForTest().IsActive());
     QTest::qWait(1000);  // five intervals in which it must stay quiet
     EXPECT_EQ(noDataCount, 1);
     ASSERT_TRUE(pty.Write(kLine));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 2; }, kPatienceMs))
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount == 2; }))
         << "a record after the no-data text re-arms the watchdog";
     DisconnectAsTheWindowDoes();
 }
@@ -131,12 +130,12 @@ TEST_F(CounterLinkTest, RecordsWhileTheWindowHasNotTakenThemCostNoHandOff)
     takeRecords = false;
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
     ASSERT_TRUE(pty.Write(Records(99)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine() && handOffs > 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(handOffs, 1);
     link.TakeRecords();
     ASSERT_TRUE(pty.Write(kLine));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return handOffs == 2; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return handOffs == 2; }));
     DisconnectAsTheWindowDoes();
 }
 
@@ -154,7 +153,7 @@ TEST_F(CounterLinkTest, WatchdogFollowsRecordsWithoutHandOffs)
     EXPECT_EQ(noDataCount, 0);
     EXPECT_TRUE(link.TimerForTest().IsActive());
     EXPECT_EQ(handOffs, 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount == 1; }));
     DisconnectAsTheWindowDoes();
 }
 
@@ -165,7 +164,7 @@ TEST_F(CounterLinkTest, SecondConnectionReceivesLikeTheFirst)
         handOffs = 0;
         ASSERT_TRUE(link.Connect(kPort, kBaud115200));
         ASSERT_TRUE(pty.Write(Records(49)));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+        EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine() && handOffs > 0; }));
         DisconnectAsTheWindowDoes();
         EXPECT_EQ(link.StopRequested().load(), 0);
     }
@@ -178,7 +177,7 @@ TEST_F(CounterLinkTest, NoDataTextNeverFollowsADisconnect)
     options.Baud = 115200;
     std::atomic<bool> stop{false};
     std::thread counter([&] { RunSimulator(pty, options, stop); });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return handOffs >= 20; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return handOffs >= 20; }));
     DisconnectAsTheWindowDoes();
     const int handOffsBefore = handOffs;
     const std::string idle = FrequencyLine();
@@ -198,7 +197,7 @@ TEST_F(CounterLinkTest, DisconnectAfterHangUpWorks)
     link.TimerForTest().SetIntervalForTest(300);
     link.TimerForTest().Restart();
     pty.HangUp();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount == 1; }));
     DisconnectAsTheWindowDoes();
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.StopRequested().load(), 0);

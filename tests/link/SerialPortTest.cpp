@@ -212,7 +212,7 @@ TEST_P(RefusedOpenTest, OpenReturnsZeroAndStaysClosed)
     TempDir dir;
     const std::string ini = GetParam().Device.empty() ? dir.File("none.ini")
                                                       : WritePortIni(dir, GetParam().Port, GetParam().Device);
-    CSerialPort port(ini, dir.Path().string());
+    CSerialPort port(ini, dir.Path());
     EXPECT_EQ(port.Open(GetParam().Port, 9600), 0);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetHandle(), -1);

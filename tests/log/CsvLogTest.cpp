@@ -3,7 +3,7 @@
 #include "log/LogFile.h"
 #include "log/LogRow.h"
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadLogText, ::testing::ValuesIn(kReadCases),
 // What the writer writes, the reader gives back field for field, over two runs.
 TEST(LogRoundTrip, WriterRowsReadBackIdentically)
 {
-    TempFolder folder;
+    TempDir folder;
     const std::vector<LogRow> rows = {
         Row(kNoon + 1, 0, 10000000, "001", 1000, 47.123456789012345),
         Row(kNoon + 1002, 1001, 9999999, "1,\"", std::nullopt, std::nullopt),

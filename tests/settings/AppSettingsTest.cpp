@@ -1,6 +1,6 @@
 #include "settings/AppSettings.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ class LoadSettingsTest : public testing::TestWithParam<LoadRow> {};
 
 TEST_P(LoadSettingsTest, ReadsEveryField)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", GetParam().Content);
     ExpectSame(LoadFrom(folder.File("Pelmora.ini")), GetParam().Expected);
 }
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LoadSettingsFailureTest, UnusablePathsGiveDefaults)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("file", "x");
     std::filesystem::create_directory(folder.File("dir.ini"));
     for (const std::string& path : {folder.File("none.ini"), folder.File("dir.ini"),
@@ -108,7 +108,7 @@ class SaveSettingsTest : public testing::TestWithParam<SaveRow> {};
 
 TEST_P(SaveSettingsTest, WritesExactBytes)
 {
-    TempFolder folder;
+    TempDir folder;
     if (GetParam().Before != "<none>")
         folder.Write("Pelmora.ini", GetParam().Before);
     SaveSettings(GetParam().Settings, folder.File("Pelmora.ini"));
@@ -152,7 +152,7 @@ class SettingsRoundTripTest : public testing::TestWithParam<RoundTripRow> {};
 
 TEST_P(SettingsRoundTripTest, RestartReadsWhatExitWrote)
 {
-    TempFolder folder;
+    TempDir folder;
     SaveSettings(GetParam().Saved, folder.File("Pelmora.ini"));
     ExpectSame(LoadFrom(folder.File("Pelmora.ini")), GetParam().Loaded);
 }
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SaveSettingsTest, LineAddedWhileRunningSurvives)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", kExampleFile);
     AppSettings settings = LoadFrom(folder.File("Pelmora.ini"));
     folder.Write("Pelmora.ini", kExampleFile + "[Notes]\nadded=while running\n");

@@ -8,7 +8,7 @@
 
 #include "settings/AppSettings.h"
 #include "settings/ExePath.h"
-#include "TempFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +41,7 @@ class LayoutTest : public testing::TestWithParam<LayoutRow> {};
 TEST_P(LayoutTest, FindsSettingsAndFonts)
 {
     const LayoutRow& row = GetParam();
-    const TempFolder root;
+    const TempDir root;
     for (const std::string file : row.Files)
         Make(root.File(file), file.ends_with('/'));
     const std::string exe = root.File(row.Exe);
@@ -90,7 +90,7 @@ TEST(ProgramFoldersTest, UserFontsFollowTheShippedOnes)
 
 TEST(ProgramFoldersTest, FirstSaveMakesPrivateSettingsFolders)
 {
-    const TempFolder root;
+    const TempDir root;
     SaveSettings(AppSettings{}, root.File("config/Pelmora/Pelmora.ini"));
     EXPECT_TRUE(fs::is_regular_file(root.File("config/Pelmora/Pelmora.ini")));
     for (const char* folder : {"config", "config/Pelmora"}) {
