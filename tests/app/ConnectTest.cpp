@@ -13,6 +13,7 @@
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -241,7 +242,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FailRow{"MissingDeviceCom7", 6, 6, 7, 6,
                             "/nonexistent/tty7 does not exist: is the counter plugged in?"},
                     FailRow{"NoPortSelected", -1, 6, 0, 6, "No port is selected"},
-                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "No speed is selected"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "No speed is selected"}), kRowName);
 
 }  // namespace

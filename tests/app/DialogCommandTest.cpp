@@ -6,6 +6,7 @@
 #include "lmeter/LMeterDlg.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ TEST_P(LMeterSettingsCommandTest, OkStoresBothValuesCancelKeepsThem)
 
 INSTANTIATE_TEST_SUITE_P(Endings, LMeterSettingsCommandTest,
                          testing::Values(CapacitorRow{"Ok", true},
-                                         CapacitorRow{"Cancel", false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                         CapacitorRow{"Cancel", false}), kRowName);
 
 TEST(ChangeFontCommandTest, ChosenFontSizesAndRepaintsTheWindow)
 {

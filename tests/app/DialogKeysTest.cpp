@@ -12,6 +12,7 @@
 #include "lmeter/LMeterDlg.h"
 #include "res/MessageBox.h"
 #include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 #include "tests/support/Wait.h"
 
 namespace {
@@ -63,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"FontOnCancel", MakeFont, 1, QDialog::Rejected},
         KeyRow{"FontOnList", MakeFont, 2, QDialog::Accepted},
         KeyRow{"LMeterOnCancel", MakeLMeter, 1, QDialog::Rejected},
-        KeyRow{"LMeterOnEditC1", MakeLMeter, 2, QDialog::Accepted}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        KeyRow{"LMeterOnEditC1", MakeLMeter, 2, QDialog::Accepted}), kRowName);
 
 }  // namespace
 
@@ -107,7 +107,6 @@ INSTANTIATE_TEST_SUITE_P(
         BoxKeyRow{"AltNoIsNo", MB_YESNO | MB_ICONQUESTION, Qt::Key_N, Qt::AltModifier, IDNO},
         BoxKeyRow{"EscapeIsNo", MB_YESNO | MB_ICONQUESTION, Qt::Key_Escape, Qt::NoModifier, IDNO},
         BoxKeyRow{"EnterIsTheDefaultYes", MB_YESNO | MB_ICONQUESTION, Qt::Key_Return, Qt::NoModifier, IDYES},
-        BoxKeyRow{"OkBox", MB_OK, Qt::Key_Return, Qt::NoModifier, IDOK}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        BoxKeyRow{"OkBox", MB_OK, Qt::Key_Return, Qt::NoModifier, IDOK}), kRowName);
 
 }  // namespace

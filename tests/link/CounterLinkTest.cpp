@@ -8,6 +8,7 @@
 #include "display/Readout.h"
 #include "link/CounterLink.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
 
@@ -94,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, CounterLinkRefusedTest,
                                            RefusedConnect{"NoSpeedChosen", kPort, -1, OpenRefusal::NoSpeedSelected},
                                            RefusedConnect{"SpeedPastTheTable", kPort, 12, OpenRefusal::NoSpeedSelected},
                                            RefusedConnect{"MissingDevice", 9, 6, OpenRefusal::NoSuchDevice}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+    kRowName);
 
 TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
 {

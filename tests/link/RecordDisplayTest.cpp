@@ -10,6 +10,7 @@
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "link/RecordPresenter.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         WideFieldRow{"LargestUnsigned", "001 010 4294967295", "---,---,---Hz -", "L=               0.003uH"},
         WideFieldRow{"FiveBillionWraps", "001 010 5000000000", "---,---,---Hz -", "L=               0.102uH"},
         WideFieldRow{"NineDigits", "001 010 0999999999", "999,999,999Hz -", "L=               0.051uH"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    kRowName);
 
 TEST(ShowNoData, WritesTheTextWithTheRawIndicator)
 {
@@ -127,8 +128,7 @@ TEST_P(RecordPresenterTest, ShowsUnderTheLockAndPostsTheOutcome)
 
 INSTANTIATE_TEST_SUITE_P(StopFlag, RecordPresenterTest,
                          ::testing::Values(PresenterCase{"Running", 0, true},
-                                           PresenterCase{"Stopping", 1, false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                           PresenterCase{"Stopping", 1, false}), kRowName);
 
 TEST(RecordPresenter, UsesTheCurrentCapacitors)
 {

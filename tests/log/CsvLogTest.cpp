@@ -4,6 +4,7 @@
 #include "log/LogRow.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,7 @@ TEST(LogRowText, OneLinePerRowQuotedWhenNeeded)
 }
 
 struct ReadCase {
-    const char* name;
+    const char* Name;
     std::string text;
     uint64_t rows, headers, malformed, firstMalformedLine;
 };
@@ -130,8 +131,7 @@ TEST_P(ReadLogText, CountsRowsHeadersAndSkips)
     EXPECT_EQ(reader.Counts().malformed, c.malformed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ReadLogText, ::testing::ValuesIn(kReadCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, ReadLogText, ::testing::ValuesIn(kReadCases), kRowName);
 
 // What the writer writes, the reader gives back field for field, over two runs.
 TEST(LogRoundTrip, WriterRowsReadBackIdentically)

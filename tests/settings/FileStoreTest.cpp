@@ -2,6 +2,7 @@
 #include "settings/Profile.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -197,7 +198,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedRow{"ReadOnlyFileInWritableFolder", fs::perms(0444), fs::perms(0700), "Pelmora.ini", "1"},
         RefusedRow{"ReadOnlyFileAndFolder", fs::perms(0444), fs::perms(0555), "Pelmora.ini", "1"},
         RefusedRow{"NewFileInReadOnlyFolder", fs::perms(0644), fs::perms(0555), "New.ini", "1"},
-        RefusedRow{"UnreadableFile", fs::perms(0200), fs::perms(0700), "Pelmora.ini", "0"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        RefusedRow{"UnreadableFile", fs::perms(0200), fs::perms(0700), "Pelmora.ini", "0"}), kRowName);
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "settings/AppSettings.h"
 #include "settings/ExePath.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 namespace fs = std::filesystem;
 
@@ -71,8 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "usr/mylib/pelmora/Pelmora", kHome, "", ""},
         LayoutRow{"WithoutShippedFontIsPortable", {"usr/share/pelmora/font/lcd.bmp"}, kInstalledExe, kHome, "", ""},
         LayoutRow{"ShippedFontThatIsAFolderIsPortable", {"usr/share/pelmora/font/font.bmp/"}, kInstalledExe,
-                  kHome, "", ""}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                  kHome, "", ""}), kRowName);
 
 TEST(ProgramFoldersTest, TestProgramRunsFromAPortableFolder)
 {

@@ -9,9 +9,10 @@
 #include "display/SelectBitmap.h"
 #include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/support/Modal.h"
-#include "tests/support/TempDir.h"
 #include "tests/soak/SoakSupport.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestBmp.h"
 
 namespace {
@@ -141,8 +142,7 @@ TEST_P(FontStartTest, StartUpFollowsTheFontFolder)
         EXPECT_EQ(window->size(), ReadoutSizeFor(DefaultFontPath()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, FontStartTest, testing::ValuesIn(kStartRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Folders, FontStartTest, testing::ValuesIn(kStartRows), kRowName);
 
 // --- The font dialog on a running window ------------------------------------
 
@@ -251,7 +251,6 @@ TEST_P(FontDialogTest, ListOkAndTheReloadFollowTheFolder)
     EXPECT_EQ(window->size(), sizeBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, FontDialogTest, testing::ValuesIn(kDialogRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Folders, FontDialogTest, testing::ValuesIn(kDialogRows), kRowName);
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "res/MessageBox.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {
@@ -35,7 +36,7 @@ QPushButton* Button(QWidget& dialog, const char* name)
 }
 
 struct ExchangeRow {
-    const char* name;
+    const char* Name;
     const char* c1Text;
     const char* c2Text;
     bool accepted;
@@ -47,7 +48,7 @@ struct ExchangeRow {
 
 void PrintTo(const ExchangeRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const QString kNone;
@@ -131,8 +132,7 @@ TEST_P(LMeterExchange, OkAcceptsOnlyNumbersWithinBounds)
     EXPECT_EQ(focus, QString::fromLatin1(row.focusEdit));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, LMeterExchange, ::testing::ValuesIn(kExchangeRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, LMeterExchange, ::testing::ValuesIn(kExchangeRows), kRowName);
 
 TEST(LMeterDialog, OpensWithBothValuesInTheirEdits)
 {

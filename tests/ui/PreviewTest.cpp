@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "display/SelectBitmap.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBmp.h"
 #include "tests/ui/UiTestSupport.h"
@@ -114,14 +115,14 @@ TEST_F(PreviewOf, AnotherSelectionStartsAtTheCornerWithItsOwnRanges)
 }
 
 struct UnreadableRow {
-    const char* name;
+    const char* Name;
     std::string content;
     int32_t headerWidth;  // what the header probe reads
 };
 
 void PrintTo(const UnreadableRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class Unreadable : public PreviewOf, public ::testing::WithParamInterface<UnreadableRow> {};
@@ -159,11 +160,10 @@ const UnreadableRow kUnreadableRows[] = {
     {"signature_only", "BM", 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, Unreadable, ::testing::ValuesIn(kUnreadableRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Unreadable, ::testing::ValuesIn(kUnreadableRows), kRowName);
 
 struct StepRow {
-    const char* name;
+    const char* Name;
     int start;
     QAbstractSlider::SliderAction action;  // SliderMove: the thumb dragged to 'thumb'
     int thumb;
@@ -172,7 +172,7 @@ struct StepRow {
 
 void PrintTo(const StepRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class BarStep : public PreviewOf, public ::testing::WithParamInterface<StepRow> {};
@@ -208,8 +208,7 @@ const StepRow kStepRows[] = {
     {"to_end_leaves_it", 50, QAbstractSlider::SliderToMaximum, 0, 50},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, BarStep, ::testing::ValuesIn(kStepRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, BarStep, ::testing::ValuesIn(kStepRows), kRowName);
 
 TEST(ScrollPosition, CodesTheBarsCannotSendDirectly)
 {

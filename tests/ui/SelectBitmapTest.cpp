@@ -7,6 +7,7 @@
 
 #include "display/SelectBitmap.h"
 #include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBmp.h"
 #include "tests/ui/UiTestSupport.h"
@@ -71,14 +72,14 @@ TEST_F(FontFolder, ListsBmpFilesOfAnyCaseSortedWithoutRegardToCase)
 }
 
 struct PreselectRow {
-    const char* name;
+    const char* Name;
     const char* fontPath;  // the current font
     const char* selected;  // empty: nothing
 };
 
 void PrintTo(const PreselectRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const PreselectRow kPreselectRows[] = {
@@ -114,8 +115,7 @@ TEST_P(Preselection, MatchesTheCurrentFileNameWithoutRegardToCase)
     EXPECT_EQ(fontPath, row.fontPath);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Preselection, ::testing::ValuesIn(kPreselectRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Preselection, ::testing::ValuesIn(kPreselectRows), kRowName);
 
 TEST_F(FontFolder, EmptyOrMissingFolderListsNothingAndKeepsOkDisabled)
 {
@@ -198,7 +198,7 @@ TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
 }
 
 struct TwoFolderRow {
-    const char* name;
+    const char* Name;
     const char* chosen;
     bool fromUser;  // the file given back is the user's
 };
@@ -228,7 +228,6 @@ TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
 INSTANTIATE_TEST_SUITE_P(Rows, TwoFolders,
                          ::testing::Values(TwoFolderRow{"shipped_only", "Lcd.bmp", false},
                                            TwoFolderRow{"user_only", "mine.bmp", true},
-                                           TwoFolderRow{"same_name", "font.bmp", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                                           TwoFolderRow{"same_name", "font.bmp", true}), kRowName);
 
 }  // namespace
