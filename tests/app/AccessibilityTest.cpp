@@ -5,7 +5,7 @@
 #include "link/CounterLink.h"
 #include "link/PortDlg.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/OnModal.h"
+#include "tests/support/Modal.h"
 #include "tools/simulator/CounterPty.h"
 
 namespace {
@@ -28,10 +28,10 @@ TEST(WindowAccessibility, NameAndDescriptionFollowTheReadout)
     EXPECT_EQ(Accessible(shown), QStringLiteral("000,000,000Hz\nL=               0.000uH"));
 
     window->Link().TimerForTest().SetIntervalForTest(600000);  // the test calls the watchdog itself
-    OnModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
     window->OnCommand(1003);
     ASSERT_TRUE(counter.Write("001 010 0001000000\r\n"));  // the line reads "  1,000,000Hz |"
-    EXPECT_TRUE(WaitFor([&] { return Accessible(shown).startsWith("1,000,000Hz\nL="); }))
+    EXPECT_TRUE(WaitUntil([&] { return Accessible(shown).startsWith("1,000,000Hz\nL="); }))
         << Accessible(shown).toStdString();
     window->OnCommand(1015);
     EXPECT_EQ(Accessible(shown), QStringLiteral("1,000,000Hz"));

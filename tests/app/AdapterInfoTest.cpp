@@ -1,9 +1,10 @@
 #include <filesystem>
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "link/AdapterInfo.h"
+#include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
 #include "tools/simulator/CounterPty.h"
 
 namespace fs = std::filesystem;
@@ -33,13 +34,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XYZ123-if00-port0"},
                    "/dev/ttyUSB0 (present)\nMaker: FTDI\nProduct: FT232R USB UART\nSerial number: A9XYZ123\n"
                    "Stable name: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XYZ123-if00-port0"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    kRowName);
 
 TEST(LookUpAdapter, FindsThePresenceAndTheStableNameOfAPty)
 {
     CounterPty pty;
-    QTemporaryDir dir;
-    const fs::path byId = fs::path(dir.path().toStdString()) / "by-id";
+    TempDir dir;
+    const fs::path byId = fs::path(dir.Path()) / "by-id";
     fs::create_directory(byId);
     fs::create_symlink(pty.SlavePath(), byId / "usb-Counter_A1-if00-port0");
     const AdapterFacts facts = LookUpAdapter(pty.SlavePath(), byId.string());

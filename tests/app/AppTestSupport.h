@@ -1,10 +1,8 @@
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <QImage>
 #include <QMenu>
@@ -12,27 +10,9 @@
 #include <QTemporaryDir>
 
 #include "app/CounterDisplayDlg.h"
-
-// Answers the program's message boxes and remembers what they said.
-class MessageBoxRecorder {
-public:
-    struct Box {
-        QString Text;
-        MessageBoxType Type = MB_OK;
-    };
-
-    MessageBoxRecorder();
-    ~MessageBoxRecorder();
-
-    // The answers, in order; IDOK (or IDYES for yes/no boxes) once they run out.
-    void Answer(std::vector<DialogResult> answers);
-    const std::vector<Box>& Boxes() const { return boxes_; }
-    std::vector<QString> Texts() const;
-
-private:
-    std::vector<Box> boxes_;
-    std::deque<DialogResult> answers_;
-};
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/Modal.h"
+#include "tests/support/Wait.h"
 
 // The program's default font, built beside the program.
 std::string DefaultFontPath();
@@ -73,15 +53,3 @@ void OnNextPopup(std::function<void(QMenu&)> check);
 
 // Sends a right-button press to the window, as the window system would.
 void RightPress(CCounterDisplayDlg& window);
-
-// Waits, processing events, until predicate holds or timeoutMs passes.
-template <class Predicate>
-bool WaitFor(Predicate predicate, int timeoutMs = 10000);
-
-#include <QTest>
-
-template <class Predicate>
-bool WaitFor(Predicate predicate, int timeoutMs)
-{
-    return QTest::qWaitFor(predicate, timeoutMs);
-}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -39,7 +40,6 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"Unknown", {"--bogus"}, 2, "", "", "", "Pelmora: Unknown option 'bogus'.\n"},
         ParseRow{"NoValue", {"--lang"}, 2, "", "", "", "Pelmora: Missing value after '--lang'.\n"},
         ParseRow{"OtherLanguage", {"--lang", "fr"}, 2, "", "", "",
-                 "Pelmora: unsupported language 'fr' (ja, en)\n"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                 "Pelmora: unsupported language 'fr' (ja, en)\n"}), kRowName);
 
 }  // namespace

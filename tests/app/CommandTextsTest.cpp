@@ -2,6 +2,7 @@
 
 #include "app/CommandTexts.h"
 #include "app/PaintPacer.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         LabelRow{"LMeterShown", 0, 1, false, 1, false, true, "接続(&P)"},
         LabelRow{"ConnectedCom3", 0, 0, true, 3, false, false, "切断[COM3](&P)"},
         LabelRow{"ConnectedCom12", 1, 1, true, 12, true, true, "切断[COM12](&P)"},
-        LabelRow{"ClosedIgnoresPortNumber", 0, 0, false, 12, false, false, "接続(&P)"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        LabelRow{"ClosedIgnoresPortNumber", 0, 0, false, 12, false, false, "接続(&P)"}), kRowName);
 
 TEST(AboutTextTest, VersionLineThenEmptyLineThenCreditAndAddress)
 {
@@ -80,8 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IndexRow{"Port21", 20, 20, -1},
                     IndexRow{"SmallestPortNumber", int64_t{INT32_MIN} - 1, 20, -1},
                     IndexRow{"HugeIndex", INT32_MAX, 12, -1},
-                    IndexRow{"LastSpeed", 11, 12, 11}, IndexRow{"SpeedTwelve", 12, 12, -1}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    IndexRow{"LastSpeed", 11, 12, 11}, IndexRow{"SpeedTwelve", 12, 12, -1}), kRowName);
 
 using std::chrono::milliseconds;
 
@@ -110,8 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PacerRow{"FirstPaintAtOnce", 17, -1, 0},
                     PacerRow{"RightAfterAPaint", 17, 0, 17},
                     PacerRow{"MidFrame", 17, 10, 7}, PacerRow{"FrameOver", 17, 17, 0},
-                    PacerRow{"LongAfter", 17, 5000, 0}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    PacerRow{"LongAfter", 17, 5000, 0}), kRowName);
 
 struct RateRow {
     const char* Name;
@@ -132,7 +130,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RateRow{"OneFortyFour", 144.0, 40}, RateRow{"TwentyHertz", 20.0, 50},
                     RateRow{"TwentyFourHertz", 24.0, 42}, RateRow{"Unknown", 0.0, 40},
                     RateRow{"NotANumber", std::numeric_limits<double>::quiet_NaN(), 40},
-                    RateRow{"Absurd", 1e9, 40}, RateRow{"OneHertz", 1.0, 1000}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    RateRow{"Absurd", 1e9, 40}, RateRow{"OneHertz", 1.0, 1000}), kRowName);
 
 }  // namespace

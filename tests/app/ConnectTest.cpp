@@ -12,7 +12,9 @@
 #include "link/PortDlg.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/OnModal.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ private:
 // Opens the port dialog through command 1003 and presses OK on what it shows.
 void ConnectWithDialogDefaults(CCounterDisplayDlg& window)
 {
-    OnModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
     window.OnCommand(1003);
 }
 
@@ -95,7 +97,7 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     ASSERT_TRUE(window.Start());
     int shownPort = -9, shownBaud = -9;
     QString tooltip;
-    OnModal<CPortDlg>([&](CPortDlg& dialog) {
+    WhenModal<CPortDlg>([&](CPortDlg& dialog) {
         shownPort = dialog.PortList()->currentIndex();
         shownBaud = dialog.BaudList()->currentIndex();
         tooltip = dialog.PortList()->itemData(11, Qt::ToolTipRole).toString();
@@ -108,7 +110,7 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_TRUE(boxes_.Boxes().empty());
     ASSERT_TRUE(tty_.Write(kRecord));
-    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 2, '1'); }));
     EXPECT_TRUE(ShowsDigit(window.Window(), 0, ' '));
 }
 
@@ -123,7 +125,7 @@ TEST_F(ConnectTest, RecordsFasterThanFramesKeepReachingTheWindow)
     for (char digit = '1'; digit <= '9'; ++digit) {
         SCOPED_TRACE(digit);
         ASSERT_TRUE(tty_.Write(std::string("001 010 000") + digit + "000000\r\n"));
-        ASSERT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, digit); }));
+        ASSERT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 2, digit); }));
     }
 }
 
@@ -159,7 +161,7 @@ TEST_F(ConnectTest, DisconnectAnsweredNoKeepsTheLink)
     window->OnCommand(1003);
     EXPECT_TRUE(window->Link().IsOpen());
     ASSERT_TRUE(tty_.Write(kRecord));
-    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 2, '1'); }));
 }
 
 TEST_F(ConnectTest, ConnectAgainAfterDisconnectWorksLikeTheFirst)
@@ -172,7 +174,7 @@ TEST_F(ConnectTest, ConnectAgainAfterDisconnectWorksLikeTheFirst)
     ConnectWithDialogDefaults(window.Window());
     ASSERT_TRUE(window->Link().IsOpen());
     ASSERT_TRUE(tty_.Write(kRecord));
-    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 2, '1'); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 2, '1'); }));
 }
 
 TEST_F(ConnectTest, NoDataTextFollowsTheWatchdogPeriod)
@@ -182,7 +184,7 @@ TEST_F(ConnectTest, NoDataTextFollowsTheWatchdogPeriod)
     window->Link().TimerForTest().SetIntervalForTest(200);
     ConnectWithDialogDefaults(window.Window());
     ASSERT_TRUE(window->Link().IsOpen());
-    EXPECT_TRUE(WaitFor([&] { return ShowsDigit(window.Window(), 0, 'N'); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 0, 'N'); }));
     EXPECT_TRUE(ShowsDigit(window.Window(), 1, 'o'));
     EXPECT_FALSE(window->Link().TimerForTest().IsActive()) << "fires once";
 }
@@ -191,7 +193,7 @@ TEST_F(ConnectTest, ExitWhileConnectedStopsTheLinkAndSaves)
 {
     WindowUnderTest window(IniMapping(tty_, 9));
     ASSERT_TRUE(window.Start());
-    OnModal<CPortDlg>([](CPortDlg& dialog) {
+    WhenModal<CPortDlg>([](CPortDlg& dialog) {
         dialog.BaudList()->setCurrentIndex(11);
         dialog.OkButton()->click();
     });
@@ -224,7 +226,7 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
     MessageBoxRecorder boxes;
     WindowUnderTest window("[Port]\nCOM7=/nonexistent/tty7\nCOM3=/nonexistent/tty3\n");
     ASSERT_TRUE(window.Start());
-    OnModal<CPortDlg>([&](CPortDlg& dialog) {
+    WhenModal<CPortDlg>([&](CPortDlg& dialog) {
         dialog.PortList()->setCurrentIndex(row.PickPort);
         dialog.BaudList()->setCurrentIndex(row.PickBaud);
         dialog.OkButton()->click();
@@ -240,7 +242,7 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
     EXPECT_EQ(window->Settings().PortNumber, row.PortNumber);
     EXPECT_EQ(window->Settings().BaudIndex, row.BaudIndex);
     int shownPort = -9, shownBaud = -9;
-    OnModal<CPortDlg>([&](CPortDlg& dialog) {
+    WhenModal<CPortDlg>([&](CPortDlg& dialog) {
         shownPort = dialog.PortList()->currentIndex();
         shownBaud = dialog.BaudList()->currentIndex();
         dialog.CancelButton()->click();
@@ -256,7 +258,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FailRow{"MissingDeviceCom7", 6, 6, 7, 6,
                             "/nonexistent/tty7 does not exist: is the counter plugged in?"},
                     FailRow{"NoPortSelected", -1, 6, 0, 6, "No port is selected"},
-                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "No speed is selected"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "No speed is selected"}), kRowName);
 
 }  // namespace

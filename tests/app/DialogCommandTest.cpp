@@ -5,7 +5,8 @@
 #include "display/SelectBitmap.h"
 #include "lmeter/LMeterDlg.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/OnModal.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ TEST_P(LMeterSettingsCommandTest, OkStoresBothValuesCancelKeepsThem)
     WindowUnderTest window("[LMeter]\nC1=0.2\nC2=0.3\n");
     ASSERT_TRUE(window.Start());
     bool opened = false;
-    OnModal<CLMeterDlg>([&](CLMeterDlg& dialog) {
+    WhenModal<CLMeterDlg>([&](CLMeterDlg& dialog) {
         opened = true;
         for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
             edit->setText(QStringLiteral("2.5"));
@@ -41,15 +42,14 @@ TEST_P(LMeterSettingsCommandTest, OkStoresBothValuesCancelKeepsThem)
 
 INSTANTIATE_TEST_SUITE_P(Endings, LMeterSettingsCommandTest,
                          testing::Values(CapacitorRow{"Ok", true},
-                                         CapacitorRow{"Cancel", false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                         CapacitorRow{"Cancel", false}), kRowName);
 
 TEST(ChangeFontCommandTest, ChosenFontSizesAndRepaintsTheWindow)
 {
     MessageBoxRecorder boxes;
     WindowUnderTest window;
     ASSERT_TRUE(window.Start());
-    OnModal<CSelectBitmap>([](CSelectBitmap& dialog) {
+    WhenModal<CSelectBitmap>([](CSelectBitmap& dialog) {
         auto* list = dialog.findChild<QListWidget*>();
         ASSERT_NE(list, nullptr);
         const auto found = list->findItems(QStringLiteral("large24x32.bmp"), Qt::MatchExactly);
@@ -71,7 +71,7 @@ TEST(ChangeFontCommandTest, CancelKeepsTheFont)
     WindowUnderTest window;
     ASSERT_TRUE(window.Start());
     const QSize before = window->size();
-    OnModal<CSelectBitmap>([](CSelectBitmap& dialog) { dialog.reject(); });
+    WhenModal<CSelectBitmap>([](CSelectBitmap& dialog) { dialog.reject(); });
     window->OnCommand(1007);
     EXPECT_EQ(window->Settings().FontPath, DefaultFontPath());
     EXPECT_EQ(window->size(), before);

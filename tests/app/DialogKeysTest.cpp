@@ -11,7 +11,9 @@
 #include "link/PortDlg.h"
 #include "lmeter/LMeterDlg.h"
 #include "res/MessageBox.h"
-#include "tests/app/OnModal.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -43,13 +45,7 @@ TEST_P(DialogKeysTest, EnterPressesTheFocusedButtonElseOk)
 {
     const KeyRow& row = GetParam();
     const std::unique_ptr<QDialog> dialog = row.Make();
-    OnModal<QDialog>([&row](QDialog& shown) {
-        // Keys go where the focus is, and the focus comes with the activation.
-        if (!QTest::qWaitForWindowActive(&shown) ||
-            !QTest::qWaitFor([&shown] { return shown.focusWidget() != nullptr; })) {
-            ADD_FAILURE() << "the dialog never took the focus";
-            return shown.done(-1);
-        }
+    WhenModal<QDialog>([&row](QDialog& shown) {
         for (int i = 0; i < row.Tabs; ++i)
             QTest::keyClick(shown.focusWidget(), Qt::Key_Tab);
         QTest::keyClick(shown.focusWidget(), Qt::Key_Return);
@@ -68,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"FontOnCancel", MakeFont, 1, QDialog::Rejected},
         KeyRow{"FontOnList", MakeFont, 2, QDialog::Accepted},
         KeyRow{"LMeterOnCancel", MakeLMeter, 1, QDialog::Rejected},
-        KeyRow{"LMeterOnEditC1", MakeLMeter, 2, QDialog::Accepted}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        KeyRow{"LMeterOnEditC1", MakeLMeter, 2, QDialog::Accepted}), kRowName);
 
 }  // namespace
 
@@ -89,7 +84,7 @@ TEST_P(MessageBoxKeysTest, JapaneseButtonsAnswerTheirKeys)
 {
     const BoxKeyRow& row = GetParam();
     QStringList texts;
-    OnModal<QMessageBox>([&](QMessageBox& box) {
+    WhenModal<QMessageBox>([&](QMessageBox& box) {
         for (QAbstractButton* button : box.buttons())
             texts << button->text();
         if (!QTest::qWaitForWindowActive(&box)) {  // mnemonics reach the active window only
@@ -97,7 +92,7 @@ TEST_P(MessageBoxKeysTest, JapaneseButtonsAnswerTheirKeys)
             return box.done(QMessageBox::Cancel);
         }
         QTest::keyClick(&box, row.Key, row.Modifiers);
-        if (!QTest::qWaitFor([&box] { return !box.isVisible(); })) {
+        if (!WaitUntil([&box] { return !box.isVisible(); })) {
             ADD_FAILURE() << "the key left the box open";
             box.done(QMessageBox::Cancel);
         }
@@ -115,7 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
         BoxKeyRow{"AltNoIsNo", MB_YESNO | MB_ICONQUESTION, Qt::Key_N, Qt::AltModifier, IDNO},
         BoxKeyRow{"EscapeIsNo", MB_YESNO | MB_ICONQUESTION, Qt::Key_Escape, Qt::NoModifier, IDNO},
         BoxKeyRow{"EnterIsTheDefaultYes", MB_YESNO | MB_ICONQUESTION, Qt::Key_Return, Qt::NoModifier, IDYES},
-        BoxKeyRow{"OkBox", MB_OK, Qt::Key_Return, Qt::NoModifier, IDOK}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        BoxKeyRow{"OkBox", MB_OK, Qt::Key_Return, Qt::NoModifier, IDOK}), kRowName);
 
 }  // namespace

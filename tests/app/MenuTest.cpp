@@ -6,6 +6,7 @@
 
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -83,8 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StateRow{"TopMostOne", "[Window]\nTopMost=1\n", false, true, false},
                     StateRow{"TopMostTwo", "[Window]\nTopMost=2\n", false, false, false},
                     StateRow{"LMeterShown", "", true, false, true},
-                    StateRow{"Both", "[Window]\nTopMost=1\n", true, true, true}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    StateRow{"Both", "[Window]\nTopMost=1\n", true, true, true}), kRowName);
 
 TEST(MenuTest, TopMostCheckFollowsTheToggle)
 {
@@ -121,7 +121,7 @@ TEST(MenuTest, ChosenItemRunsItsCommandAfterTheMenuCloses)
     RightPress(window.Window());
     menuGone = QApplication::activePopupWidget() == nullptr;
     EXPECT_TRUE(menuGone);
-    ASSERT_TRUE(WaitFor([&] { return !boxes.Boxes().empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes().empty(); }));
     EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(QStringLiteral("Pelmora Version 1.10")));
 }
 

@@ -8,6 +8,7 @@
 #include "link/PortDlg.h"
 #include "res/DialogUnits.h"
 #include "res/MessageBox.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControlRow{"BaudLabel", [](const CPortDlg& d) -> QWidget* { return d.BaudLabel(); }, {7, 33, 28, 8}, false},
         ControlRow{"PortList", [](const CPortDlg& d) -> QWidget* { return d.PortList(); }, {43, 7, 48, 100}, true},
         ControlRow{"BaudList", [](const CPortDlg& d) -> QWidget* { return d.BaudList(); }, {43, 31, 48, 100}, true}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    kRowName);
 
 TEST(PortDlgTest, ClientAreaCaptionTextsAndLists)
 {
@@ -150,8 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ExchangeRow{"SpeedTwelveSelectsNothing", 0, 12, 0, -1, -2, -2, 0, -1},
                     ExchangeRow{"NegativeSpeed", 0, -5, 0, -1, -2, -2, 0, -1},
                     ExchangeRow{"ChooseCom20At115200", 0, 0, 0, 0, 19, 11, 19, 11},
-                    ExchangeRow{"ChoosePortWhereNoneWas", -1, -1, -1, -1, 6, 3, 6, 3}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    ExchangeRow{"ChoosePortWhereNoneWas", -1, -1, -1, -1, 6, 3, 6, 3}), kRowName);
 
 TEST(PortDlgTest, CancelKeepsTheFields)
 {

@@ -7,6 +7,7 @@
 
 #include "res/Icon128.h"
 #include "res/Menu131.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -107,7 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PixelRow{"WaveRisingEdge", 12, 10, 0xFF000000},
                     PixelRow{"ScreenBesideTheWave", 10, 10, 0xFFFFFFFF},
                     PixelRow{"GreyCase", 20, 28, 0xFFC0C0C0},
-                    PixelRow{"CaseOutline", 1, 27, 0xFF000000}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    PixelRow{"CaseOutline", 1, 27, 0xFF000000}), kRowName);
 
 }  // namespace

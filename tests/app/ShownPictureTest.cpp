@@ -5,6 +5,7 @@
 
 #include "app/ShownPicture.h"
 #include "display/Readout.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ChangeRow{"Nothing", 1, QRect(), QRect()},
                       ChangeRow{"IndicatorAtZoom1", 1, QRect(414, 0, 18, 24), QRect(414, 0, 18, 24)},
                       ChangeRow{"IndicatorAtZoom5", 5, QRect(414, 0, 18, 24), QRect(2070, 0, 90, 120)},
-                      ChangeRow{"HiddenFourthRow", 2, QRect(0, 72, 18, 24), QRect()}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      ChangeRow{"HiddenFourthRow", 2, QRect(0, 72, 18, 24), QRect()}), kRowName);
 
 // Changes not yet taken stay out of the copy: a paint never shows half a compose.
 TEST(ShownPicture, KeepsTheLastTakenPicture)

@@ -10,6 +10,7 @@
 #include "app/Translation.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -38,8 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"Disconnect", [] { return QString::fromStdString(ContextMenuLabels(0, 0, true, 3)[2].Text); },
                 "切断[COM3](&P)", "&Disconnect [COM3]"},
         TextRow{"ExitQuestion", [] { return ShownText(kExitQuestion); }, "終了しますか？",
-                "Do you want to exit?"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                "Do you want to exit?"}), kRowName);
 
 // Every item of a level has a mnemonic, and no two share a letter.
 void ExpectOwnMnemonics(const QMenu& menu)

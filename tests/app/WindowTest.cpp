@@ -9,6 +9,7 @@
 #include "display/ReadoutText.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -144,8 +145,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, ExitTest,
                          testing::Values(ExitRow{"CommandNo", false, IDNO, false},
                                          ExitRow{"CommandYes", false, IDYES, true},
                                          ExitRow{"CloseNo", true, IDNO, false},
-                                         ExitRow{"CloseYes", true, IDYES, true}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                         ExitRow{"CloseYes", true, IDYES, true}), kRowName);
 
 TEST(ExitTest, ConfirmedExitEndsTheModalLoop)
 {
@@ -203,8 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                     WheelRow{"BackwardAtOne", {-120}, 1},
                     WheelRow{"ForwardSixTimesStopsAtFive", {120, 120, 120, 120, 120, 120}, 5},
                     WheelRow{"HorizontalChangesNothing", {120, 0, 0}, 2},
-                    WheelRow{"UpThenDown", {120, 120, -120}, 2}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    WheelRow{"UpThenDown", {120, 120, -120}, 2}), kRowName);
 
 TEST(WheelTest, ZoomThreeRepeatsEachPixel)
 {
@@ -264,8 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Values, TopMostTest,
                          testing::Values(TopMostRow{"OneToZero", "1", true, 0},
                                          TopMostRow{"ZeroToOne", "0", false, 1},
                                          TopMostRow{"TwoToOne", "2", false, 1},
-                                         TopMostRow{"TextToOne", "yes", false, 1}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                         TopMostRow{"TextToOne", "yes", false, 1}), kRowName);
 
 TEST(AboutTest, InformationBoxWithTheVersion)
 {

@@ -5,6 +5,7 @@
 
 #include "display/Composer.h"
 #include "tests/display/SyntheticFont.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -77,8 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadoutRow{"NineDigits", "123,456,789Hz |", "P.S:[100] G.T:[10.00sec]", "L=             244.708uH"},
         ReadoutRow{"NoDataCode0", "Not ReceiveHz \0"sv, "P.S:[  1] G.T:[ 1.00sec]", "L=               0.507uH"},
         ReadoutRow{"NoDataCode1", "Not ReceiveHz \1"sv, "P.S:[  1] G.T:[ 1.00sec]", "L=               0.507uH"},
-        ReadoutRow{"EmptyLinesDrawCode0", ""sv, ""sv, ""sv}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        ReadoutRow{"EmptyLinesDrawCode0", ""sv, ""sv, ""sv}), kRowName);
 
 QRgb CellCorner(const ReadoutState& state, int column, int row)
 {
@@ -130,8 +130,7 @@ TEST_P(HighCodeTest, DrawsTheBlankCell)
 
 INSTANTIATE_TEST_SUITE_P(Codes, HighCodeTest,
                          ::testing::Values(HighCodeRow{"Code128", 0x80}, HighCodeRow{"Code160", 0xA0},
-                                           HighCodeRow{"Code255", 0xFF}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                           HighCodeRow{"Code255", 0xFF}), kRowName);
 
 TEST(DrawGlyphBounds, CellsBeyondTheLoadedImageAreBlack)
 {

@@ -4,11 +4,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "display/FontLoader.h"
 #include "display/BmpFile.h"
 #include "display/Composer.h"
+#include "display/FontLoader.h"
 #include "tests/display/SyntheticFont.h"
-#include "tests/display/TestBmp.h"
+#include "tests/support/RowName.h"
+#include "tests/support/TestBmp.h"
 
 namespace {
 
@@ -47,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ProbeRow{"SignatureLowerCase", "bm" + BmpHeader(144, 384).substr(2), 0, 0, 0},
                       ProbeRow{"TopDown", BmpHeader(144, -384), 1, 144, -384},
                       ProbeRow{"TopDownMinimum", BmpHeader(144, INT32_MIN), 1, 144, INT32_MIN},
-                      ProbeRow{"Enormous", BmpHeader(100000, 100000), 1, 100000, 100000}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      ProbeRow{"Enormous", BmpHeader(100000, 100000), 1, 100000, 100000}), kRowName);
 
 enum class FontFile { Missing, Cells18x24, Cells24x32, Enormous, BadSignature, Short, Narrow, Rejected, TopDown };
 
@@ -118,8 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadRow{"DefaultBadSignature", FontFile::BadSignature, FontFile::BadSignature, false, false, {}},
         LoadRow{"Narrow", FontFile::Narrow, FontFile::Cells18x24, true, true, {0, 72}},
         LoadRow{"RejectedByReader", FontFile::Rejected, FontFile::Cells18x24, true, true, {432, 72}},
-        LoadRow{"TopDown", FontFile::TopDown, FontFile::Cells24x32, true, true, {432, 72}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        LoadRow{"TopDown", FontFile::TopDown, FontFile::Cells24x32, true, true, {432, 72}}), kRowName);
 
 // LoadFont with one font file of kind as both the configured and the default font.
 bool LoadOnly(const std::shared_ptr<Readout>& readout, FontFile kind)
@@ -220,7 +219,6 @@ TEST_P(BmpDepthTest, LoadsAsRgb32WithItsColours)
 INSTANTIATE_TEST_SUITE_P(Depths, BmpDepthTest,
                          ::testing::Values(DepthRow{"Bits1", 1}, DepthRow{"Bits4", 4}, DepthRow{"Bits8", 8},
                                            DepthRow{"Bits16", 16}, DepthRow{"Bits24", 24},
-                                           DepthRow{"Bits32", 32}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                           DepthRow{"Bits32", 32}), kRowName);
 
 } // namespace

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "display/FontLoader.h"
 #include "display/Composer.h"
+#include "display/FontLoader.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -33,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeRow{"LargeCellsZoom5", {24, 32, 4, 5}, {2880, 640}, {576, 128}},
                       SizeRow{"LargestCellsZoom5", {256, 256, 4, 5}, {30720, 5120}, {6144, 1024}},
                       SizeRow{"ZeroWidthCells", {0, 1, 3, 2}, {0, 6}, {0, 4}},
-                      SizeRow{"ZeroHeightCells", {1, 0, 3, 2}, {48, 0}, {24, 0}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      SizeRow{"ZeroHeightCells", {1, 0, 3, 2}, {48, 0}, {24, 0}}), kRowName);
 
 struct CellRow {
     const char* Name;
@@ -73,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CellRow{"CellOneTooHigh", 144, 4112, false, 0, 0},
                       CellRow{"Enormous", 100000, 100000, false, 0, 0},
                       CellRow{"NegativeWidth", -144, 384, false, 0, 0},
-                      CellRow{"MinimumWidth", INT32_MIN, 384, false, 0, 0}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      CellRow{"MinimumWidth", INT32_MIN, 384, false, 0, 0}), kRowName);
 
 struct WheelRow {
     const char* Name;
@@ -105,7 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WheelRow{"HugeBackwardIsOneStep", 4, -32768, 3},
                       WheelRow{"SmallForwardIsOneStep", 3, 1, 4},
                       WheelRow{"DeltaZeroCountsAsBackward", 3, 0, 2},
-                      WheelRow{"DeltaZeroAt1ChangesNothing", 1, 0, 1}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      WheelRow{"DeltaZeroAt1ChangesNothing", 1, 0, 1}), kRowName);
 
 } // namespace

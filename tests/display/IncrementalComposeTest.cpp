@@ -6,6 +6,7 @@
 
 #include "display/Composer.h"
 #include "tests/display/SyntheticFont.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -118,7 +119,6 @@ TEST_P(UnchangedCompose, DrawsNothingAndLeavesNoDirtyArea)
 }
 
 INSTANTIATE_TEST_SUITE_P(LMeter, UnchangedCompose,
-                         ::testing::Values(UnchangedRow{"Hidden", 0}, UnchangedRow{"Shown", 1}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::Values(UnchangedRow{"Hidden", 0}, UnchangedRow{"Shown", 1}), kRowName);
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include "display/FontLoader.h"
 #include "display/BmpFile.h"
 #include "display/Composer.h"
 #include "display/FontLoader.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -83,8 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Fonts, ShippedFontTest,
                          ::testing::Values(ShippedFont{"Default", "font.bmp", 18, 24, 24},
                                            ShippedFont{"SevenSegment", "led7seg.bmp", 18, 24, 24},
                                            ShippedFont{"Lcd", "lcd.bmp", 18, 24, 8},
-                                           ShippedFont{"Large", "large24x32.bmp", 24, 32, 24}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                                           ShippedFont{"Large", "large24x32.bmp", 24, 32, 24}), kRowName);
 
 TEST(ShippedFonts, FolderHoldsOnlyTheseFonts)
 {

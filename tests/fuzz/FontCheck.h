@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "tests/fuzz/ScratchFolder.h"
+#include "tests/support/TempDir.h"
 
 // Arbitrary bytes as a font file through the header probe, the image reader,
 // LoadFont (with a sound default font to fall back to) and one compose of
@@ -20,7 +20,7 @@ private:
     std::string ProbeFault(std::span<const uint8_t> data) const;
     std::string LoadFault(std::span<const uint8_t> data) const;
 
-    ScratchFolder folder_;
+    TempDir folder_;
     std::string defaultFont_;
     std::string input_;
 };

@@ -7,7 +7,7 @@
 
 #include "settings/AppSettings.h"
 
-class ScratchFolder;
+class TempDir;
 
 // The settings path the fuzz checks give for the default font.
 inline constexpr std::string_view kFuzzDefaultFont = "/opt/pelmora/font/font.bmp";
@@ -21,4 +21,4 @@ std::string CheckSettingsText(std::span<const uint8_t> data);
 // The same round trip through LoadSettings and SaveSettings on a real file in
 // folder; the first save must also leave exactly the text the in-memory
 // functions produce.
-std::string CheckSettingsFile(std::span<const uint8_t> data, const ScratchFolder& folder);
+std::string CheckSettingsFile(std::span<const uint8_t> data, const TempDir& folder);

@@ -10,6 +10,7 @@
 #include "lmeter/Inductance.h"
 #include "log/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
 
@@ -17,7 +18,6 @@ namespace {
 
 constexpr int kPort = 4;
 constexpr int kBaud115200 = 11;
-constexpr int kPatienceMs = 20000;
 const std::string kLine = "001 010 0001000000\r\n";
 const std::string kLastLine = "001 010 0002000000\r\n";
 
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, CounterLinkRefusedTest,
                                            RefusedConnect{"NoSpeedChosen", kPort, -1, OpenRefusal::NoSpeedSelected},
                                            RefusedConnect{"SpeedPastTheTable", kPort, 12, OpenRefusal::NoSpeedSelected},
                                            RefusedConnect{"MissingDevice", 9, 6, OpenRefusal::NoSuchDevice}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+    kRowName);
 
 TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
 {
@@ -105,7 +105,7 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     EXPECT_TRUE(link.IsOpen());
     EXPECT_TRUE(link.TimerForTest().IsActive());
     ASSERT_TRUE(pty.Write(Records(2)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine() && handOffs > 0; }));
     EXPECT_EQ(FrequencyLine(), "  2,000,000Hz -") << "three records: -, |, -";
     EXPECT_LE(handOffs, 3);
     EXPECT_TRUE(link.TimerForTest().IsActive());
@@ -121,7 +121,7 @@ TEST_F(CounterLinkTest, RecordsGoToTheLogWithTheReadoutsCapacitors)
     link.SetLog(std::make_shared<RecordLog>(queue));
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
     ASSERT_TRUE(pty.Write(Records(2)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine(); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return ShowsLastLine(); }));
     DisconnectAsTheWindowDoes();
     std::deque<LogRow> rows;
     ASSERT_TRUE(queue->WaitAndTake(rows));
@@ -135,13 +135,13 @@ TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)
 {
     link.TimerForTest().SetIntervalForTest(200);
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount > 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount > 0; }));
     EXPECT_EQ(FrequencyLine().substr(0, 13), "Not ReceiveHz");
     EXPECT_FALSE(link.TimerForTest().IsActive());
     QTest::qWait(1000);  // five intervals in which it must stay quiet
     EXPECT_EQ(noDataCount, 1);
     ASSERT_TRUE(pty.Write(kLine));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 2; }, kPatienceMs))
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount == 2; }))
         << "a record after the no-data text re-arms the watchdog";
     DisconnectAsTheWindowDoes();
 }
@@ -151,12 +151,12 @@ TEST_F(CounterLinkTest, RecordsWhileTheWindowHasNotTakenThemCostNoHandOff)
     takeRecords = false;
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
     ASSERT_TRUE(pty.Write(Records(99)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine() && handOffs > 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(handOffs, 1);
     link.TakeRecords();
     ASSERT_TRUE(pty.Write(kLine));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return handOffs == 2; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return handOffs == 2; }));
     DisconnectAsTheWindowDoes();
 }
 
@@ -174,7 +174,7 @@ TEST_F(CounterLinkTest, WatchdogFollowsRecordsWithoutHandOffs)
     EXPECT_EQ(noDataCount, 0);
     EXPECT_TRUE(link.TimerForTest().IsActive());
     EXPECT_EQ(handOffs, 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount == 1; }));
     DisconnectAsTheWindowDoes();
 }
 
@@ -185,7 +185,7 @@ TEST_F(CounterLinkTest, SecondConnectionReceivesLikeTheFirst)
         handOffs = 0;
         ASSERT_TRUE(link.Connect(kPort, kBaud115200));
         ASSERT_TRUE(pty.Write(Records(49)));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsLastLine() && handOffs > 0; }, kPatienceMs));
+        EXPECT_TRUE(WaitUntil([&] { return ShowsLastLine() && handOffs > 0; }));
         DisconnectAsTheWindowDoes();
         EXPECT_EQ(link.StopRequested().load(), 0);
     }
@@ -198,7 +198,7 @@ TEST_F(CounterLinkTest, NoDataTextNeverFollowsADisconnect)
     options.Baud = 115200;
     std::atomic<bool> stop{false};
     std::thread counter([&] { RunSimulator(pty, options, stop); });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return handOffs >= 20; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return handOffs >= 20; }));
     DisconnectAsTheWindowDoes();
     const int handOffsBefore = handOffs;
     const std::string idle = FrequencyLine();
@@ -218,7 +218,7 @@ TEST_F(CounterLinkTest, DisconnectAfterHangUpWorks)
     link.TimerForTest().SetIntervalForTest(300);
     link.TimerForTest().Restart();
     pty.HangUp();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return noDataCount == 1; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return noDataCount == 1; }));
     DisconnectAsTheWindowDoes();
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(link.StopRequested().load(), 0);

@@ -1,7 +1,6 @@
 #include "tests/link/LinkTestSupport.h"
 
 #include <fstream>
-#include <random>
 
 void RecordingSink::OnRecord(const char* record)
 {
@@ -20,19 +19,6 @@ std::vector<std::string> RecordingSink::Records()
 {
     std::lock_guard lock(mutex_);
     return records_;
-}
-
-TempDir::TempDir()
-{
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() / ("pelmora-link-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 std::string WritePortIni(const TempDir& dir, int portNumber, const std::string& device)

@@ -2,19 +2,16 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/RecordSink.h"
 #include "tests/link/ProcessProbes.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using namespace std::chrono_literals;
-
-// Generous: the test machine is shared with other builds.
-inline constexpr auto kPatience = 20s;
 
 // Collects accepted records; the receive thread adds, the test waits.
 class RecordingSink : public RecordSink {
@@ -30,30 +27,5 @@ private:
     std::vector<std::string> records_;
 };
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
 // Writes "[Port]\nCOM<n>=<device>" into a new ini file and returns its path.
 std::string WritePortIni(const TempDir& dir, int portNumber, const std::string& device);
-
-// Polls cheap conditions (descriptor counts, queue sizes) until true or kPatience.
-template <class Predicate>
-bool WaitUntil(Predicate predicate)
-{
-    const auto giveUp = std::chrono::steady_clock::now() + kPatience;
-    while (!predicate()) {
-        if (std::chrono::steady_clock::now() > giveUp)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
 #include "link/CSerialPort.h"
 #include "link/OpenFailureText.h"
 #include "tests/link/LinkTestSupport.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 #include "tools/simulator/CounterPty.h"
 
 namespace {
@@ -64,6 +65,7 @@ TEST(OpenFailure, DeniedDeviceTellsWhoMayUseIt)
                 {false, 0, 0, ": permission denied (owner root, group root, mode ----------)."}};
     for (const auto& row : rows) {
         TempDir dir;
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));  // the user reads the ini
         CounterPty pty;
         const std::string device = row.Pty ? pty.SlavePath() : dir.File("tty");
         std::ofstream(dir.File("tty")) << "not a terminal";
@@ -86,9 +88,9 @@ TEST(OpenFailure, HeldPortNamesTheHolderWhereTheLockSaysIt)
         TempDir dir;
         CounterPty pty;
         const std::string ini = WritePortIni(dir, kPort, pty.SlavePath());
-        CSerialPort first(ini, dir.Path().string());
+        CSerialPort first(ini, dir.Path());
         ASSERT_EQ(first.Open(kPort, 9600), 1);
-        CSerialPort second(ini, sameLockFolder ? dir.Path().string() : dir.File("other"));
+        CSerialPort second(ini, sameLockFolder ? dir.Path() : dir.File("other"));
         EXPECT_EQ(second.Open(kPort, 9600), 0);
         const std::string holder = sameLockFolder ? " (PID " + std::to_string(::getpid()) + ")" : "";
         EXPECT_EQ(DescribeOpenFailure(second.LastOpenFailure()), pty.SlavePath() +

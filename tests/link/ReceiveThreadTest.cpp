@@ -35,7 +35,7 @@ protected:
 
     TempDir dir;
     CounterPty pty;
-    CSerialPort port{WritePortIni(dir, kPort, pty.SlavePath()), dir.Path().string()};
+    CSerialPort port{WritePortIni(dir, kPort, pty.SlavePath()), dir.Path()};
     RecordingSink sink;
     RecordAssembler assembler{sink};
     std::atomic<int32_t> stopRequested{0};

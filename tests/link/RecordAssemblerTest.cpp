@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/RecordAssembler.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -71,8 +72,7 @@ TEST_P(RecordAssemblerTest, AcceptsExactlyTheRecords)
     EXPECT_EQ(sink.Records, GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, RecordAssemblerTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Lines, RecordAssemblerTest, ::testing::ValuesIn(kCases), kRowName);
 
 TEST(RecordAssembler, LineFeedAlwaysReturnsToLengthZero)
 {

@@ -9,6 +9,7 @@
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "link/RecordPresenter.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         WideFieldRow{"LargestUnsigned", "001 010 4294967295", "---,---,---Hz -", "L=               0.003uH"},
         WideFieldRow{"FiveBillionWraps", "001 010 5000000000", "---,---,---Hz -", "L=               0.102uH"},
         WideFieldRow{"NineDigits", "001 010 0999999999", "999,999,999Hz -", "L=               0.051uH"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    kRowName);
 
 TEST(ShowNoData, WritesTheTextWithTheRawIndicator)
 {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QtCore/qtestsupport_core.h>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -11,6 +10,8 @@
 #include "link/CounterLink.h"
 #include "log/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/support/RowName.h"
+#include "tests/support/Wait.h"
 #include "tools/simulator/CounterPty.h"
 
 namespace fs = std::filesystem;
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kPort = 7;
 constexpr int kBaud9600 = 6;
-constexpr int kPatienceMs = 20000;
 
 std::string Record(uint32_t frequency)
 {
@@ -89,8 +89,8 @@ protected:
     }
 
     TempDir dir;
-    fs::path opened = dir.Path() / "ttyX";
-    fs::path byId = dir.Path() / "by-id";
+    fs::path opened = fs::path(dir.Path()) / "ttyX";
+    fs::path byId = fs::path(dir.Path()) / "by-id";
     std::unique_ptr<CounterPty> first = std::make_unique<CounterPty>();
     Readout readout;
     std::shared_ptr<LogQueue> queue = std::make_shared<LogQueue>();
@@ -102,9 +102,9 @@ TEST_P(ReplugTest, ReadingsComeBackByThemselvesAndNoneIsLost)
 {
     ASSERT_TRUE(link.Connect(kPort, kBaud9600));
     ASSERT_TRUE(first->Write(Record(1000)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !NoRecordShownYet(); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return !NoRecordShownYet(); }));
     Pull();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return link.IsAwaitingDevice(); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return link.IsAwaitingDevice(); }));
     EXPECT_TRUE(link.IsOpen()) << "the user stays connected while the adapter is away";
 
     CounterPty second;
@@ -113,7 +113,7 @@ TEST_P(ReplugTest, ReadingsComeBackByThemselvesAndNoneIsLost)
     for (uint32_t f = 2001; f <= 2020; ++f)
         records += Record(f);
     ASSERT_TRUE(second.Write(records)) << "the adapter was not opened again";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShowsFrequency("      2,020Hz"); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return ShowsFrequency("      2,020Hz"); }));
 
     std::vector<uint32_t> expected{1000};
     for (uint32_t f = 2001; f <= 2020; ++f)
@@ -124,13 +124,13 @@ TEST_P(ReplugTest, ReadingsComeBackByThemselvesAndNoneIsLost)
 INSTANTIATE_TEST_SUITE_P(Returns, ReplugTest,
                          ::testing::Values(ReplugRow{"UnderTheSamePath", true},
                                            ReplugRow{"AsAnotherNodeWithTheSameStableName", false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         kRowName);
 
 TEST_F(ReplugTest, DisconnectWhileWaitingEndsAtOnceAndReleasesThePort)
 {
     ASSERT_TRUE(link.Connect(kPort, kBaud9600));
     Pull();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return link.IsAwaitingDevice(); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return link.IsAwaitingDevice(); }));
     const auto start = std::chrono::steady_clock::now();
     link.Disconnect();
     const auto took = std::chrono::steady_clock::now() - start;

@@ -13,6 +13,7 @@
 #include "link/DevicePath.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/TtySpeedProbe.h"
+#include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"
 
 namespace {
@@ -212,7 +213,7 @@ TEST_P(RefusedOpenTest, OpenReturnsZeroAndStaysClosed)
     TempDir dir;
     const std::string ini = GetParam().Device.empty() ? dir.File("none.ini")
                                                       : WritePortIni(dir, GetParam().Port, GetParam().Device);
-    CSerialPort port(ini, dir.Path().string());
+    CSerialPort port(ini, dir.Path());
     EXPECT_EQ(port.Open(GetParam().Port, 9600), 0);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetHandle(), -1);
@@ -228,8 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"MissingDevice", 5, "/nonexistent/ttyUSB99", OpenRefusal::NoSuchDevice},
                       RefusedCase{"NotATerminal", 5, "/dev/null", OpenRefusal::NotATerminal},
                       RefusedCase{"AboveTwentyUnmapped", 21, "", OpenRefusal::NoDeviceMapped},
-                      RefusedCase{"NegativeUnmapped", -3, "", OpenRefusal::NoDeviceMapped}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      RefusedCase{"NegativeUnmapped", -3, "", OpenRefusal::NoDeviceMapped}), kRowName);
 
 TEST(DevicePath, DefaultsMapThePortNumber)
 {

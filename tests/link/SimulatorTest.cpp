@@ -5,6 +5,7 @@
 
 #include "link/RecordAssembler.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/support/RowName.h"
 #include "tools/simulator/CounterSimulator.h"
 #include "tools/simulator/RecordGenerator.h"
 
@@ -31,8 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormatCase{"Example", 1, 10, 1000000, "001 010 0001000000\r\n"},
                       FormatCase{"ShortGate", 64, 1, 42, "064 001 0000000042\r\n"},
                       FormatCase{"LongGate", 999, 999, 999999999, "999 999 0999999999\r\n"},
-                      FormatCase{"Clamped", 5000, -3, 4000000000u, "999 000 0999999999\r\n"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      FormatCase{"Clamped", 5000, -3, 4000000000u, "999 000 0999999999\r\n"}), kRowName);
 
 TEST(RecordGenerator, InjectedLinesNeverPassAsRecords)
 {
@@ -113,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{"ZeroBaud", {"--baud", "0"}, "bad value for --baud: 0"},
                       OptionsCase{"NegativeCount", {"--count", "-1"}, "bad value for --count: -1"},
                       OptionsCase{"UnknownMode", {"--mode", "zigzag"}, "bad value for --mode: zigzag"},
-                      OptionsCase{"GateTooLong", {"--gate", "100"}, "bad value for --gate: 100"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                      OptionsCase{"GateTooLong", {"--gate", "100"}, "bad value for --gate: 100"}), kRowName);
 
 TEST(SimulatorOptions, ValuesLandInTheirFields)
 {

@@ -3,7 +3,8 @@
 #include "log/LogFile.h"
 #include "log/LogRow.h"
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,7 @@ TEST(LogRowText, OneLinePerRowQuotedWhenNeeded)
 }
 
 struct ReadCase {
-    const char* name;
+    const char* Name;
     std::string text;
     uint64_t rows, headers, malformed, firstMalformedLine;
 };
@@ -130,13 +131,12 @@ TEST_P(ReadLogText, CountsRowsHeadersAndSkips)
     EXPECT_EQ(reader.Counts().malformed, c.malformed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ReadLogText, ::testing::ValuesIn(kReadCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, ReadLogText, ::testing::ValuesIn(kReadCases), kRowName);
 
 // What the writer writes, the reader gives back field for field, over two runs.
 TEST(LogRoundTrip, WriterRowsReadBackIdentically)
 {
-    TempFolder folder;
+    TempDir folder;
     const std::vector<LogRow> rows = {
         Row(kNoon + 1, 0, 10000000, "001", 1000, 47.123456789012345),
         Row(kNoon + 1002, 1001, 9999999, "1,\"", std::nullopt, std::nullopt),

@@ -1,6 +1,6 @@
 #include "log/LogFile.h"
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ TEST(LogFileAppend, NeverTruncatesAndWritesTheHeaderOnce)
                  {"empty", "", kHeaderText + kRowText},
                  {"with rows", kHeaderText + kRowText, kHeaderText + kRowText + kRowText},
                  {"cut off", kHeaderText + "2026-12", kHeaderText + "2026-12\r\n" + kRowText}};
-    TempFolder folder;
+    TempDir folder;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.before != "<missing>")
@@ -48,7 +48,7 @@ TEST(LogFileAppend, NeverTruncatesAndWritesTheHeaderOnce)
 // so the limit and the ignored SIGXFSZ do not reach the test program.
 TEST(LogFileFull, ShortWriteIsCutBackToTheLastWholeRow)
 {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.File("full.csv");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -72,7 +72,7 @@ TEST(LogFileFull, ShortWriteIsCutBackToTheLastWholeRow)
 // Every failure ends in the failed state with one message naming file and cause.
 TEST(LogFileFailure, OneMessageAndNoFurtherWrites)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("readonly.csv", kHeaderText);
     ::chmod(folder.File("readonly.csv").c_str(), 0444);
     ::mkfifo(folder.File("pipe").c_str(), 0600);

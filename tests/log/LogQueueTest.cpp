@@ -3,7 +3,7 @@
 #include "log/RecordRow.h"
 #include "lmeter/Inductance.h"
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +90,7 @@ TEST(RecordRow, FieldsOfTheRecord)
 // receive thread and its read-out, goes on through every one of its rows.
 TEST(LogWriter, FullDiskStopsTheLogButNotThePusher)
 {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.File("full.csv");
     const size_t rowSize = FormatLogRow(RowOf(10000000)).size();
     const pid_t child = ::fork();

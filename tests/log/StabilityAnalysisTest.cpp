@@ -1,6 +1,7 @@
 #include "log/AllanDeviation.h"
 #include "log/FrequencyStats.h"
 #include "log/StabilityAnalysis.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ std::vector<FrequencySample> Joined(std::vector<std::vector<FrequencySample>> pa
 }
 
 struct SegmentCase {
-    const char* name;
+    const char* Name;
     std::vector<FrequencySample> samples;
     uint64_t segments, restarts, gaps, gateChanges, tau0Terms;
 };
@@ -78,8 +79,7 @@ TEST_P(Segmentation, CutsCountsAndAgreesWithStreaming)
     EXPECT_NEAR(l.adevTau0.fractional, s.adev[0].fractional, s.adev[0].fractional * 1e-12);
 }
 
-INSTANTIATE_TEST_SUITE_P(Logs, Segmentation, ::testing::ValuesIn(kSegmentCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Logs, Segmentation, ::testing::ValuesIn(kSegmentCases), kRowName);
 
 // Two stretches 1 kHz apart across a gap: every deviation is the two pooled alone, so
 // the 1 kHz step is in none of them.

@@ -1,7 +1,7 @@
 #include "log/StabilityAnalysis.h"
 #include "log/StabilityPlot.h"
 
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ TEST(StabilityPlotImage, RendersAndSavesAtItsSize)
     for (int i = 0; i < 5000; ++i)
         samples.push_back(
             {i * 0.5, 5e6 + std::sin(i * 0.01) + (i % 7) * 0.1, i < 3000 ? 500u : 1000u});
-    TempFolder folder;
+    TempDir folder;
     for (const size_t count : {size_t{5000}, size_t{1}, size_t{0}}) {
         const std::span<const FrequencySample> some(samples.data(), count);
         const StabilitySummary summary = AnalyseSamples(some);

@@ -6,15 +6,16 @@
 #include <string>
 
 #include "display/ReadoutText.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
 struct FieldRow {
-    const char* name;
+    const char* Name;
     std::string buffer;  // the field and what follows it
     int width;
     int32_t value;
-    friend void PrintTo(const FieldRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const FieldRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class DecimalField : public ::testing::TestWithParam<FieldRow> {};
@@ -54,7 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
         FieldRow{"TenNinesWrap", "9999999999", 10, 1410065407},
         FieldRow{"SmallestInt32", "-2147483648", 11, kMin},
         FieldRow{"BelowInt32Wraps", "-99999999999999999999", 21, -1661992959},
-        FieldRow{"NegativeWidthReadsNothing", "12", -1, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+        FieldRow{"NegativeWidthReadsNothing", "12", -1, 0}), kRowName);
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "display/ReadoutText.h"
 #include "lmeter/Inductance.h"
 #include "tests/readout/RecordBuffer.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -23,13 +24,13 @@ std::string LineFor(double inductance)
 }
 
 struct WorkedRow {
-    const char* name;
+    const char* Name;
     uint32_t frequency;
     double c1;
     double c2;
     double inductance;  // after the limit
     const char* line;
-    friend void PrintTo(const WorkedRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const WorkedRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class WorkedExample : public ::testing::TestWithParam<WorkedRow> {};
@@ -54,8 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "L=         792,245.425uH"},
         WorkedRow{"ThreeHundredHertz", 300, 0.1, 0.1, 5628954.6467, "L=       5,628,954.647uH"},
         WorkedRow{"LowestShownFrequency", 226, 0.1, 0.1, 9918668.6156,
-                  "L=       9,918,668.616uH"}),
-    [](const auto& info) { return std::string(info.param.name); });
+                  "L=       9,918,668.616uH"}), kRowName);
 
 TEST(ComputeInductance, EveryFrequencyUpTo225HzShowsZero)
 {
@@ -79,10 +79,10 @@ TEST(ComputeInductance, NegativeFrequencyFieldReadAsUnsigned)
 }
 
 struct CapacitorRow {
-    const char* name;
+    const char* Name;
     double c1;
     double c2;
-    friend void PrintTo(const CapacitorRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const CapacitorRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class UnusableCapacitors : public ::testing::TestWithParam<CapacitorRow> {};
@@ -111,14 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
                       CapacitorRow{"TinyPositive", 1e-300, 1e-300},
                       CapacitorRow{"NotANumber", kNaN, 0.1},
                       CapacitorRow{"Infinite", kInfinity, kInfinity},
-                      CapacitorRow{"HugeOpposite", -1e308, 1e308}),
-    [](const auto& info) { return std::string(info.param.name); });
+                      CapacitorRow{"HugeOpposite", -1e308, 1e308}), kRowName);
 
 struct FormatRow {
-    const char* name;
+    const char* Name;
     double inductance;
     const char* line;
-    friend void PrintTo(const FormatRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const FormatRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class InductanceLine : public ::testing::TestWithParam<FormatRow> {};
@@ -148,7 +147,6 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRow{"NotANumber", kNaN, "L=               0.000uH"},
         FormatRow{"NegativeZero", -0.0, "L=               0.000uH"},
         FormatRow{"Negative", -5066.059, "L=               0.000uH"},
-        FormatRow{"NegativeInfinite", -kInfinity, "L=               0.000uH"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        FormatRow{"NegativeInfinite", -kInfinity, "L=               0.000uH"}), kRowName);
 
 }  // namespace

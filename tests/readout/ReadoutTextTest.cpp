@@ -5,14 +5,15 @@
 
 #include "display/ReadoutText.h"
 #include "tests/readout/RecordBuffer.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
 struct FrequencyRow {
-    const char* name;
+    const char* Name;
     std::string field;  // the record's ten frequency characters and what follows
     const char* line;
-    friend void PrintTo(const FrequencyRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const FrequencyRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class FrequencyLine : public ::testing::TestWithParam<FrequencyRow> {};
@@ -48,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         FrequencyRow{"Letters", "ABCDEFGHIJ", "          0Hz -"},
         FrequencyRow{"OneBillionIsOverRange", "1000000000", "---,---,---Hz -"},
         FrequencyRow{"Beyond32BitsIsOverRange", "9999999999", "---,---,---Hz -"},
-        FrequencyRow{"MinusOneIsOverRange", "-000000001", "---,---,---Hz -"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        FrequencyRow{"MinusOneIsOverRange", "-000000001", "---,---,---Hz -"}), kRowName);
 
 TEST(ActivityIndicator, AlternatesDashBarDash)
 {
@@ -79,10 +79,10 @@ TEST(ActivityIndicator, CounterOutsideZeroOrOneStillPicksATableGlyph)
 }
 
 struct NoDataRow {
-    const char* name;
+    const char* Name;
     int recordsBefore;
     char code;
-    friend void PrintTo(const NoDataRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const NoDataRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class NoDataText : public ::testing::TestWithParam<NoDataRow> {};
@@ -112,8 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Values, NoDataText,
                          ::testing::Values(NoDataRow{"AtStart", 0, '\0'},
                                            NoDataRow{"AfterOneRecord", 1, '\1'},
                                            NoDataRow{"AfterTwoRecords", 2, '\0'},
-                                           NoDataRow{"AfterThreeRecords", 3, '\1'}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                                           NoDataRow{"AfterThreeRecords", 3, '\1'}), kRowName);
 
 TEST(NoDataText, NextRecordShowsTheGlyphForTheSameCounter)
 {

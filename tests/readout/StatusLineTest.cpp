@@ -5,16 +5,17 @@
 
 #include "display/ReadoutText.h"
 #include "tests/readout/RecordBuffer.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
 struct StatusRow {
-    const char* name;
+    const char* Name;
     const char* prescaler;
     const char* gate;
     char tenths;
     const char* line;
-    friend void PrintTo(const StatusRow& row, std::ostream* os) { *os << row.name; }
+    friend void PrintTo(const StatusRow& row, std::ostream* os) { *os << row.Name; }
 };
 
 class StatusLine : public ::testing::TestWithParam<StatusRow> {};
@@ -46,8 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusRow{"NegativePrescaler", "-99", "01", '0', "P.S:[-99] G.T:[ 1.00sec]"},
         StatusRow{"MinusOnePrescaler", " -1", "01", '0', "P.S:[ -1] G.T:[ 1.00sec]"},
         StatusRow{"NegativeGate", "001", "-9", '5', "P.S:[  1] G.T:[-9.50sec]"},
-        StatusRow{"SignWithoutDigits", "--1", "+-", '0', "P.S:[  0] G.T:[ 0.00sec]"}),
-    [](const auto& info) { return std::string(info.param.name); });
+        StatusRow{"SignWithoutDigits", "--1", "+-", '0', "P.S:[  0] G.T:[ 0.00sec]"}), kRowName);
 
 TEST(StatusLineTenths, ZeroByteIsCopiedAsItStands)
 {

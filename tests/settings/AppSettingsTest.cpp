@@ -1,6 +1,7 @@
 #include "settings/AppSettings.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ class LoadSettingsTest : public testing::TestWithParam<LoadRow> {};
 
 TEST_P(LoadSettingsTest, ReadsEveryField)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", GetParam().Content);
     ExpectSame(LoadFrom(folder.File("Pelmora.ini")), GetParam().Expected);
 }
@@ -82,12 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "[Window]\nTopMost=7\n[Port]\nPortNumber=99\nBaudRate=-1\n[LMeter]\nC2=-0.5\n",
                 Settings(7, kDefaultFont, 99, -1, 0.1, -0.5)},
         LoadRow{"CrLfAndComments", "; settings\r\n[Port]\r\n; COM3\r\nPortNumber = \"3\" \r\n",
-                Settings(0, kDefaultFont, 3, 6, 0.1, 0.1)}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                Settings(0, kDefaultFont, 3, 6, 0.1, 0.1)}), kRowName);
 
 TEST(LoadSettingsFailureTest, UnusablePathsGiveDefaults)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("file", "x");
     std::filesystem::create_directory(folder.File("dir.ini"));
     for (const std::string& path : {folder.File("none.ini"), folder.File("dir.ini"),
@@ -108,7 +108,7 @@ class SaveSettingsTest : public testing::TestWithParam<SaveRow> {};
 
 TEST_P(SaveSettingsTest, WritesExactBytes)
 {
-    TempFolder folder;
+    TempDir folder;
     if (GetParam().Before != "<none>")
         folder.Write("Pelmora.ini", GetParam().Before);
     SaveSettings(GetParam().Settings, folder.File("Pelmora.ini"));
@@ -139,8 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "[LMeter]\nC1=1e+31\nC2=-1e+24\n"},
         SaveRow{"NotFiniteCapacitance", "<none>", Settings(0, "/f", 1, 6, NAN, -INFINITY),
                 "[Window]\nTopMost=0\n[Font]\nFont=/f\n[Port]\nPortNumber=1\nBaudRate=6\n"
-                "[LMeter]\nC1=nan\nC2=-inf\n"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                "[LMeter]\nC1=nan\nC2=-inf\n"}), kRowName);
 
 struct RoundTripRow {
     const char* Name;
@@ -152,7 +151,7 @@ class SettingsRoundTripTest : public testing::TestWithParam<RoundTripRow> {};
 
 TEST_P(SettingsRoundTripTest, RestartReadsWhatExitWrote)
 {
-    TempFolder folder;
+    TempDir folder;
     SaveSettings(GetParam().Saved, folder.File("Pelmora.ini"));
     ExpectSame(LoadFrom(folder.File("Pelmora.ini")), GetParam().Loaded);
 }
@@ -169,12 +168,11 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripRow{"FontBlanksSurvive", Settings(0, " /f.bmp ", 1, 6, 0.1, 0.1),
                      Settings(0, " /f.bmp ", 1, 6, 0.1, 0.1)},
         RoundTripRow{"LongFontComesBackCut", Settings(0, kLongFont, 1, 6, 0.1, 0.1),
-                     Settings(0, kLongFont.substr(0, 255), 1, 6, 0.1, 0.1)}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                     Settings(0, kLongFont.substr(0, 255), 1, 6, 0.1, 0.1)}), kRowName);
 
 TEST(SaveSettingsTest, LineAddedWhileRunningSurvives)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", kExampleFile);
     AppSettings settings = LoadFrom(folder.File("Pelmora.ini"));
     folder.Write("Pelmora.ini", kExampleFile + "[Notes]\nadded=while running\n");

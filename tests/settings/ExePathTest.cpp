@@ -1,4 +1,5 @@
 #include "settings/ExePath.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
         JoinRow{"RootFolder", "/Pelmora", "Pelmora.ini", "/Pelmora.ini"},
         JoinRow{"DotsInFolder", "/a.b/c.d/Pelmora.bin", "x", "/a.b/c.d/x"},
         JoinRow{"ReplacedWhileRunning", "/opt/Pelmora (deleted)", "Pelmora.ini", "/opt/Pelmora.ini"},
-        JoinRow{"NoFolder", "Pelmora", "Pelmora.ini", "Pelmora.ini"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        JoinRow{"NoFolder", "Pelmora", "Pelmora.ini", "Pelmora.ini"}), kRowName);
 
 std::string ExeFolder()
 {

@@ -1,7 +1,8 @@
 #include "settings/FileStore.h"
 #include "settings/Profile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ mode_t ModeOf(const std::string& path)
 
 TEST(ReadFileBytesTest, TellsMissingFromUnreadable)
 {
-    TempFolder folder;
+    TempDir folder;
     std::string content = "stale";
     EXPECT_EQ(ReadFileBytes(folder.File("none.ini"), content), FileRead::Missing);
     EXPECT_EQ(content, "");
@@ -49,7 +50,7 @@ TEST(ReadFileBytesTest, TellsMissingFromUnreadable)
 // file are neither read nor rewritten.
 TEST(ReadFileBytesTest, PipeAndOversizedFileAreRefused)
 {
-    TempFolder folder;
+    TempDir folder;
     ASSERT_EQ(::mkfifo(folder.File("pipe.ini").c_str(), 0600), 0);
     folder.Write("big.ini", "[Window]\nTopMost=1\n");
     fs::resize_file(folder.File("big.ini"), kMaxSettingsFileSize + 1);
@@ -66,7 +67,7 @@ TEST(ReadFileBytesTest, PipeAndOversizedFileAreRefused)
 
 TEST(ResolveLinksTest, FollowsChainsAndStopsOnLoops)
 {
-    TempFolder folder;
+    TempDir folder;
     fs::create_directory(folder.File("real"));
     fs::create_symlink("real/target.ini", folder.File("relative"));
     fs::create_symlink(folder.File("relative"), folder.File("absolute"));
@@ -82,7 +83,7 @@ TEST(ResolveLinksTest, FollowsChainsAndStopsOnLoops)
 // A second write of the same values leaves the file itself alone.
 TEST(WriteProfileStringsTest, ReplacesAtomicallyKeepingMode)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", kOld);
     fs::permissions(folder.File("Pelmora.ini"), fs::perms(0640));
     const ino_t before = InodeOf(folder.File("Pelmora.ini"));
@@ -99,7 +100,7 @@ TEST(WriteProfileStringsTest, ReplacesAtomicallyKeepingMode)
 // A link stays a link; a dangling one gets its target made.
 TEST(WriteProfileStringsTest, WritesThroughSymbolicLinks)
 {
-    TempFolder folder;
+    TempDir folder;
     fs::create_directory(folder.File("shared"));
     folder.Write("shared/real.ini", kOld);
     fs::create_symlink("shared/real.ini", folder.File("Pelmora.ini"));
@@ -115,7 +116,7 @@ TEST(WriteProfileStringsTest, WritesThroughSymbolicLinks)
 
 TEST(WriteProfileStringsTest, ImpossiblePathsWriteNothing)
 {
-    TempFolder folder;
+    TempDir folder;
     fs::create_directory(folder.File("Pelmora.ini"));
     folder.Write("file", "x");
     EXPECT_FALSE(WriteProfileStrings(folder.File("Pelmora.ini"), kWrites));
@@ -128,7 +129,7 @@ TEST(WriteProfileStringsTest, ImpossiblePathsWriteNothing)
 // The file limit makes the write of the temporary file fail part-way, as a full disk would.
 TEST(WriteProfileStringsTest, WriteFailingPartWayKeepsOldFile)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", kOld);
     const std::vector<ProfileWrite> big = {{"Font", "Font", std::string(4000, 'f')}};
     rlimit previous{};
@@ -150,7 +151,7 @@ TEST(WriteProfileStringsTest, ReadOnlyFolderWritesFileInPlace)
     const UnprivilegedFiles unprivileged;
     if (!unprivileged.Available())
         GTEST_SKIP() << "cannot check files as an ordinary user";
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", kOld);
     const ino_t before = InodeOf(folder.File("Pelmora.ini"));
     fs::permissions(folder.Path(), fs::perms(0555));
@@ -179,7 +180,7 @@ TEST_P(RefusedWriteTest, KeepsOldFile)
     const UnprivilegedFiles unprivileged;
     if (!unprivileged.Available())
         GTEST_SKIP() << "cannot check files as an ordinary user";
-    TempFolder folder;
+    TempDir folder;
     folder.Write("Pelmora.ini", kOld);
     fs::permissions(folder.File("Pelmora.ini"), GetParam().FileMode);
     fs::permissions(folder.Path(), GetParam().FolderMode);
@@ -197,7 +198,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedRow{"ReadOnlyFileInWritableFolder", fs::perms(0444), fs::perms(0700), "Pelmora.ini", "1"},
         RefusedRow{"ReadOnlyFileAndFolder", fs::perms(0444), fs::perms(0555), "Pelmora.ini", "1"},
         RefusedRow{"NewFileInReadOnlyFolder", fs::perms(0644), fs::perms(0555), "New.ini", "1"},
-        RefusedRow{"UnreadableFile", fs::perms(0200), fs::perms(0700), "Pelmora.ini", "0"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        RefusedRow{"UnreadableFile", fs::perms(0200), fs::perms(0700), "Pelmora.ini", "0"}), kRowName);
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "settings/NumberText.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -42,8 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IntRow{"TenDigitAllOnes", "4294967295", -1},
                     IntRow{"TenDigitFrequency", "3000000000", static_cast<int32_t>(3000000000u)},
                     IntRow{"WrapsToZero", "4294967296", 0},
-                    IntRow{"ManyDigitsNoCrash", "99999999999999999999999999999999", -1}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    IntRow{"ManyDigitsNoCrash", "99999999999999999999999999999999", -1}), kRowName);
 
 struct DoubleRow {
     const char* Name;
@@ -83,8 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         DoubleRow{"NegativeUnderflow", "-1e-400", -0.0},
         DoubleRow{"ManyZerosUnderflow", "0.0000000000000000001e-400", 0.0},
         DoubleRow{"Subnormal", "4e-320", 4e-320},
-        DoubleRow{"LargestWritten", "1.7976931348623157e+308", DBL_MAX}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        DoubleRow{"LargestWritten", "1.7976931348623157e+308", DBL_MAX}), kRowName);
 
 struct FormatRow {
     const char* Name;
@@ -111,8 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatRow{"Large", 1e20, "100000000000000000000.000000"},
                     FormatRow{"Infinity", INFINITY, "inf"},
                     FormatRow{"MinusInfinity", -INFINITY, "-inf"}, FormatRow{"Nan", NAN, "nan"},
-                    FormatRow{"MinusNan", -NAN, "-nan"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    FormatRow{"MinusNan", -NAN, "-nan"}), kRowName);
 
 TEST(FormatFixed6Test, MatchesPrintfOverManyValues)
 {
@@ -159,8 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatRow{"CutWouldChangeValue", 1e31, "1e+31"},
                     FormatRow{"NotPowerOfTen", -1.5e40, "-1.5e+40"},
                     FormatRow{"Largest", DBL_MAX, "1.7976931348623157e+308"},
-                    FormatRow{"Infinity", INFINITY, "inf"}, FormatRow{"Nan", NAN, "nan"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                    FormatRow{"Infinity", INFINITY, "inf"}, FormatRow{"Nan", NAN, "nan"}), kRowName);
 
 // A Qt program runs in the user's locale; numbers in the file keep the point.
 TEST(NumberTextLocaleTest, IgnoresDecimalCommaLocale)

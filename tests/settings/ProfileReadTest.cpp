@@ -1,4 +1,5 @@
 #include "settings/Profile.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -63,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRow{"ByteOrderMark", "\xEF\xBB\xBF[Window]\nTopMost=1\n", "1"},
         ReadRow{"NotUtf8Kept", "[Window]\nTopMost=\xFF\xFE.bmp\n", "\xFF\xFE.bmp"},
         ReadRow{"Utf8Kept", "[Window]\nTopMost=/フォント/a.bmp\n", "/フォント/a.bmp"},
-        ReadRow{"ZeroByteEndsValue", std::string("[Window]\nTopMost=a\0b\n", 21), "a"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+        ReadRow{"ZeroByteEndsValue", std::string("[Window]\nTopMost=a\0b\n", 21), "a"}), kRowName);
 
 TEST(ProfileReadBufferTest, RequestCaseBufferSizeAndDefault)
 {

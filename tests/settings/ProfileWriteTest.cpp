@@ -1,4 +1,5 @@
 #include "settings/Profile.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -75,8 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteRow{"ByteOrderMarkOnly", "\xEF\xBB\xBF", {kTopMost0},
                  "\xEF\xBB\xBF[Window]\nTopMost=0\n"},
         WriteRow{"NotUtf8BytesKept", "[X]\nk=\xFF\xFE\n[Window]\nTopMost=1\n", {kTopMost0},
-                 "[X]\nk=\xFF\xFE\n[Window]\nTopMost=0\n"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                 "[X]\nk=\xFF\xFE\n[Window]\nTopMost=0\n"}), kRowName);
 
 // Whatever a write puts into the file, a read gives back (up to a line break).
 TEST(ProfileRoundTripTest, ReadGivesBackWhatWasWritten)

@@ -8,7 +8,8 @@
 
 #include "settings/AppSettings.h"
 #include "settings/ExePath.h"
-#include "TempFolder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/RowName.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +42,7 @@ class LayoutTest : public testing::TestWithParam<LayoutRow> {};
 TEST_P(LayoutTest, FindsSettingsAndFonts)
 {
     const LayoutRow& row = GetParam();
-    const TempFolder root;
+    const TempDir root;
     for (const std::string file : row.Files)
         Make(root.File(file), file.ends_with('/'));
     const std::string exe = root.File(row.Exe);
@@ -71,8 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "usr/mylib/pelmora/Pelmora", kHome, "", ""},
         LayoutRow{"WithoutShippedFontIsPortable", {"usr/share/pelmora/font/lcd.bmp"}, kInstalledExe, kHome, "", ""},
         LayoutRow{"ShippedFontThatIsAFolderIsPortable", {"usr/share/pelmora/font/font.bmp/"}, kInstalledExe,
-                  kHome, "", ""}),
-    [](const auto& info) { return std::string(info.param.Name); });
+                  kHome, "", ""}), kRowName);
 
 TEST(ProgramFoldersTest, TestProgramRunsFromAPortableFolder)
 {
@@ -90,7 +90,7 @@ TEST(ProgramFoldersTest, UserFontsFollowTheShippedOnes)
 
 TEST(ProgramFoldersTest, FirstSaveMakesPrivateSettingsFolders)
 {
-    const TempFolder root;
+    const TempDir root;
     SaveSettings(AppSettings{}, root.File("config/Pelmora/Pelmora.ini"));
     EXPECT_TRUE(fs::is_regular_file(root.File("config/Pelmora/Pelmora.ini")));
     for (const char* folder : {"config", "config/Pelmora"}) {

@@ -35,7 +35,7 @@ void RunCycle(CCounterDisplayDlg& window, CycleOutcome& outcome)
         return;
     }
     const std::string before = FrequencyLine(window);
-    if (!WaitFor([&] { return FrequencyLine(window) != before; }, kPatienceMs))
+    if (!WaitUntil([&] { return FrequencyLine(window) != before; }))
         ++outcome.CyclesWithoutRecord;
     const auto stopTime = TimeOf([&] { link.Disconnect(); });
     outcome.StopMs.push_back(stopTime.count());
@@ -77,7 +77,7 @@ TEST(ConnectCycleTest, ThousandCyclesWhileRecordsFlowLeaveNothingBehind)
     EXPECT_EQ(outcome.FlagsLeftSet, 0);
     EXPECT_EQ(OpenDescriptorCount(), descriptors);
     // A joined thread leaves /proc a moment after the join returns.
-    EXPECT_TRUE(WaitFor([] { return ReceiveThreadCount() == 0; }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([] { return ReceiveThreadCount() == 0; }));
     EXPECT_TRUE(boxes.Boxes().empty());
     flow.Stop();
 }

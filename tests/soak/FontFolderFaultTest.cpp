@@ -9,9 +9,11 @@
 #include "display/SelectBitmap.h"
 #include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/OnModal.h"
-#include "tests/settings/TempFolder.h"
 #include "tests/soak/SoakSupport.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestBmp.h"
 
 namespace {
 
@@ -31,27 +33,8 @@ public:
     }
 
 private:
-    TempFolder root_;
+    TempDir root_;
 };
-
-// A BMP file header and info header claiming width x height at 24 bits, no pixels.
-std::string HeaderOnly(int32_t width, int32_t height)
-{
-    std::string bytes(54, '\0');
-    auto put = [&bytes](std::size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put(2, 54);
-    put(10, 54);
-    put(14, 40);
-    put(18, static_cast<uint32_t>(width));
-    put(22, static_cast<uint32_t>(height));
-    put(26, 1 | (24u << 16));
-    return bytes;
-}
 
 void WriteJunk(const FontFolder& fonts, const std::string& name, std::string_view bytes)
 {
@@ -96,12 +79,12 @@ const StartRow kStartRows[] = {
     {"ZeroByteFont", [](const FontFolder& f) { WriteJunk(f, "font.bmp", ""); }, false, nullptr,
      AtStart::FailsWithMessage},
     {"HeaderClaimingAHugeImage",
-     [](const FontFolder& f) { WriteJunk(f, "font.bmp", HeaderOnly(1 << 30, 1 << 30)); }, false,
+     [](const FontFolder& f) { WriteJunk(f, "font.bmp", BmpHeader(1 << 30, 1 << 30)); }, false,
      nullptr, AtStart::FailsWithMessage},
     {"UnreadableFont", [](const FontFolder& f) { MakeUnreadable(f, "font.bmp"); }, true, nullptr,
      AtStart::FailsWithMessage},
     {"HeaderWithoutPixels",
-     [](const FontFolder& f) { WriteJunk(f, "font.bmp", HeaderOnly(144, 384)); }, false, nullptr,
+     [](const FontFolder& f) { WriteJunk(f, "font.bmp", BmpHeader(144, 384)); }, false, nullptr,
      AtStart::StartsWithoutGlyphs},
     {"ConfiguredFontEmptyDefaultGood",
      [](const FontFolder& f) {
@@ -159,8 +142,7 @@ TEST_P(FontStartTest, StartUpFollowsTheFontFolder)
         EXPECT_EQ(window->size(), ReadoutSizeFor(DefaultFontPath()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, FontStartTest, testing::ValuesIn(kStartRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Folders, FontStartTest, testing::ValuesIn(kStartRows), kRowName);
 
 // --- The font dialog on a running window ------------------------------------
 
@@ -180,7 +162,7 @@ void AddJunkBesideTheFont(const FontFolder& f)
     WritePngNamedBmp(f, "junk.bmp");
     WriteJunk(f, "notes.bmp", "not a bitmap\n");
     WriteJunk(f, "zero.bmp", "");
-    WriteJunk(f, "huge.bmp", HeaderOnly(1 << 30, 1 << 30));
+    WriteJunk(f, "huge.bmp", BmpHeader(1 << 30, 1 << 30));
 }
 
 const DialogRow kDialogRows[] = {
@@ -246,7 +228,7 @@ TEST_P(FontDialogTest, ListOkAndTheReloadFollowTheFolder)
     row.Change(fonts);
     DialogSeen seen;
     const bool walked = RunAsUser(row.AsOrdinaryUser, [&] {
-        OnModal<CSelectBitmap>([&](CSelectBitmap& dialog) { WalkThrough(dialog, row.Choose, seen); });
+        WhenModal<CSelectBitmap>([&](CSelectBitmap& dialog) { WalkThrough(dialog, row.Choose, seen); });
         window->OnCommand(ID_CHANGE_FONT);
     });
     if (!walked)
@@ -269,7 +251,6 @@ TEST_P(FontDialogTest, ListOkAndTheReloadFollowTheFolder)
     EXPECT_EQ(window->size(), sizeBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, FontDialogTest, testing::ValuesIn(kDialogRows),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Folders, FontDialogTest, testing::ValuesIn(kDialogRows), kRowName);
 
 }  // namespace

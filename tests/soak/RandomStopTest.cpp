@@ -81,7 +81,7 @@ TEST_F(RandomStopTest, StopAtAnyMomentEndsPromptlyAndNothingDrawsAfterIt)
         threadPauseUs = moment.ThreadPauseUs;
         ASSERT_TRUE(link->Connect(kPort, kBaud115200));
         const int before = invalidations;
-        if (moment.AfterARecord && WaitFor([&] { return invalidations > before; }, kPatienceMs))
+        if (moment.AfterARecord && WaitUntil([&] { return invalidations > before; }))
             ++recordsShown;
         std::this_thread::sleep_for(std::chrono::microseconds(moment.StopAfterUs));  // the moment
         ASSERT_LT(TimeOf([&] { link->Disconnect(); }), kStopBound);

@@ -12,6 +12,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/fuzz/OwnedLines.h"
 #include "tests/soak/SoakSupport.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -167,7 +168,6 @@ TEST_P(SettingsFaultTest, StartsExitsAndKeepsTheLinesItDoesNotOwn)
         << "a temporary file was left beside the settings file";
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SettingsFaultTest, testing::ValuesIn(kFaults),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Files, SettingsFaultTest, testing::ValuesIn(kFaults), kRowName);
 
 }  // namespace

@@ -12,8 +12,8 @@
 #include "app/CounterDisplayDlg.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
-#include "tests/app/OnModal.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/Modal.h"
+#include "tests/support/TempDir.h"
 
 double ProcessCpuSeconds()
 {
@@ -83,6 +83,6 @@ bool RunAsUser(bool asOrdinaryUser, const std::function<void()>& act)
 
 void ConnectThroughDialog(CCounterDisplayDlg& window)
 {
-    OnModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
     window.OnCommand(ID_CONNECT);
 }

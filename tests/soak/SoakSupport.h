@@ -13,8 +13,6 @@ class Readout;
 
 using namespace std::chrono_literals;
 
-// Generous: the machine is shared with other builds.
-inline constexpr int kPatienceMs = 20000;
 // A stop that takes this long is a failure even though it is within the
 // thread's own 1000 ms limit.
 inline constexpr auto kStopBound = 500ms;

@@ -34,11 +34,11 @@ TEST(UnplugTest, HangUpWhileRecordsFlowThenANewDeviceReceives)
     SimulatorOptions options = FastRecords(1000000);
     options.HangUpAfter = 300;
     RecordFlow flow(first, options);
-    ASSERT_TRUE(WaitFor([&] { return flow.Finished(); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return flow.Finished(); }));
     const auto hungUpAt = std::chrono::steady_clock::now();
     EXPECT_EQ(flow.Sent(), 300u);
     EXPECT_FALSE(first.IsOpen());
-    EXPECT_TRUE(WaitFor([&] { return Shows(window.Window(), kOneMegahertz); }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(window.Window(), kOneMegahertz); }));
 
     const double cpuBefore = ProcessCpuSeconds();
     QTest::qWait(1000);  // the measurement window, not a wait for an event
@@ -47,7 +47,7 @@ TEST(UnplugTest, HangUpWhileRecordsFlowThenANewDeviceReceives)
     EXPECT_LT(cpuUsed, 0.25) << "the process spins on the vanished device";
     EXPECT_TRUE(window->Link().IsOpen()) << "a hang-up alone does not close the port";
 
-    ASSERT_TRUE(WaitFor([&] { return Shows(window.Window(), kNoData); }, kPatienceMs));
+    ASSERT_TRUE(WaitUntil([&] { return Shows(window.Window(), kNoData); }));
     const auto silence = std::chrono::steady_clock::now() - hungUpAt;
     EXPECT_GE(silence, 4500ms) << "the watchdog fired before its 5000 ms";
     EXPECT_FALSE(window->Link().TimerForTest().IsActive()) << "the no-data text comes once";
@@ -65,7 +65,7 @@ TEST(UnplugTest, HangUpWhileRecordsFlowThenANewDeviceReceives)
     ConnectThroughDialog(window.Window());
     ASSERT_TRUE(window->Link().IsOpen()) << "the new device does not open";
     RecordFlow newFlow(second, FastRecords(123456789));
-    EXPECT_TRUE(WaitFor([&] { return Shows(window.Window(), kNewDeviceFrequency); }, kPatienceMs));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(window.Window(), kNewDeviceFrequency); }));
     EXPECT_TRUE(window->Link().TimerForTest().IsActive());
     EXPECT_LT(TimeOf([&] { window->OnCommand(ID_CONNECT); }), kStopBound);
     EXPECT_FALSE(window->Link().IsOpen());

@@ -1,6 +1,7 @@
 #include "log/CsvLogReader.h"
 #include "log/StabilityAnalysis.h"
-#include "tests/settings/TempFolder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/RecordGenerator.h"
 
@@ -32,7 +33,7 @@ struct Child {
 };
 
 // pelmora-log with its standard output and error into files of folder.
-Child StartLogger(const TempFolder& folder, std::vector<std::string> arguments)
+Child StartLogger(const TempDir& folder, std::vector<std::string> arguments)
 {
     Child child{-1, folder.File("stdout"), folder.File("stderr")};
     arguments.insert(arguments.begin(), PELMORA_LOG_EXE);
@@ -64,23 +65,11 @@ struct Result {
     std::string err;
 };
 
-Result RunLogger(const TempFolder& folder, std::vector<std::string> arguments)
+Result RunLogger(const TempDir& folder, std::vector<std::string> arguments)
 {
     const Child child = StartLogger(folder, std::move(arguments));
     const int code = ExitCode(child);
     return {code, folder.Read("stdout"), folder.Read("stderr")};
-}
-
-// Waits (generously: the machine is shared) until condition holds.
-bool WaitFor(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
 }
 
 size_t LineCount(const std::string& path)
@@ -98,15 +87,15 @@ constexpr uint32_t kRecords = 25;
 // and every record as a whole row, and the analysis counts them.
 TEST(PelmoraLog, LogsUntilInterruptedThenAnalyses)
 {
-    TempFolder folder;
+    TempDir folder;
     CounterPty pty;
     const std::string csv = folder.File("run.csv");
     const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", csv});
     ASSERT_GT(logger.pid, 0);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(csv); }));
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(csv); }));
     for (uint32_t i = 0; i < kRecords; ++i)
         ASSERT_TRUE(pty.Write(FormatRecord(1, 10, 10000000 + i)));
-    ASSERT_TRUE(WaitFor([&] { return LineCount(csv) == kRecords + 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return LineCount(csv) == kRecords + 1; }));
     ::kill(logger.pid, SIGINT);
     ASSERT_EQ(ExitCode(logger), 0) << folder.Read("stderr");
 
@@ -132,7 +121,7 @@ TEST(PelmoraLog, LogsUntilInterruptedThenAnalyses)
 // Exit codes: bad usage 2 (nothing touched), a port that cannot open 3 with its reason.
 TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
 {
-    TempFolder folder;
+    TempDir folder;
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
@@ -156,7 +145,7 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
 // The plot of a log is a PNG of the plot's size.
 TEST(PelmoraLog, PlotIsWritten)
 {
-    TempFolder folder;
+    TempDir folder;
     std::string log = std::string(LogHeaderLine());
     for (int i = 0; i < 64; ++i)
         log += FormatLogRow(LogRow{1796644800000 + i * 1000, i * 1000, 10000000u + i % 3, "001", 1000, std::nullopt});

@@ -11,6 +11,9 @@
 #include "display/Readout.h"
 #include "lmeter/LMeterDlg.h"
 #include "res/MessageBox.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {
@@ -21,23 +24,6 @@ const QString kOutOfRangeC2 = QStringLiteral("C2の値には 0.000001 から 100
 
 constexpr double kOldC1 = 0.47;
 constexpr double kOldC2 = 2.2;
-
-// Answers every message box and remembers what it said.
-class MessageRecorder {
-public:
-    MessageRecorder()
-    {
-        SetMessageBoxHook([this](const QString& text, MessageBoxType type) {
-            texts.push_back(text);
-            lastType = type;
-            return IDOK;
-        });
-    }
-    ~MessageRecorder() { SetMessageBoxHook({}); }
-
-    std::vector<QString> texts;
-    MessageBoxType lastType = MB_OK;
-};
 
 QLineEdit* Edit(QWidget& dialog, const char* name)
 {
@@ -50,7 +36,7 @@ QPushButton* Button(QWidget& dialog, const char* name)
 }
 
 struct ExchangeRow {
-    const char* name;
+    const char* Name;
     const char* c1Text;
     const char* c2Text;
     bool accepted;
@@ -62,7 +48,7 @@ struct ExchangeRow {
 
 void PrintTo(const ExchangeRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const QString kNone;
@@ -118,7 +104,7 @@ TEST_P(LMeterExchange, OkAcceptsOnlyNumbersWithinBounds)
     const ExchangeRow& row = GetParam();
     Readout readout;
     SetCapacitors(readout, kOldC1, kOldC2);
-    MessageRecorder messages;
+    MessageBoxRecorder messages;
     bool stayedOpen = false;
     QString focus;
     WhenModal([&](QWidget& dialog) {
@@ -137,17 +123,16 @@ TEST_P(LMeterExchange, OkAcceptsOnlyNumbersWithinBounds)
     EXPECT_EQ(C1Of(readout), row.c1);
     EXPECT_EQ(C2Of(readout), row.c2);
     if (row.message.isEmpty()) {
-        EXPECT_TRUE(messages.texts.empty());
+        EXPECT_TRUE(messages.Texts().empty());
         return;
     }
-    ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], row.message);
-    EXPECT_EQ(messages.lastType, MB_ICONEXCLAMATION);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0], row.message);
+    EXPECT_EQ(messages.Boxes().back().Type, MB_ICONEXCLAMATION);
     EXPECT_EQ(focus, QString::fromLatin1(row.focusEdit));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, LMeterExchange, ::testing::ValuesIn(kExchangeRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, LMeterExchange, ::testing::ValuesIn(kExchangeRows), kRowName);
 
 TEST(LMeterDialog, OpensWithBothValuesInTheirEdits)
 {
@@ -204,7 +189,7 @@ TEST(LMeterDialog, EnterInAnEditValidatesLikeOk)
 {
     Readout readout;
     SetCapacitors(readout, kOldC1, kOldC2);
-    MessageRecorder messages;
+    MessageBoxRecorder messages;
     bool openAfterBadEnter = false;
     WhenModal([&](QWidget& dialog) {
         QLineEdit* c1 = Edit(dialog, "edit1016");
@@ -216,14 +201,14 @@ TEST(LMeterDialog, EnterInAnEditValidatesLikeOk)
     });
     OnLMeterSettingsDialog(nullptr, readout);
     EXPECT_TRUE(openAfterBadEnter);
-    EXPECT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.Texts().size(), 1u);
     EXPECT_EQ(C1Of(readout), 3.3);
     EXPECT_EQ(C2Of(readout), kOldC2);
 }
 
 TEST(LMeterDialog, RefusedEditGetsItsTextSelected)
 {
-    MessageRecorder messages;
+    MessageBoxRecorder messages;
     CLMeterDlg dialog;
     dialog.m_dC1 = 1.0;
     dialog.m_dC2 = 1.0;

@@ -6,10 +6,12 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "display/SelectBitmap.h"
+#include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestBmp.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {
@@ -19,7 +21,7 @@ class PreviewOf : public ::testing::Test {
 protected:
     void Open(const char* name)
     {
-        dialog = std::make_unique<CSelectBitmap>((folder.path() + QStringLiteral("/*.bmp")).toStdString());
+        dialog = std::make_unique<CSelectBitmap>(folder.File("*.bmp"));
         dialog->m_strCurrentName = name;
         dialog->show();
     }
@@ -36,12 +38,12 @@ protected:
     {
         Open("none");  // the box size is known once the dialog exists
         const QImage image = LargerThanBox(excess);
-        WriteBmp(folder.path(), QStringLiteral("wide.bmp"), image);
+        WriteBmp(folder.File("wide.bmp"), image);
         Open("wide.bmp");
         return image;
     }
 
-    QTemporaryDir folder;
+    TempDir folder;
     std::unique_ptr<CSelectBitmap> dialog;
 };
 
@@ -67,7 +69,7 @@ TEST_F(PreviewOf, ImageLargerThanTheBoxScrollsByItsExcessAndShifts)
 TEST_F(PreviewOf, ImageSmallerThanTheBoxSitsAtTheCornerOnItsBackgroundColour)
 {
     const QImage image = CoordinateImage(40, 30);
-    WriteBmp(folder.path(), QStringLiteral("small.bmp"), image);
+    WriteBmp(folder.File("small.bmp"), image);
     Open("small.bmp");
     EXPECT_EQ(HBar().maximum(), 0);
     EXPECT_EQ(VBar().maximum(), 0);
@@ -87,7 +89,7 @@ TEST_F(PreviewOf, TopDownBitmapScrollsByItsRealHeight)
 {
     Open("none");
     const QImage image = LargerThanBox(40);
-    WriteFile(folder.path(), QStringLiteral("topdown.bmp"), TopDownBmp(image));
+    WriteBytes(folder.File("topdown.bmp"), TopDownBmp(image));
     Open("topdown.bmp");
     EXPECT_EQ(dialog->m_nBmpHeight, -image.height());
     EXPECT_EQ(VBar().maximum(), 40);
@@ -98,14 +100,14 @@ TEST_F(PreviewOf, TopDownBitmapScrollsByItsRealHeight)
 TEST_F(PreviewOf, AnotherSelectionStartsAtTheCornerWithItsOwnRanges)
 {
     Open("none");
-    WriteBmp(folder.path(), QStringLiteral("a.bmp"), LargerThanBox(150));
-    WriteBmp(folder.path(), QStringLiteral("b.bmp"), LargerThanBox(20));
+    WriteBmp(folder.File("a.bmp"), LargerThanBox(150));
+    WriteBmp(folder.File("b.bmp"), LargerThanBox(20));
     Open("a.bmp");
     dialog->OnHScroll(SB_THUMBTRACK, 100);
     dialog->OnVScroll(SB_THUMBTRACK, 100);
     auto* list = dialog->findChild<QListWidget*>(QStringLiteral("list1008"));
     list->setCurrentRow(1);
-    EXPECT_EQ(dialog->m_strFontPath, (folder.path() + QStringLiteral("/b.bmp")).toStdString());
+    EXPECT_EQ(dialog->m_strFontPath, folder.File("b.bmp"));
     EXPECT_EQ(HBar().value(), 0);
     EXPECT_EQ(VBar().value(), 0);
     EXPECT_EQ(HBar().maximum(), 20);
@@ -113,14 +115,14 @@ TEST_F(PreviewOf, AnotherSelectionStartsAtTheCornerWithItsOwnRanges)
 }
 
 struct UnreadableRow {
-    const char* name;
-    QByteArray content;
+    const char* Name;
+    std::string content;
     int32_t headerWidth;  // what the header probe reads
 };
 
 void PrintTo(const UnreadableRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class Unreadable : public PreviewOf, public ::testing::WithParamInterface<UnreadableRow> {};
@@ -128,7 +130,7 @@ class Unreadable : public PreviewOf, public ::testing::WithParamInterface<Unread
 TEST_P(Unreadable, ShowsAnEmptyBoxAndStillAllowsOk)
 {
     const UnreadableRow& row = GetParam();
-    WriteFile(folder.path(), QStringLiteral("font.bmp"), row.content);
+    WriteBytes(folder.File("font.bmp"), row.content);
     Open("font.bmp");
     EXPECT_TRUE(OkEnabled());
     EXPECT_EQ(dialog->m_nBmpWidth, row.headerWidth);
@@ -139,30 +141,29 @@ TEST_P(Unreadable, ShowsAnEmptyBoxAndStillAllowsOk)
     EXPECT_EQ(BoxPixel(Box().width() / 2, Box().height() / 2), neutral);
 }
 
-QByteArray PngBytes()
+std::string PngBytes()
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     CoordinateImage(8, 8).save(&buffer, "PNG");
-    return bytes;
+    return bytes.toStdString();
 }
 
 const UnreadableRow kUnreadableRows[] = {
-    {"text_file", QByteArray("not a bitmap at all"), 0},
-    {"empty_file", QByteArray(), 0},
+    {"text_file", "not a bitmap at all", 0},
+    {"empty_file", "", 0},
     {"png_named_bmp", PngBytes(), 0},
-    {"header_claims_a_giant_image", BmpHeaderOnly(100000, 100000), 100000},
-    {"header_without_pixels", BmpHeaderOnly(300, 300), 300},
-    {"header_with_negative_extremes", BmpHeaderOnly(-5, std::numeric_limits<int32_t>::min()), -5},
-    {"signature_only", QByteArray("BM"), 0},
+    {"header_claims_a_giant_image", BmpHeader(100000, 100000), 100000},
+    {"header_without_pixels", BmpHeader(300, 300), 300},
+    {"header_with_negative_extremes", BmpHeader(-5, std::numeric_limits<int32_t>::min()), -5},
+    {"signature_only", "BM", 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, Unreadable, ::testing::ValuesIn(kUnreadableRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Unreadable, ::testing::ValuesIn(kUnreadableRows), kRowName);
 
 struct StepRow {
-    const char* name;
+    const char* Name;
     int start;
     QAbstractSlider::SliderAction action;  // SliderMove: the thumb dragged to 'thumb'
     int thumb;
@@ -171,7 +172,7 @@ struct StepRow {
 
 void PrintTo(const StepRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class BarStep : public PreviewOf, public ::testing::WithParamInterface<StepRow> {};
@@ -207,8 +208,7 @@ const StepRow kStepRows[] = {
     {"to_end_leaves_it", 50, QAbstractSlider::SliderToMaximum, 0, 50},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, BarStep, ::testing::ValuesIn(kStepRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, BarStep, ::testing::ValuesIn(kStepRows), kRowName);
 
 TEST(ScrollPosition, CodesTheBarsCannotSendDirectly)
 {

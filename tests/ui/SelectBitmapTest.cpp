@@ -2,33 +2,30 @@
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "display/SelectBitmap.h"
+#include "tests/support/Modal.h"
+#include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestBmp.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {
 
 class FontFolder : public ::testing::Test {
 protected:
-    std::string Pattern() const { return (folder.path() + QStringLiteral("/*.bmp")).toStdString(); }
-    std::string PathOf(const char* name) const
-    {
-        return (folder.path() + QLatin1Char('/') + QLatin1String(name)).toStdString();
-    }
-    void AddFont(const char* name, const QImage& image)
-    {
-        WriteBmp(folder.path(), QString::fromUtf8(name), image);
-    }
+    std::string Pattern() const { return folder.File("*.bmp"); }
+    std::string PathOf(const char* name) const { return folder.File(name); }
+    void AddFont(const char* name, const QImage& image) { WriteBmp(folder.File(name), image); }
     void AddFonts(std::initializer_list<const char*> names)
     {
         for (const char* name : names)
             AddFont(name, CoordinateImage(16, 32));
     }
 
-    QTemporaryDir folder;
+    TempDir folder;
 };
 
 QListWidget& List(QWidget& dialog)
@@ -65,9 +62,9 @@ void Select(QWidget& dialog, const QString& name)
 TEST_F(FontFolder, ListsBmpFilesOfAnyCaseSortedWithoutRegardToCase)
 {
     AddFonts({"b.bmp", "A.bmp", "c.BMP", "FONT2.BMP", "font.bmp", ".hidden.bmp"});
-    WriteFile(folder.path(), "notes.txt", "x");
-    WriteFile(folder.path(), "font.bmp.bak", "x");
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.bmp")));
+    WriteBytes(folder.File("notes.txt"), "x");
+    WriteBytes(folder.File("font.bmp.bak"), "x");
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(folder.File("folder.bmp"))));
     CSelectBitmap dialog(Pattern());
     dialog.show();
     EXPECT_EQ(Entries(dialog),
@@ -75,14 +72,14 @@ TEST_F(FontFolder, ListsBmpFilesOfAnyCaseSortedWithoutRegardToCase)
 }
 
 struct PreselectRow {
-    const char* name;
+    const char* Name;
     const char* fontPath;  // the current font
     const char* selected;  // empty: nothing
 };
 
 void PrintTo(const PreselectRow& row, std::ostream* os)
 {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const PreselectRow kPreselectRows[] = {
@@ -118,8 +115,7 @@ TEST_P(Preselection, MatchesTheCurrentFileNameWithoutRegardToCase)
     EXPECT_EQ(fontPath, row.fontPath);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Preselection, ::testing::ValuesIn(kPreselectRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Preselection, ::testing::ValuesIn(kPreselectRows), kRowName);
 
 TEST_F(FontFolder, EmptyOrMissingFolderListsNothingAndKeepsOkDisabled)
 {
@@ -188,11 +184,11 @@ TEST_F(FontFolder, CancelChangesNothingEvenAfterASelection)
 
 TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
 {
-    QString deep = folder.path();
+    QString deep = QString::fromStdString(folder.Path());
     for (int level = 0; level < 4; ++level)
         deep += QLatin1Char('/') + QString(80, QLatin1Char('d'));
     ASSERT_TRUE(QDir().mkpath(deep));
-    WriteBmp(deep, QStringLiteral("font.bmp"), CoordinateImage(16, 32));
+    WriteBmp((deep + QStringLiteral("/font.bmp")).toStdString(), CoordinateImage(16, 32));
     const std::string expected = (deep + QStringLiteral("/font.bmp")).toStdString();
     ASSERT_GT(expected.size(), 255u);
     std::string fontPath = "font.bmp";
@@ -202,7 +198,7 @@ TEST_F(FontFolder, PathLongerThanTheSettingsFileKeepsIsReturnedWhole)
 }
 
 struct TwoFolderRow {
-    const char* name;
+    const char* Name;
     const char* chosen;
     bool fromUser;  // the file given back is the user's
 };
@@ -211,10 +207,10 @@ class TwoFolders : public FontFolder, public ::testing::WithParamInterface<TwoFo
 
 TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
 {
-    QTemporaryDir user;
+    TempDir user;
     AddFonts({"font.bmp", "Lcd.bmp"});
     for (const char* name : {"font.bmp", "mine.bmp"})
-        WriteBmp(user.path(), QString::fromUtf8(name), CoordinateImage(16, 32));
+        WriteBmp(user.File(name), CoordinateImage(16, 32));
     std::string fontPath;
     QStringList entries;
     WhenModal([&](QWidget& dialog) {
@@ -222,17 +218,16 @@ TEST_P(TwoFolders, ListOneSortedListWhereTheUserFontWins)
         Select(dialog, QString::fromUtf8(GetParam().chosen));
         Ok(dialog).click();
     });
-    const std::string userPattern = user.filePath(QStringLiteral("*.bmp")).toStdString();
+    const std::string userPattern = user.File("*.bmp");
     EXPECT_TRUE(RunFontSelection(nullptr, fontPath, {Pattern(), userPattern}));
     EXPECT_EQ(entries, (QStringList{"font.bmp", "Lcd.bmp", "mine.bmp"}));
-    const QString name = QString::fromUtf8(GetParam().chosen);
-    EXPECT_EQ(fontPath, (GetParam().fromUser ? user.filePath(name) : folder.filePath(name)).toStdString());
+    const char* name = GetParam().chosen;
+    EXPECT_EQ(fontPath, GetParam().fromUser ? user.File(name) : folder.File(name));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TwoFolders,
                          ::testing::Values(TwoFolderRow{"shipped_only", "Lcd.bmp", false},
                                            TwoFolderRow{"user_only", "mine.bmp", true},
-                                           TwoFolderRow{"same_name", "font.bmp", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                                           TwoFolderRow{"same_name", "font.bmp", true}), kRowName);
 
 }  // namespace

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
 #include <initializer_list>
-#include <string>
 
 #include <QColor>
 #include <QImage>
@@ -10,11 +8,6 @@
 #include <QString>
 
 class QWidget;
-
-// Runs action on the dialog once exec() has made it the active modal widget;
-// schedule it before calling whatever runs the dialog. Fails the test when no
-// modal dialog appears within ten seconds.
-void WhenModal(std::function<void(QWidget&)> action);
 
 // The dialog's template rectangle (dialog units) in pixels for the dialog font.
 QRect TemplateRect(int x, int y, int width, int height);
@@ -37,18 +30,6 @@ void ExpectTemplateLayout(const QWidget& dialog, int width, int height,
 // scaled copy never matches by chance. The top-left pixel is a colour no
 // other pixel has.
 QImage CoordinateImage(int width, int height);
-
-// Writes image as a BMP file; returns the path.
-std::string WriteBmp(const QString& folder, const QString& name, const QImage& image);
-
-// Writes bytes as they are.
-void WriteFile(const QString& folder, const QString& name, const QByteArray& bytes);
-
-// image as a top-down BMP file (negative height in the header).
-QByteArray TopDownBmp(const QImage& image);
-
-// A BMP header claiming width x height with no pixel data after it.
-QByteArray BmpHeaderOnly(int32_t width, int32_t height);
 
 // The widget as it paints itself, children included.
 QImage Snapshot(QWidget& widget);

@@ -11,7 +11,7 @@
 #include "tests/fuzz/FontCheck.h"
 #include "tests/fuzz/OwnedLines.h"
 #include "tests/fuzz/RecordCheck.h"
-#include "tests/fuzz/ScratchFolder.h"
+#include "tests/support/TempDir.h"
 #include "tests/fuzz/SettingsCheck.h"
 
 namespace {
@@ -33,7 +33,7 @@ std::string Faults(Input input, std::span<const uint8_t> data)
     case Input::Record:
         return CheckRecordStream(data);
     case Input::Settings: {
-        static const ScratchFolder folder;
+        static const TempDir folder(MemoryBackedParent());
         std::string fault = CheckSettingsText(data);
         return fault.empty() ? CheckSettingsFile(data, folder) : fault;
     }

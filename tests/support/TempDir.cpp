@@ -1,4 +1,4 @@
-#include "TempFolder.h"
+#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,33 +13,41 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr uid_t kNobody = 65534;
+
+std::string NewFolder(std::string_view parent)
+{
+    const fs::path base = parent.empty() ? fs::temp_directory_path() : fs::path(parent);
+    std::string pattern = (base / "pelmora-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary folder in " + base.string());
+    return pattern;
+}
+
+void OpenForOwner(const fs::path& folder, std::error_code& error)
+{
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
+}
 
 } // namespace
 
-TempFolder::TempFolder()
-{
-    std::string pattern = "/tmp/pelmora-settings-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
-}
+TempDir::TempDir(std::string_view parent) : path_(NewFolder(parent)) {}
 
-TempFolder::~TempFolder()
+TempDir::~TempDir()
 {
     std::error_code error;
     // Folders made read-only by a test must be opened again to be emptied.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error)) {
+    OpenForOwner(path_, error);
+    for (const auto& entry : fs::recursive_directory_iterator(path_, error)) {
         if (entry.is_directory(error) && !entry.is_symlink(error))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, error);
+            OpenForOwner(entry.path(), error);
     }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, error);
-    std::filesystem::remove_all(path_, error);
+    fs::remove_all(path_, error);
 }
 
-void TempFolder::Write(std::string_view name, std::string_view bytes) const
+void TempDir::Write(std::string_view name, std::string_view bytes) const
 {
     std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -47,7 +55,7 @@ void TempFolder::Write(std::string_view name, std::string_view bytes) const
         throw std::runtime_error("cannot write test file " + File(name));
 }
 
-std::string TempFolder::Read(std::string_view name) const
+std::string TempDir::Read(std::string_view name) const
 {
     std::ifstream in(File(name), std::ios::binary);
     if (!in)
@@ -55,11 +63,11 @@ std::string TempFolder::Read(std::string_view name) const
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string TempFolder::Listing() const
+std::string TempDir::Listing() const
 {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(path_, error))
+    for (const auto& entry : fs::directory_iterator(path_, error))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     std::ostringstream out;
@@ -87,4 +95,10 @@ UnprivilegedFiles::~UnprivilegedFiles()
         return;
     ::setfsuid(0);
     ::setfsgid(0);
+}
+
+std::string MemoryBackedParent()
+{
+    std::error_code error;
+    return fs::is_directory("/dev/shm", error) ? "/dev/shm" : "";
 }

@@ -1,6 +1,10 @@
-#include "tests/display/TestBmp.h"
+#include "tests/support/TestBmp.h"
 
 #include <fstream>
+
+#include <QBuffer>
+#include <QImage>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -45,6 +49,23 @@ uint32_t Rgb555(QRgb colour)
            static_cast<uint32_t>(qBlue(colour) >> 3);
 }
 
+int32_t Field(const std::string& bytes, std::size_t offset, int size)
+{
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<uint8_t>(bytes.at(offset + static_cast<std::size_t>(i)));
+    return static_cast<int32_t>(value);
+}
+
+std::string BottomUpBmp(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes.toStdString();
+}
+
 // The bits of one pixel packed into a row that is being built MSB first.
 void PutPixel(std::string& row, int bitsPerPixel, int x, std::size_t index, QRgb colour)
 {
@@ -67,7 +88,14 @@ void PutPixel(std::string& row, int bitsPerPixel, int x, std::size_t index, QRgb
 
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    EXPECT_TRUE(out) << path;
+}
+
+void WriteBmp(const std::string& path, const QImage& image)
+{
+    EXPECT_TRUE(image.save(QString::fromStdString(path), "BMP")) << path;
 }
 
 void WriteTestBmp(const std::string& path, int bitsPerPixel, int width, int height, const std::vector<QRgb>& colours)
@@ -97,4 +125,19 @@ void WriteTestBmp(const std::string& path, int bitsPerPixel, int width, int heig
 std::string BmpHeader(int32_t width, int32_t height, uint32_t compression)
 {
     return Headers(width, height, 24, 0, 0, compression);
+}
+
+std::string TopDownBmp(const QImage& image)
+{
+    const std::string bytes = BottomUpBmp(image);
+    if (bytes.size() < 54)
+        return {};
+    const auto pixels = static_cast<std::size_t>(Field(bytes, 10, 4));
+    const int32_t height = Field(bytes, 22, 4);
+    const auto rowBytes = static_cast<std::size_t>((image.width() * Field(bytes, 28, 2) + 31) / 32 * 4);
+    std::string flipped = bytes.substr(0, pixels);
+    for (int32_t row = height - 1; row >= 0; --row)
+        flipped += bytes.substr(pixels + static_cast<std::size_t>(row) * rowBytes, rowBytes);
+    flipped.replace(22, 4, LittleEndian(static_cast<uint32_t>(-height), 4));
+    return flipped;
 }
