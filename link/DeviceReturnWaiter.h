@@ -34,7 +34,9 @@ public:
 private:
     void Run();
 
-    DeviceWatch watch_;  // kept across waits: its inotify instance is slow to close
+    // Only the waiter's thread uses it, between Start and the join in Stop; kept
+    // across waits because its inotify instance is slow to close.
+    DeviceWatch watch_;
     Returned returned_;
     std::unique_ptr<WakeEvent> wake_;  // one per wait: a signalled event stays readable
     std::thread thread_;
