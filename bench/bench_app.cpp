@@ -184,11 +184,14 @@ QRgb ScreenCentrePixel()
 }
 
 // Starts the program and returns the time until its picture is on the screen.
-std::chrono::duration<double> StartAndWaitForPaint(const ProgramFolder& program, Child& child)
+std::chrono::duration<double> StartAndWaitForPaint(const ProgramFolder& program, Child& child,
+                                                   const std::vector<std::string>& options = {})
 {
     const QRgb desktop = ScreenCentrePixel();
     const auto start = Clock::now();
-    child = Child({program.Program().string()});
+    std::vector<std::string> argv{program.Program().string()};
+    argv.insert(argv.end(), options.begin(), options.end());
+    child = Child(argv);
     WaitUntil([&] { return ScreenCentrePixel() != desktop; }, 10s, 1ms);
     return Clock::now() - start;
 }
@@ -412,14 +415,19 @@ double RecordsLost(const fs::path& receiveTask, uint64_t sent)
 // thread only, poll and read calls per record. Finally the records sent that
 // the thread never read; a reader too slow for the rate would instead hold the
 // writer back on a full pty and show as a received_per_s below the rate.
+// Argument 2 set: the program logs every record (--log) into a file.
 void BM_ReceivePathCpu(benchmark::State& state)
 {
     const int rate = static_cast<int>(state.range(0));
+    const fs::path log = fs::temp_directory_path() / "pelmora-bench-log.csv";
     for (auto _ : state) {
         CounterPty pty;
         Folder().WriteIni("[Port]\nPortNumber=1\nBaudRate=11\nCOM1=" + pty.SlavePath() + "\n");
+        fs::remove(log);
         Child program;
-        StartAndWaitForPaint(Folder(), program);
+        StartAndWaitForPaint(Folder(), program,
+                             state.range(2) ? std::vector<std::string>{"--log", log.string()}
+                                            : std::vector<std::string>{});
         const bool connected = ConnectAndSettle(program.Pid(), pty.SlavePath());
         const fs::path receiveTask =
             connected ? TaskNamed(program.Pid(), ReceiveThread::kThreadName) : fs::path();
@@ -443,10 +451,11 @@ void BM_ReceivePathCpu(benchmark::State& state)
         state.counters["records_sent"] = double(sent);
         state.counters["records_lost"] = RecordsLost(receiveTask, sent);
     }
+    fs::remove(log);
 }
 BENCHMARK(BM_ReceivePathCpu)
-    ->ArgNames({"records_per_s", "seconds"})
-    ->Args({576, 60})->Args({10, 60})
+    ->ArgNames({"records_per_s", "seconds", "log"})
+    ->Args({576, 60, 0})->Args({10, 60, 0})->Args({576, 60, 1})
     ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 // The benchmark's own X server when none is given.

@@ -1,5 +1,9 @@
 #include "log/LogFile.h"
 
+#include <vector>
+
+#include <algorithm>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -67,15 +71,27 @@ std::string_view LogFile::LineEndNeeded() const
 
 bool LogFile::Append(const LogRow& row)
 {
+    return Append(std::span<const LogRow>(&row, 1));
+}
+
+bool LogFile::Append(std::span<const LogRow> rows)
+{
     if (fd_ < 0)
         return Failed() ? false : Fail(EBADF);
     try {
-        if (!WriteWhole(FormatLogRow(row)))
+        std::string bytes;
+        std::vector<size_t> rowEnds;
+        rowEnds.reserve(rows.size());
+        for (const LogRow& row : rows) {
+            AppendLogRow(bytes, row);
+            rowEnds.push_back(bytes.size());
+        }
+        if (!WriteWhole(bytes, rowEnds))
             return false;
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     }
-    ++rowsWritten_;
+    rowsWritten_ += rows.size();
     return true;
 }
 
@@ -100,7 +116,7 @@ bool LogFile::Close()
     return !Failed();
 }
 
-bool LogFile::WriteWhole(std::string_view bytes)
+bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds)
 {
     size_t written = 0;
     while (written < bytes.size()) {
@@ -113,7 +129,10 @@ bool LogFile::WriteWhole(std::string_view bytes)
             continue;
         // A write that takes nothing without an error would repeat for ever.
         std::string reason = std::generic_category().message(count < 0 ? errno : EIO);
-        if (!CutBack(written))
+        const auto whole = std::upper_bound(rowEnds.begin(), rowEnds.end(), written) - rowEnds.begin();
+        const size_t kept = whole == 0 ? 0 : rowEnds[static_cast<size_t>(whole) - 1];
+        rowsWritten_ += static_cast<uint64_t>(whole);
+        if (!CutBack(written - kept))
             reason += " (the last row is cut short)";
         return Fail(reason);
     }

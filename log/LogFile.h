@@ -3,6 +3,7 @@
 #include "log/LogRow.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,9 @@ public:
     bool Open(const std::string& path);
     // One row, whole. False in the failed state or when this write fails.
     bool Append(const LogRow& row);
+    // Rows, whole, in one write() call. On a failure part-way the file keeps the
+    // rows that got onto it whole and is cut back to the end of the last of them.
+    bool Append(std::span<const LogRow> rows);
     // fsync now; false (and failed) when the system reports an error.
     bool Sync();
     // fsync and close. False when the file failed, now or before.
@@ -49,7 +53,7 @@ public:
 private:
     bool OpenDescriptor();
     std::string_view LineEndNeeded() const;
-    bool WriteWhole(std::string_view bytes);
+    bool WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds = {});
     bool CutBack(size_t written);
     bool Fail(int error);
     bool Fail(std::string_view reason);

@@ -38,6 +38,12 @@ void LogQueue::Close()
     rowsOrClosed_.notify_all();
 }
 
+bool LogQueue::WaitForClose(std::chrono::milliseconds duration)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return rowsOrClosed_.wait_for(lock, duration, [this] { return closed_; });
+}
+
 uint64_t LogQueue::Dropped() const
 {
     std::lock_guard<std::mutex> lock(mutex_);

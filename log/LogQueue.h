@@ -2,6 +2,7 @@
 
 #include "log/LogRow.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,8 @@ public:
     bool WaitAndTake(std::deque<LogRow>& rows);
     // No further rows are accepted; the rows already in are still taken.
     void Close();
+    // Blocks until the queue is closed or for at most duration; true when closed.
+    bool WaitForClose(std::chrono::milliseconds duration);
 
     uint64_t Dropped() const;
     bool IsClosed() const;

@@ -3,6 +3,7 @@
 #include "log/LogFile.h"
 #include "log/LogQueue.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,9 @@
 class LogWriter {
 public:
     using OnFailure = std::function<void(const std::string& message)>;
+    // How long rows gather between two writes; the file is with the system at
+    // least this often.
+    static constexpr std::chrono::milliseconds kBatchInterval{250};
 
     LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure = {});
     ~LogWriter();  // stops as Stop does
