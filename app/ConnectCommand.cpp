@@ -27,8 +27,9 @@ void ShowPortOpenFailed(const std::string& reason)
 void CCounterDisplayDlg::OnConnect()
 {
     if (!link_->IsOpen()) {
-        CPortDlg dialog(this, [this](int portNumber) {
-            return AdapterTooltip(LookUpAdapter(link_->DevicePath(portNumber), kSerialByIdFolder));
+        const AdapterLookup adapters(kSerialByIdFolder);
+        CPortDlg dialog(this, [this, &adapters](int portNumber) {
+            return AdapterTooltip(adapters.Find(link_->DevicePath(portNumber)));
         });
         dialog.m_nPortIndex = ListIndexFor(int64_t{settings_.PortNumber} - 1, kPortListCount);
         dialog.m_nBaudIndex = ListIndexFor(settings_.BaudIndex, kBaudListCount);

@@ -26,7 +26,14 @@ std::string AdapterTooltip(const AdapterFacts& facts)
     return text;
 }
 
-AdapterFacts LookUpAdapter(const std::string& device, const std::string& byIdFolder)
+AdapterLookup::AdapterLookup(std::string byIdFolder) : byIdFolder_(std::move(byIdFolder))
+{
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
+        ports_.push_back({port.systemLocation().toStdString(), port.manufacturer().toStdString(),
+                          port.description().toStdString(), port.serialNumber().toStdString()});
+}
+
+AdapterFacts AdapterLookup::Find(const std::string& device) const
 {
     AdapterFacts facts;
     facts.Device = device;
@@ -34,13 +41,13 @@ AdapterFacts LookUpAdapter(const std::string& device, const std::string& byIdFol
     facts.Present = !node.empty();
     if (!facts.Present)
         return facts;
-    facts.StableName = FindStableName(device, byIdFolder);
-    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
-        if (port.systemLocation().toStdString() != node)
-            continue;
-        facts.Maker = port.manufacturer().toStdString();
-        facts.Product = port.description().toStdString();
-        facts.Serial = port.serialNumber().toStdString();
+    facts.StableName = FindStableName(device, byIdFolder_);
+    for (const UsbFacts& port : ports_) {
+        if (port.Node == node) {
+            facts.Maker = port.Maker;
+            facts.Product = port.Product;
+            facts.Serial = port.Serial;
+        }
     }
     return facts;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the port dialog tells about the device behind a port number, so that a
 // user with several adapters knows which is which.
@@ -17,6 +18,19 @@ struct AdapterFacts {
 // each fact that is known.
 std::string AdapterTooltip(const AdapterFacts& facts);
 
-// Looks the device up now: presence, the USB facts as udev knows them
-// (through Qt Serial Port) and the by-id name found in byIdFolder.
-AdapterFacts LookUpAdapter(const std::string& device, const std::string& byIdFolder);
+// The adapters present now, listed once (through Qt Serial Port, which asks
+// udev) and then asked about each device path.
+class AdapterLookup {
+public:
+    explicit AdapterLookup(std::string byIdFolder);
+
+    // Presence, the USB facts and the by-id name found in the by-id folder.
+    AdapterFacts Find(const std::string& device) const;
+
+private:
+    struct UsbFacts {
+        std::string Node, Maker, Product, Serial;
+    };
+    std::string byIdFolder_;
+    std::vector<UsbFacts> ports_;
+};

@@ -36,17 +36,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "Stable name: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XYZ123-if00-port0"}),
     kRowName);
 
-TEST(LookUpAdapter, FindsThePresenceAndTheStableNameOfAPty)
+TEST(AdapterLookup, FindsThePresenceAndTheStableNameOfAPty)
 {
     CounterPty pty;
     TempDir dir;
     const fs::path byId = fs::path(dir.Path()) / "by-id";
     fs::create_directory(byId);
     fs::create_symlink(pty.SlavePath(), byId / "usb-Counter_A1-if00-port0");
-    const AdapterFacts facts = LookUpAdapter(pty.SlavePath(), byId.string());
+    const AdapterLookup adapters(byId.string());
+    const AdapterFacts facts = adapters.Find(pty.SlavePath());
     EXPECT_TRUE(facts.Present);
     EXPECT_EQ(facts.StableName, (byId / "usb-Counter_A1-if00-port0").string());
-    EXPECT_FALSE(LookUpAdapter((byId / "gone").string(), byId.string()).Present);
+    EXPECT_FALSE(adapters.Find((byId / "gone").string()).Present);
 }
 
 }  // namespace

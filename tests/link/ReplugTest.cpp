@@ -10,6 +10,7 @@
 #include "link/CounterLink.h"
 #include "log/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/link/ProcessProbes.h"
 #include "tests/support/RowName.h"
 #include "tests/support/Wait.h"
 #include "tools/simulator/CounterPty.h"
@@ -136,6 +137,9 @@ TEST_F(ReplugTest, DisconnectWhileWaitingEndsAtOnceAndReleasesThePort)
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(link.IsOpen());
     EXPECT_FALSE(link.IsAwaitingDevice());
+    // A joined thread may take a moment to leave /proc; a waiting one never does.
+    EXPECT_TRUE(WaitUntil([] { return ThreadCountNamed("pelmora-replug") == 0; }))
+        << "the waiting went on after the disconnect";
     RecordProperty("disconnect_us",
                    static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
     CounterPty second;
