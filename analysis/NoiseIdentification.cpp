@@ -1,0 +1,173 @@
+#include "analysis/NoiseIdentification.h"
+
+#include "analysis/PhaseDeviations.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <numeric>
+#include <vector>
+
+namespace analysis {
+
+namespace {
+
+constexpr size_t kRatioMinimumPoints = 4;
+constexpr int kMaxDifferences = 2;
+// Beyond this averaging factor the expected estimates below move by less than 1e-3.
+constexpr size_t kSettledAveraging = 64;
+
+std::vector<double> BlockAverages(std::span<const double> y, size_t m)
+{
+    std::vector<double> averages(m == 0 ? 0 : y.size() / m);
+    for (size_t k = 0; k < averages.size(); ++k) {
+        const auto block = y.subspan(k * m, m);
+        averages[k] = std::accumulate(block.begin(), block.end(), 0.0L) / static_cast<long double>(m);
+    }
+    return averages;
+}
+
+double Mean(const std::vector<double>& z)
+{
+    return static_cast<double>(std::accumulate(z.begin(), z.end(), 0.0L) / static_cast<long double>(z.size()));
+}
+
+double Lag1Autocorrelation(const std::vector<double>& z)
+{
+    const double mean = Mean(z);
+    long double products = 0.0L;
+    long double squares = 0.0L;
+    for (size_t i = 0; i < z.size(); ++i) {
+        squares += (z[i] - mean) * (z[i] - mean);
+        if (i + 1 < z.size())
+            products += (z[i] - mean) * (z[i + 1] - mean);
+    }
+    return static_cast<double>(products / squares);
+}
+
+void Difference(std::vector<double>& z)
+{
+    for (size_t i = 0; i + 1 < z.size(); ++i)
+        z[i] = z[i + 1] - z[i];
+    z.pop_back();
+}
+
+// Expected B1 of n averages for an Allan variance going as tau^mu: mu = 1 RWFM,
+// 0 FFM, -1 WFM, -2 phase noise.
+double ExpectedB1(double n, int mu)
+{
+    if (mu == 0)
+        return n * std::log(n) / (2 * (n - 1) * std::numbers::ln2);
+    return n * (1 - std::pow(n, mu)) / (2 * (n - 1) * (1 - std::pow(2.0, mu)));
+}
+
+double ObservedB1(const std::vector<double>& z)
+{
+    const double mean = Mean(z);
+    long double deviations = 0.0L;
+    long double differences = 0.0L;
+    for (size_t i = 0; i < z.size(); ++i) {
+        deviations += (z[i] - mean) * (z[i] - mean);
+        if (i + 1 < z.size())
+            differences += (z[i + 1] - z[i]) * (z[i + 1] - z[i]);
+    }
+    return static_cast<double>(deviations / differences * 2);  // (n-1) cancels
+}
+
+double ExpectedFlickerPhaseRatio(double m)
+{
+    return 3 * std::log(256.0 / 27.0) / (2 * (1.038 + 3 * std::log(std::numbers::pi * m)));
+}
+
+std::optional<NoiseType> PhaseNoiseByRatio(std::span<const double> y, size_t m)
+{
+    if (m < 2)
+        return std::nullopt;
+    const PhaseDeviations deviations(y, 1.0);
+    const double allan = deviations.OverlappingAllan(m).value;
+    const double modified = deviations.ModifiedAllan(m).value;
+    const double ratio = modified * modified / (allan * allan);
+    if (std::isnan(ratio))
+        return std::nullopt;
+    const double md = static_cast<double>(m);
+    const double boundary = std::sqrt(ExpectedFlickerPhaseRatio(md) / md);
+    return ratio > boundary ? NoiseType::FlickerPhase : NoiseType::WhitePhase;
+}
+
+// The lag-1 estimate of alpha that y ~ f^(-2 dy) gives at m after one difference, as
+// for FFM (dy = 1/2) and RWFM (dy = 1). Differences of m-averages are triangular sums
+// (weights 1, 2, ..., m, ..., 1) of u[i] = y[i+1] - y[i], fractionally integrated
+// noise whose lag-k autocorrelation is r(k) = r(k-1) (k - 2 + dy) / (k + 1 - dy).
+double ExpectedDifferencedAlpha(double dy, size_t m)
+{
+    m = std::min(m, kSettledAveraging);
+    const size_t width = 2 * m - 1;
+    std::vector<double> r(width + m, 1.0);
+    for (size_t k = 1; k < r.size(); ++k)
+        r[k] = r[k - 1] * (static_cast<double>(k) - 2 + dy) / (static_cast<double>(k) + 1 - dy);
+    const auto weight = [m](size_t l) { return static_cast<double>(std::min(l + 1, 2 * m - 1 - l)); };
+    double same = 0;
+    double next = 0;
+    for (size_t i = 0; i < width; ++i) {
+        for (size_t j = 0; j < width; ++j) {
+            same += weight(i) * weight(j) * r[i > j ? i - j : j - i];
+            next += weight(i) * weight(j) * r[m + j > i ? m + j - i : i - m - j];
+        }
+    }
+    const double r1 = next / same;
+    return -2 * (r1 / (1 + r1) + 1);
+}
+
+std::optional<NoiseType> ByAutocorrelation(std::span<const double> y, size_t m)
+{
+    const double alpha = Lag1AutocorrelationAlpha(y, m);
+    if (std::isnan(alpha))
+        return std::nullopt;
+    if (alpha >= 0.5)
+        return m >= 2 ? PhaseNoiseByRatio(y, m) : NearestNoiseType(alpha);
+    if (alpha >= -0.5)
+        return NoiseType::WhiteFrequency;
+    const double walkBoundary = (ExpectedDifferencedAlpha(0.5, m) + ExpectedDifferencedAlpha(1.0, m)) / 2;
+    return alpha >= walkBoundary ? NoiseType::FlickerFrequency : NoiseType::RandomWalkFrequency;
+}
+
+}  // namespace
+
+double Lag1AutocorrelationAlpha(std::span<const double> y, size_t m)
+{
+    std::vector<double> z = BlockAverages(y, m);
+    for (int d = 0; z.size() >= 3; ++d) {
+        const double r1 = Lag1Autocorrelation(z);
+        const double delta = r1 / (1 + r1);
+        if (delta < 0.25 || d == kMaxDifferences)
+            return -2 * (delta + d);
+        Difference(z);
+    }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+std::optional<NoiseType> NoiseByVarianceRatios(std::span<const double> y, size_t m)
+{
+    const std::vector<double> z = BlockAverages(y, m);
+    if (z.size() < kRatioMinimumPoints)
+        return std::nullopt;
+    const double n = static_cast<double>(z.size());
+    const double observed = ObservedB1(z);
+    for (int mu = 1; mu > -2; --mu) {
+        if (observed > std::sqrt(ExpectedB1(n, mu) * ExpectedB1(n, mu - 1)))
+            return static_cast<NoiseType>(-mu - 1);
+    }
+    return PhaseNoiseByRatio(y, m);
+}
+
+std::optional<NoiseType> IdentifyNoise(std::span<const double> y, size_t m)
+{
+    if (m == 0)
+        return std::nullopt;
+    if (y.size() / m >= kAutocorrelationMinimumPoints)
+        return ByAutocorrelation(y, m);
+    return NoiseByVarianceRatios(y, m);
+}
+
+}  // namespace analysis

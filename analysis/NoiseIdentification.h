@@ -1,0 +1,40 @@
+#pragma once
+
+#include "analysis/NoiseType.h"
+
+#include <cstddef>
+#include <optional>
+#include <span>
+
+namespace analysis {
+
+// Below this many averages at tau the lag-1 autocorrelation gives way to the ratios.
+inline constexpr size_t kAutocorrelationMinimumPoints = 30;
+
+// The dominant power-law noise at tau = m tau0 of N fractional frequencies y. While
+// floor(N / m) >= 30 averages remain, by the lag-1 autocorrelation estimate of alpha:
+// nearest type, except that averaging shifts the estimate of FFM (towards -1.45) and
+// RWFM (towards -2.4) as m grows, so their boundary lies midway between the values
+// each gives at this m; and the averages of white and flicker phase noise look alike
+// to the autocorrelation for m >= 2, so R(n) below tells them apart. With fewer
+// averages, by the B1 and R(n) ratios. None when even the ratios have too few
+// averages (fewer than 4) or cannot tell white from flicker phase noise (m = 1).
+std::optional<NoiseType> IdentifyNoise(std::span<const double> y, size_t m);
+
+// W. J. Riley and C. A. Greenhall, "Power law noise identification using the lag 1
+// autocorrelation", 18th EFTF, 2004: the y averaged over m (the first difference of
+// the phase taken every m samples) are differenced until the lag-1 autocorrelation
+// r1 gives delta = r1 / (1 + r1) < 0.25, at most twice; alpha = -2 (delta + d) after
+// d differences. Unrounded; NaN with fewer than 3 averages.
+double Lag1AutocorrelationAlpha(std::span<const double> y, size_t m);
+
+// The ratio B1 of the standard to the Allan variance of the averages (J. A. Barnes,
+// "Tables of bias functions B1 and B2", NBS Technical Note 375, 1969) sorts RWFM, FFM,
+// WFM and phase noise against its expected value for each; for phase noise the ratio
+// R(n) of the modified to the Allan variance (W. J. Riley, Handbook of Frequency
+// Stability Analysis, NIST SP 1065, 2008), 1/m for WPM and about
+// 3 ln(256/27) / (2 (1.038 + 3 ln(pi m))) for FPM, tells the two apart. Each class
+// boundary is the geometric mean of the neighbouring expected ratios.
+std::optional<NoiseType> NoiseByVarianceRatios(std::span<const double> y, size_t m);
+
+}  // namespace analysis
