@@ -15,6 +15,9 @@ namespace {
 
 constexpr size_t kRatioMinimumPoints = 4;
 constexpr int kMaxDifferences = 2;
+// From this averaging factor on, R(n) separates white from flicker phase noise better
+// than the autocorrelation of the averages does.
+constexpr size_t kPhaseRatioAveraging = 4;
 // Beyond this averaging factor the expected estimates below move by less than 1e-3.
 constexpr size_t kSettledAveraging = 64;
 
@@ -125,7 +128,7 @@ std::optional<NoiseType> ByAutocorrelation(std::span<const double> y, size_t m)
     if (std::isnan(alpha))
         return std::nullopt;
     if (alpha >= 0.5)
-        return m >= 2 ? PhaseNoiseByRatio(y, m) : NearestNoiseType(alpha);
+        return m >= kPhaseRatioAveraging ? PhaseNoiseByRatio(y, m) : NearestNoiseType(alpha);
     if (alpha >= -0.5)
         return NoiseType::WhiteFrequency;
     const double walkBoundary = (ExpectedDifferencedAlpha(0.5, m) + ExpectedDifferencedAlpha(1.0, m)) / 2;

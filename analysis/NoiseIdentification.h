@@ -15,8 +15,8 @@ inline constexpr size_t kAutocorrelationMinimumPoints = 30;
 // floor(N / m) >= 30 averages remain, by the lag-1 autocorrelation estimate of alpha:
 // nearest type, except that averaging shifts the estimate of FFM (towards -1.45) and
 // RWFM (towards -2.4) as m grows, so their boundary lies midway between the values
-// each gives at this m; and the averages of white and flicker phase noise look alike
-// to the autocorrelation for m >= 2, so R(n) below tells them apart. With fewer
+// each gives at this m; and the averages of white and flicker phase noise grow alike
+// to the autocorrelation as m grows, so from m = 4 on R(n) below tells them apart. With fewer
 // averages, by the B1 and R(n) ratios. None when even the ratios have too few
 // averages (fewer than 4) or cannot tell white from flicker phase noise (m = 1).
 std::optional<NoiseType> IdentifyNoise(std::span<const double> y, size_t m);
