@@ -98,8 +98,9 @@ constexpr Coefficients kModifiedTable[5][3] = {
     {kNone, {1.048, 0.534}, {1.180, 0.816}},
     {kNone, {1.302, 0.535}, {1.175, 0.777}},
 };
-// Table 2 for F infinite (unmodified, alpha <= 1; for alpha = 1 not divided by s_z(0)^2,
-// which grows with m: Table 3 gives it as (b0 + b1 ln m)^2).
+// Table 2 for F infinite (unmodified; alpha = 2 is the large-r limit of the closed form
+// below; for alpha = 1 not divided by s_z(0)^2, which grows with m: Table 3 gives it as
+// (b0 + b1 ln m)^2).
 constexpr Coefficients kUnmodifiedTable[5][3] = {
     {{3.0 / 2, 1.0 / 2}, {35.0 / 18, 1.0}, {231.0 / 100, 3.0 / 2}},
     {{78.6, 25.2}, {790.0, 410.0}, {9950.0, 6520.0}},

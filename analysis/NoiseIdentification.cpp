@@ -18,7 +18,7 @@ constexpr int kMaxDifferences = 2;
 // From this averaging factor on, R(n) separates white from flicker phase noise better
 // than the autocorrelation of the averages does.
 constexpr size_t kPhaseRatioAveraging = 4;
-// Beyond this averaging factor the expected estimates below move by less than 1e-3.
+// Beyond this averaging factor the expected estimates below move by about 1e-3 at most.
 constexpr size_t kSettledAveraging = 64;
 
 std::vector<double> BlockAverages(std::span<const double> y, size_t m)
