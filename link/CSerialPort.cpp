@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "link/DevicePath.h"
+#include "link/ProcessFacts.h"
 #include "link/Tty.h"
 
 CSerialPort::CSerialPort(std::string iniPath, std::string lockFolder)
@@ -22,11 +23,14 @@ std::string CSerialPort::DevicePathFor(int32_t portNumber) const
 
 int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
 {
-    failure_ = {OpenRefusal::None, 0, {}, portNumber, iniPath_, std::nullopt};
+    failure_ = {};
+    failure_.PortNumber = portNumber;
+    failure_.IniPath = iniPath_;
     if (fd_ >= 0)
         return 0;
     if (portNumber == 0)
         return Refuse(OpenRefusal::NoPortSelected, {});
+    failure_.Mapping = MappedDevicePath(iniPath_, portNumber);
     const std::string path = DevicePathFor(portNumber);
     if (path.empty())
         return Refuse(OpenRefusal::NoDeviceMapped, path);
@@ -38,7 +42,8 @@ int CSerialPort::OpenPath(const std::string& path, uint32_t bitRate)
     if (fd_ >= 0)
         return 0;
     if (!lock_.Acquire(path)) {
-        failure_.HolderPid = UucpLock::OwnerPid(lock_.LockPathFor(path));
+        failure_.HolderPid = UucpLock::HolderPid(lock_.LockPathFor(path));
+        failure_.HolderName = failure_.HolderPid ? ProcessName(*failure_.HolderPid) : std::string();
         return Refuse(OpenRefusal::HeldByAnother, path);
     }
     fd_ = tty::OpenExclusive(path);

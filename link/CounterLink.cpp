@@ -38,7 +38,7 @@ bool CounterLink::Connect(int portNumber, int baudIndex)
         return false;
     }
     if (!StartReceiving()) {
-        failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}};
+        failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}, {}, {}};
         port_.Close();
         return false;
     }

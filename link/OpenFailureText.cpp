@@ -37,17 +37,20 @@ std::string PermissionText(const std::string& device, const DeviceFacts& facts)
 
 std::string MissingText(const OpenFailure& failure)
 {
-    return failure.Device + " does not exist: is the counter plugged in? A line " + ComKey(failure) +
-           "=<device> in [Port] of " + SettingsFileName(failure) + " maps " + ComKey(failure) +
-           " to any device.";
+    const std::string question = failure.Device + " does not exist: is the counter plugged in? ";
+    if (!failure.Mapping.empty())
+        return question + "The line " + ComKey(failure) + "=" + failure.Mapping + " in [Port] of " +
+               SettingsFileName(failure) + " maps " + ComKey(failure) + " to it.";
+    return question + "A line " + ComKey(failure) + "=<device> in [Port] of " + SettingsFileName(failure) +
+           " maps " + ComKey(failure) + " to any device.";
 }
 
 std::string HeldText(const OpenFailure& failure)
 {
     const bool pidKnown = failure.HolderPid && *failure.HolderPid > 0;
-    return failure.Device + " is in use by another program" +
-           (pidKnown ? " (PID " + std::to_string(*failure.HolderPid) + ")" : std::string()) +
-           ": close it, then connect again.";
+    const std::string pid = pidKnown ? " (PID " + std::to_string(*failure.HolderPid) + ")" : "";
+    const std::string holder = pidKnown && !failure.HolderName.empty() ? failure.HolderName : "another program";
+    return failure.Device + " is in use by " + holder + pid + ": close it, then connect again.";
 }
 
 std::string OtherText(const OpenFailure& failure)

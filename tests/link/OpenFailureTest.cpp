@@ -26,6 +26,7 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         DeviceFacts Device;  // owner root in every row
         std::optional<long> Holder;
         std::string Expected;  // after the device path where it starts with ':' or ' '
+        std::string HolderName = {}, Mapping = {};
     } rows[] = {
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0660}, {}, kJoin},
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0620}, {},
@@ -35,7 +36,10 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         {R::PermissionDenied, {}, {}, ": permission denied."},
         {R::NoSuchDevice, {}, {}, " does not exist: is the counter plugged in? A line COM3=<device> "
                                   "in [Port] of /p/Pelmora.ini maps COM3 to any device."},
+        {R::NoSuchDevice, {}, {}, " does not exist: is the counter plugged in? The line COM3=/dev/ttyUSB0 "
+                                  "in [Port] of /p/Pelmora.ini maps COM3 to it.", "", kDevice},
         {R::HeldByAnother, {}, 42, " is in use by another program (PID 42): close it, then connect again."},
+        {R::HeldByAnother, {}, 42, " is in use by minicom (PID 42): close it, then connect again.", "minicom"},
         {R::NotATerminal, {}, {},
          " is not a serial port: point COM3= in [Port] of /p/Pelmora.ini at the counter's device."},
         {R::Other, {}, {}, ": Input/output error."},
@@ -44,7 +48,7 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Expected);
-        const OpenFailure failure{row.Why, EIO, kDevice, kPort, "/p/Pelmora.ini", row.Holder};
+        const OpenFailure failure{row.Why, EIO, kDevice, kPort, "/p/Pelmora.ini", row.Holder, row.HolderName, row.Mapping};
         const bool named = row.Expected.starts_with(':') || row.Expected.starts_with(' ');
         EXPECT_EQ(OpenFailureText(failure, row.Device), (named ? kDevice : "") + row.Expected);
     }
@@ -92,9 +96,10 @@ TEST(OpenFailure, HeldPortNamesTheHolderWhereTheLockSaysIt)
         ASSERT_EQ(first.Open(kPort, 9600), 1);
         CSerialPort second(ini, sameLockFolder ? dir.Path() : dir.File("other"));
         EXPECT_EQ(second.Open(kPort, 9600), 0);
-        const std::string holder = sameLockFolder ? " (PID " + std::to_string(::getpid()) + ")" : "";
-        EXPECT_EQ(DescribeOpenFailure(second.LastOpenFailure()), pty.SlavePath() +
-                  " is in use by another program" + holder + ": close it, then connect again.");
+        const std::string holder = sameLockFolder ? " test_link (PID " + std::to_string(::getpid()) + ")"
+                                                  : " another program";
+        EXPECT_EQ(DescribeOpenFailure(second.LastOpenFailure()),
+                  pty.SlavePath() + " is in use by" + holder + ": close it, then connect again.");
         first.Close();
         ASSERT_EQ(second.Open(kPort, 9600), 1);
         EXPECT_EQ(second.LastOpenFailure().Why, OpenRefusal::None);
