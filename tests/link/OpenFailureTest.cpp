@@ -5,6 +5,9 @@
 #include <fstream>
 #include <unistd.h>
 
+#include <QTranslator>
+
+#include "app/Translation.h"
 #include "link/CSerialPort.h"
 #include "link/OpenFailureText.h"
 #include "tests/link/LinkTestSupport.h"
@@ -18,9 +21,12 @@ const std::string kDevice = "/dev/ttyUSB0";
 const std::string kJoin = ": permission denied. Members of group dialout may use it: join it with "
                           "\"sudo usermod -aG dialout $USER\", then log out and log in again.";
 
+// The texts are Japanese; the rows read them through the English translation.
 TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
 {
     using R = OpenRefusal;
+    EXPECT_EQ(OpenFailureText({R::Other, 0, kDevice, kPort, {}, {}, {}, {}}, {}), kDevice + " を開けませんでした。");
+    const auto english = InstallTranslation("en");
     const struct {
         OpenRefusal Why;
         DeviceFacts Device;  // owner root in every row
@@ -76,6 +82,7 @@ TEST(OpenFailure, DeniedDeviceTellsWhoMayUseIt)
         ASSERT_EQ(::chown(device.c_str(), 0, row.Group), 0);
         ASSERT_EQ(::chmod(device.c_str(), row.Mode), 0);
         CSerialPort port(WritePortIni(dir, kPort, device), dir.File("no-lock-folder"));
+        const auto english = InstallTranslation("en");
         {
             const UnprivilegedFiles user;
             ASSERT_TRUE(user.Available());
@@ -95,6 +102,7 @@ TEST(OpenFailure, HeldPortNamesTheHolderWhereTheLockSaysIt)
         CSerialPort first(ini, dir.Path());
         ASSERT_EQ(first.Open(kPort, 9600), 1);
         CSerialPort second(ini, sameLockFolder ? dir.Path() : dir.File("other"));
+        const auto english = InstallTranslation("en");
         EXPECT_EQ(second.Open(kPort, 9600), 0);
         const std::string holder = sameLockFolder ? " test_link (PID " + std::to_string(::getpid()) + ")"
                                                   : " another program";
