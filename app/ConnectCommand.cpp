@@ -37,6 +37,7 @@ void CCounterDisplayDlg::OnConnect()
             return;
         settings_.PortNumber = dialog.m_nPortIndex + 1;
         settings_.BaudIndex = dialog.m_nBaudIndex;
+        link_->SetGaveUpHandler([](const OpenFailure& why) { ShowPortOpenFailed(DescribeOpenFailure(why)); });
         // A missing speed is refused like a missing port; Connect never reads the table outside it.
         if (!link_->Connect(settings_.PortNumber, settings_.BaudIndex))
             ShowPortOpenFailed(DescribeOpenFailure(link_->LastConnectFailure()));

@@ -132,7 +132,7 @@ void BM_ReplugAtTheOpenedPath(benchmark::State& state)
     ScratchDev dev;
     const std::string opened = dev.File("ttyX");
     MeasureReplugs(
-        state, {opened, {}}, [&](const std::string& node) { RenameInto(opened, node); },
+        state, {opened, opened}, [&](const std::string& node) { RenameInto(opened, node); },
         [&] { fs::remove(opened); });
 }
 

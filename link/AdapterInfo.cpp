@@ -1,15 +1,21 @@
 #include "link/AdapterInfo.h"
 
+#include <QCoreApplication>
 #include <QSerialPortInfo>
 
 #include "link/StableName.h"
 
 namespace {
 
-void AddLine(std::string& text, const char* label, const std::string& value)
+// The texts are written in Japanese and shown through the program's translation.
+class TooltipTexts {
+    Q_DECLARE_TR_FUNCTIONS(AdapterInfo)
+};
+
+void AddLine(QString& text, const QString& label, const std::string& value)
 {
     if (!value.empty())
-        text += std::string("\n") + label + value;
+        text += u'\n' + label.arg(QString::fromStdString(value));
 }
 
 }  // namespace
@@ -17,13 +23,14 @@ void AddLine(std::string& text, const char* label, const std::string& value)
 std::string AdapterTooltip(const AdapterFacts& facts)
 {
     if (facts.Device.empty())
-        return "no device";
-    std::string text = facts.Device + (facts.Present ? " (present)" : " (not present)");
-    AddLine(text, "Maker: ", facts.Maker);
-    AddLine(text, "Product: ", facts.Product);
-    AddLine(text, "Serial number: ", facts.Serial);
-    AddLine(text, "Stable name: ", facts.StableName);
-    return text;
+        return TooltipTexts::tr("デバイスなし").toStdString();
+    QString text = (facts.Present ? TooltipTexts::tr("%1 (接続中)") : TooltipTexts::tr("%1 (未接続)"))
+                       .arg(QString::fromStdString(facts.Device));
+    AddLine(text, TooltipTexts::tr("メーカー: %1"), facts.Maker);
+    AddLine(text, TooltipTexts::tr("製品: %1"), facts.Product);
+    AddLine(text, TooltipTexts::tr("シリアル番号: %1"), facts.Serial);
+    AddLine(text, TooltipTexts::tr("固定名: %1"), facts.StableName);
+    return text.toStdString();
 }
 
 AdapterLookup::AdapterLookup(std::string byIdFolder) : byIdFolder_(std::move(byIdFolder))

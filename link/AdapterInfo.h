@@ -15,7 +15,7 @@ struct AdapterFacts {
 };
 
 // The tooltip text: the device and whether it is there, then one line for
-// each fact that is known.
+// each fact that is known; translated like the window's texts.
 std::string AdapterTooltip(const AdapterFacts& facts);
 
 // The adapters present now, listed once (through Qt Serial Port, which asks

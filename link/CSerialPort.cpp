@@ -1,12 +1,14 @@
 #include "link/CSerialPort.h"
 
 #include <cerrno>
+#include <utility>
 
 #include "link/DevicePath.h"
+#include "link/ProcessFacts.h"
 #include "link/Tty.h"
 
 CSerialPort::CSerialPort(std::string iniPath, std::string lockFolder)
-    : iniPath_(std::move(iniPath)), lock_(std::move(lockFolder))
+    : iniPath_(std::move(iniPath)), lockFolder_(std::move(lockFolder))
 {
 }
 
@@ -22,11 +24,14 @@ std::string CSerialPort::DevicePathFor(int32_t portNumber) const
 
 int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
 {
-    failure_ = {OpenRefusal::None, 0, {}, portNumber, iniPath_, std::nullopt};
-    if (fd_ >= 0)
+    failure_ = {};
+    failure_.PortNumber = portNumber;
+    failure_.IniPath = iniPath_;
+    if (IsOpen())
         return 0;
     if (portNumber == 0)
         return Refuse(OpenRefusal::NoPortSelected, {});
+    failure_.Mapping = MappedDevicePath(iniPath_, portNumber);
     const std::string path = DevicePathFor(portNumber);
     if (path.empty())
         return Refuse(OpenRefusal::NoDeviceMapped, path);
@@ -35,21 +40,25 @@ int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
 
 int CSerialPort::OpenPath(const std::string& path, uint32_t bitRate)
 {
-    if (fd_ >= 0)
+    if (IsOpen())
         return 0;
-    if (!lock_.Acquire(path)) {
-        failure_.HolderPid = UucpLock::OwnerPid(lock_.LockPathFor(path));
-        return Refuse(OpenRefusal::HeldByAnother, path);
+    return Adopt(DeviceClaim::Take(path, lockFolder_), bitRate);
+}
+
+int CSerialPort::Adopt(DeviceClaim claim, uint32_t bitRate)
+{
+    if (IsOpen())
+        return 0;
+    if (!claim.Held()) {
+        failure_.HolderPid = claim.LockHolder();
+        failure_.HolderName = claim.LockHolder() ? ProcessName(*claim.LockHolder()) : std::string();
+        return Refuse(claim.LockHolder() ? OpenRefusal::HeldByAnother : RefusalForError(claim.Error()),
+                      claim.Path(), claim.LockHolder() ? 0 : claim.Error());
     }
-    fd_ = tty::OpenExclusive(path);
-    if (fd_ < 0) {
-        const int error = errno;
-        lock_.Release();
-        return Refuse(RefusalForError(error), path, error);
-    }
-    tty::ConfigureLine(fd_);
-    tty::SetBitRate(fd_, bitRate);
-    openedPath_ = path;
+    tty::ConfigureLine(claim.Descriptor());
+    tty::SetBitRate(claim.Descriptor(), bitRate);
+    openedPath_ = claim.Path();
+    claim_ = std::move(claim);
     return 1;
 }
 
@@ -63,34 +72,30 @@ int CSerialPort::Refuse(OpenRefusal why, const std::string& device, int error)
 
 void CSerialPort::Close()
 {
-    if (fd_ < 0)
-        return;
-    tty::CloseExclusive(fd_);
-    fd_ = -1;
-    lock_.Release();
+    claim_ = DeviceClaim();
 }
 
 bool CSerialPort::IsOpen() const
 {
-    return fd_ >= 0;
+    return claim_.Held();
 }
 
 int CSerialPort::GetHandle() const
 {
-    return fd_;
+    return claim_.Descriptor();
 }
 
 int CSerialPort::WriteByte(uint8_t byte)
 {
-    return fd_ >= 0 && tty::WriteByte(fd_, byte) ? 1 : 0;
+    return IsOpen() && tty::WriteByte(GetHandle(), byte) ? 1 : 0;
 }
 
 int CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& bytesRead)
 {
     bytesRead = 0;
-    if (fd_ < 0)
+    if (!IsOpen())
         return 0;
-    const long read = tty::ReadSome(fd_, buffer, count);
+    const long read = tty::ReadSome(GetHandle(), buffer, count);
     if (read < 0)
         return 0;
     bytesRead = static_cast<uint32_t>(read);

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/DeviceClaim.h"
 #include "link/OpenFailure.h"
-#include "link/UucpLock.h"
 
 // The program's one serial port, opened for reading at 8 data bits, no parity,
 // one stop bit. Port numbers map to devices through DevicePath. Open, Close and
@@ -25,10 +25,15 @@ public:
     int Open(int32_t portNumber, uint32_t bitRate);
     // Why the last Open returned 0; OpenRefusal::None after one that succeeded.
     const OpenFailure& LastOpenFailure() const { return failure_; }
-    // The same for a device path, as when an adapter comes back under a new node.
+    // The same for a device path.
     int OpenPath(const std::string& path, uint32_t bitRate);
+    // Takes over a device claimed elsewhere (as by the thread that waited for
+    // it) and sets its line; a claim that is not held fails as OpenPath would.
+    int Adopt(DeviceClaim claim, uint32_t bitRate);
     // The path of the last successful open.
     const std::string& OpenedPath() const { return openedPath_; }
+    // Where UUCP lock files are kept.
+    const std::string& LockFolder() const { return lockFolder_; }
     void Close();
     bool IsOpen() const;
     // The descriptor, -1 while closed.
@@ -45,8 +50,8 @@ private:
     int Refuse(OpenRefusal why, const std::string& device, int error = 0);
 
     std::string iniPath_;
-    UucpLock lock_;
-    int fd_ = -1;
+    std::string lockFolder_;
+    DeviceClaim claim_;  // the open device, not held while closed
     OpenFailure failure_;
     std::string openedPath_;
 };

@@ -1,18 +1,19 @@
 #include "link/CounterLink.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "link/BaudRateTable.h"
 
 CounterLink::CounterLink(Readout& readout, std::string iniPath,
                          std::function<void()> recordsWaiting,
-                         std::function<void()> onNoDataTimer, std::string byIdFolder)
+                         std::function<void()> onNoDataTimer, NameFolders folders)
     : recordsWaiting_(std::move(recordsWaiting)), port_(std::move(iniPath)),
       timer_(std::move(onNoDataTimer)),
       presenter_(readout, timer_,
                  [this](uint64_t connection) { PostToWindow(connection); }),
       assembler_(presenter_), thread_(assembler_, stopRequested_),
-      byIdFolder_(std::move(byIdFolder)), windowContext_(std::make_unique<QObject>())
+      folders_(std::move(folders)), windowContext_(std::make_unique<QObject>())
 {
 }
 
@@ -38,17 +39,20 @@ bool CounterLink::Connect(int portNumber, int baudIndex)
         return false;
     }
     if (!StartReceiving()) {
-        failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}};
+        failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}, {}, {}};
         port_.Close();
         return false;
     }
     bitRate_ = *bitRate;
     connected_ = true;
-    // Remembered while the adapter is surely there: its stable name leads back to it.
+    // Remembered while the adapter is surely there: its identity leads back to it.
     waiter_ = std::make_unique<DeviceReturnWaiter>(
-        RememberDevice(port_.OpenedPath(), byIdFolder_), [this](const std::string& path) {
+        RememberDevice(port_.OpenedPath(), folders_), port_.LockFolder(),
+        [this](std::shared_ptr<DeviceClaim> claim) {
+            // A claim whose call is dropped with the context closes the device.
             QMetaObject::invokeMethod(
-                windowContext_.get(), [this, path] { OnDeviceBack(path); }, Qt::QueuedConnection);
+                windowContext_.get(), [this, claim] { OnWaitEnded(std::move(*claim)); },
+                Qt::QueuedConnection);
         });
     timer_.Restart();
     return true;
@@ -99,20 +103,32 @@ void CounterLink::OnPortLost(uint64_t connection)
 
 void CounterLink::AwaitDevice()
 {
-    if (waiter_)
+    try {
         waiter_->Start();
+    } catch (const std::system_error& error) {
+        GiveUp({OpenRefusal::Other, error.code().value(), port_.OpenedPath(), 0, {}, {}, {}, {}});
+    }
 }
 
-void CounterLink::OnDeviceBack(const std::string& path)
+void CounterLink::OnWaitEnded(DeviceClaim claim)
 {
     if (!connected_ || port_.IsOpen())
         return;
     waiter_->Stop();
-    // Gone again, or taken by another program in between: wait on.
-    if (!port_.OpenPath(path, bitRate_) || !StartReceiving()) {
+    if (!port_.Adopt(std::move(claim), bitRate_)) {
+        GiveUp(port_.LastOpenFailure());
+    } else if (!StartReceiving()) {
+        const int error = errno;
         port_.Close();
-        AwaitDevice();
+        GiveUp({OpenRefusal::Other, error, port_.OpenedPath(), 0, {}, {}, {}, {}});
     }
+}
+
+void CounterLink::GiveUp(const OpenFailure& why)
+{
+    Disconnect();
+    if (gaveUp_)
+        gaveUp_(why);
 }
 
 void CounterLink::TakeRecords()

@@ -22,20 +22,22 @@ class Readout;
 //
 // Following the adapter: when the port hangs up or its device vanishes, the
 // receive thread closes its duplicate and tells the window thread, which stops
-// that thread and closes the port (the port's one owner, it alone opens and
-// closes it), then waits for the same adapter on a waiter thread. When it is
-// back, the window thread opens it again at the same speed and starts a new
-// receive thread. The user stays connected throughout.
+// that thread and closes the port (the port's one owner), then waits for the
+// same adapter on a waiter thread. That thread opens it when it is back, as
+// the port opens it, and hands the open device to the window thread, which
+// sets its speed and starts a new receive thread. The user stays connected
+// throughout; a device without an identity (a bare pseudo-terminal) is not
+// waited for. When the wait cannot go on, the link disconnects and says why.
 class CounterLink {
 public:
     // recordsWaiting is called on the window thread when records of the live
     // connection have changed the read-out's lines; the window then calls
     // TakeRecords and composes when it next paints. onNoDataTimer is the
     // window's OnTimer, called on the window thread when the watchdog fires.
-    // byIdFolder: where stable adapter names live (tests pass a scratch folder).
+    // folders: where stable adapter names live (tests pass scratch folders).
     CounterLink(Readout& readout, std::string iniPath,
                 std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer,
-                std::string byIdFolder = kSerialByIdFolder);
+                NameFolders folders = {});
     ~CounterLink();
     CounterLink(const CounterLink&) = delete;
     CounterLink& operator=(const CounterLink&) = delete;
@@ -53,6 +55,14 @@ public:
     bool Connect(int portNumber, int baudIndex);
     // Why the last Connect returned false.
     const OpenFailure& LastConnectFailure() const { return failure_; }
+
+    // Called on the window thread, once, when the adapter came back but never
+    // opens, or no thread can be had to wait or receive: the link has
+    // disconnected by then.
+    void SetGaveUpHandler(std::function<void(const OpenFailure& why)> gaveUp)
+    {
+        gaveUp_ = std::move(gaveUp);
+    }
 
     // Stops the receive thread, then closes the port. Work the thread had
     // queued for the window is dropped.
@@ -89,7 +99,8 @@ private:
     bool StartReceiving();
     void OnPortLost(uint64_t connection);
     void AwaitDevice();
-    void OnDeviceBack(const std::string& path);
+    void OnWaitEnded(DeviceClaim claim);
+    void GiveUp(const OpenFailure& why);
 
     std::function<void()> recordsWaiting_;
     CSerialPort port_;
@@ -103,7 +114,8 @@ private:
     uint64_t liveConnection_ = 0;    // window thread only: 0 while no thread receives
     bool connected_ = false;         // window thread only: the user's state
     uint32_t bitRate_ = 0;           // window thread only: the connection's speed
-    std::string byIdFolder_;
+    NameFolders folders_;            // set at construction, then only read
+    std::function<void(const OpenFailure&)> gaveUp_;  // window thread only
     std::unique_ptr<DeviceReturnWaiter> waiter_;  // window thread only; its thread reports by posting
     // Declared last, destroyed first: its pending hand-offs die with it.
     std::unique_ptr<QObject> windowContext_;

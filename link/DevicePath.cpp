@@ -16,11 +16,15 @@ std::string DefaultDevicePath(int32_t portNumber)
     return {};
 }
 
+std::string MappedDevicePath(const std::string& iniPath, int32_t portNumber)
+{
+    return GetProfileString(iniPath, "Port", "COM" + std::to_string(portNumber), "", kPathBufferSize);
+}
+
 std::string DevicePath(const std::string& iniPath, int32_t portNumber)
 {
     if (portNumber == 0)
         return {};
-    const std::string key = "COM" + std::to_string(portNumber);
-    const std::string mapped = GetProfileString(iniPath, "Port", key, "", kPathBufferSize);
+    const std::string mapped = MappedDevicePath(iniPath, portNumber);
     return mapped.empty() ? DefaultDevicePath(portNumber) : mapped;
 }

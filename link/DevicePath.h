@@ -10,5 +10,8 @@
 // unless the file names one: the result is then empty.
 std::string DevicePath(const std::string& iniPath, int32_t portNumber);
 
+// The device the settings file names for port n; empty when it names none.
+std::string MappedDevicePath(const std::string& iniPath, int32_t portNumber);
+
 // The fixed mapping alone.
 std::string DefaultDevicePath(int32_t portNumber);

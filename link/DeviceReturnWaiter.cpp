@@ -1,27 +1,12 @@
 #include "link/DeviceReturnWaiter.h"
 
-#include <fcntl.h>
 #include <pthread.h>
 
-#include <cerrno>
-
 #include "link/WakeEvent.h"
-#include "settings/UniqueFd.h"
 
-namespace {
-
-// Whether the node can be opened as the port opens it; the descriptor is let
-// go at once (the wait closes what it gets back).
-int ProbeOpen(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    return fd >= 0 ? fd : -errno;
-}
-
-}  // namespace
-
-DeviceReturnWaiter::DeviceReturnWaiter(ReopenTarget target, Returned returned)
-    : watch_(std::move(target), ProbeOpen), returned_(std::move(returned))
+DeviceReturnWaiter::DeviceReturnWaiter(ReopenTarget target, std::string lockFolder, Ended ended)
+    : watch_(std::move(target), [this](const std::string& path) { return Claim(path); }),
+      lockFolder_(std::move(lockFolder)), ended_(std::move(ended))
 {
 }
 
@@ -33,6 +18,8 @@ DeviceReturnWaiter::~DeviceReturnWaiter()
 void DeviceReturnWaiter::Start()
 {
     Stop();
+    if (!CanReturn())
+        return;
     wake_ = std::make_unique<WakeEvent>();
     thread_ = std::thread(&DeviceReturnWaiter::Run, this);
     pthread_setname_np(thread_.native_handle(), "pelmora-replug");
@@ -46,11 +33,18 @@ void DeviceReturnWaiter::Stop()
     thread_.join();
 }
 
+int DeviceReturnWaiter::Claim(const std::string& path)
+{
+    claim_ = DeviceClaim::Take(path, lockFolder_);
+    return claim_.Held() ? claim_.Descriptor() : -claim_.Error();
+}
+
 void DeviceReturnWaiter::Run()
 {
     const DeviceReturn back = watch_.Wait(wake_->Descriptor());
-    if (back.Outcome != ReturnOutcome::Opened)
-        return;
-    UniqueFd(back.Fd).Reset();
-    returned_(back.Path);
+    if (back.Outcome == ReturnOutcome::Opened)
+        ended_(std::make_shared<DeviceClaim>(std::move(claim_)));
+    else if (back.Outcome == ReturnOutcome::Failed)
+        ended_(std::make_shared<DeviceClaim>(DeviceClaim::Refused(back.Path, back.Error)));
+    claim_ = DeviceClaim();
 }

@@ -11,13 +11,9 @@
 #include "link/PortPoll.h"
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
 namespace {
-
-DeviceReturn Failure(int error)
-{
-    return {ReturnOutcome::Failed, -1, {}, error};
-}
 
 DeviceReturn Stopped()
 {
@@ -39,22 +35,10 @@ bool IsRefusal(int error)
     return error == EACCES || error == EPERM;
 }
 
-// A node whose open was refused. Watching the node itself would need read
-// permission on it, which is just what is missing: its folder is watched
-// instead, for events that name it.
-struct Refusal {
-    std::string Node;  // empty while no open is refused
-    int Tries = 0;
-    bool EntryChanged = false;
-
-    std::string Folder() const { return fs::path(Node).parent_path().string(); }
-    std::string Name() const { return fs::path(Node).filename().string(); }
-};
-
-// One wait's watches and what it has seen. Watches are kept by folder path.
+// One wait's watches, its last try and its timer. Watches are kept by folder path.
 class Watcher {
 public:
-    Watcher(const ReopenTarget& target, const DeviceOpener& open, Inotify& inotify)
+    Watcher(const ReopenTarget& target, const DeviceOpener& open, Inotify* inotify)
         : target_(target), open_(open), inotify_(inotify)
     {
     }
@@ -64,60 +48,65 @@ public:
     // Leaves the instance as it was found: no watch, no event queued.
     ~Watcher()
     {
+        if (inotify_ == nullptr)
+            return;
         DropFoldersBut({});
-        inotify_.TakeEvents();
+        inotify_->TakeEvents();
     }
 
     DeviceReturn Run(int wakeFd)
     {
         if (ReadableNow(wakeFd))
             return Stopped();
+        if (target_.Identity.empty()) {
+            portpoll::WaitForWake(wakeFd);
+            return Stopped();
+        }
         for (;;) {
-            if (auto failed = FollowFolders())
-                return *failed;
+            FollowFolders();
             if (auto found = Look())
                 return *found;
-            const auto event = portpoll::WaitForPort(inotify_.Descriptor(), wakeFd);
-            if (event == portpoll::Event::Woken)
+            switch (Sleep(wakeFd)) {
+            case portpoll::Event::Woken:
                 return Stopped();
-            if (event == portpoll::Event::HungUp)
-                return Failure(EIO);
-            HandleEvents();
+            case portpoll::Event::HungUp:
+                LookOnTheTimerAlone();
+                break;
+            case portpoll::Event::Data:
+                HandleEvents();
+                break;
+            case portpoll::Event::TimedOut:
+                break;
+            }
         }
     }
 
 private:
-    std::set<std::string> WantedFolders() const
+    // Watches the folder the identity lives in, or the nearest one above. A
+    // folder made after it was looked for but before the watch on its parent
+    // took would go unseen: so after every new watch, look again.
+    void FollowFolders()
     {
-        std::set<std::string> folders{NearestExistingFolder(target_.OpenedPath)};
-        if (!target_.StableName.empty())
-            folders.insert(NearestExistingFolder(target_.StableName));
-        if (!refusal_.Node.empty())
-            folders.insert(refusal_.Folder());
-        return folders;
+        for (bool changed = inotify_ != nullptr; changed && inotify_ != nullptr;) {
+            changed = false;
+            const std::string wanted = NearestExistingFolder(target_.Identity);
+            DropFoldersBut({wanted});
+            if (folderWatches_.count(wanted) != 0)
+                continue;
+            const int watch = inotify_->WatchFolder(wanted);
+            if (watch < 0 && watch != -ENOENT && watch != -ENOTDIR)
+                LookOnTheTimerAlone();
+            if (watch >= 0)
+                folderWatches_[wanted] = watch;
+            changed = true;
+        }
     }
 
-    // Watches the wanted folders. A folder made after it was looked for but
-    // before the watch on its parent took would go unseen: so after every new
-    // watch, look for the wanted folders again.
-    std::optional<DeviceReturn> FollowFolders()
+    void LookOnTheTimerAlone()
     {
-        for (bool changed = true; changed;) {
-            changed = false;
-            const std::set<std::string> wanted = WantedFolders();
-            DropFoldersBut(wanted);
-            for (const std::string& folder : wanted) {
-                if (folderWatches_.count(folder) != 0)
-                    continue;
-                const int watch = inotify_.WatchFolder(folder);
-                if (watch < 0 && watch != -ENOENT && watch != -ENOTDIR)
-                    return Failure(-watch);
-                if (watch >= 0)
-                    folderWatches_[folder] = watch;
-                changed = true;
-            }
-        }
-        return std::nullopt;
+        DropFoldersBut({});
+        inotify_->TakeEvents();
+        inotify_ = nullptr;
     }
 
     void DropFoldersBut(const std::set<std::string>& wanted)
@@ -133,74 +122,65 @@ private:
             }
             // Two paths to one folder share a watch.
             if (kept.count(entry->second) == 0)
-                inotify_.Unwatch(entry->second);
+                inotify_->Unwatch(entry->second);
             entry = folderWatches_.erase(entry);
         }
     }
 
-    void ForgetFolderWatch(int watch)
-    {
-        inotify_.Unwatch(watch);
-        std::erase_if(folderWatches_, [&](const auto& entry) { return entry.second == watch; });
-    }
-
-    bool NamesRefusedNode(const Inotify::Event& event) const
-    {
-        if (refusal_.Node.empty() || event.Name != refusal_.Name())
-            return false;
-        const auto folder = folderWatches_.find(refusal_.Folder());
-        return folder != folderWatches_.end() && folder->second == event.Watch;
-    }
-
     void HandleEvents()
     {
-        for (const Inotify::Event& event : inotify_.TakeEvents()) {
+        for (const Inotify::Event& event : inotify_->TakeEvents()) {
             if (event.Overflow) {
                 // Lost events may include a folder's removal: start the folders afresh.
                 DropFoldersBut({});
-                refusal_.EntryChanged = true;
             } else if (event.WatchGone) {
-                ForgetFolderWatch(event.Watch);
-            } else if (NamesRefusedNode(event)) {
-                refusal_.EntryChanged = true;
+                inotify_->Unwatch(event.Watch);
+                std::erase_if(folderWatches_, [&](const auto& entry) { return entry.second == event.Watch; });
             }
         }
     }
 
     std::optional<DeviceReturn> Look()
     {
-        for (;;) {
-            const std::string path = ReturnedDevicePath(target_);
-            if (path.empty())
-                return std::nullopt;
-            const std::string node = DeviceNode(path);
-            if (node == refusal_.Node && !refusal_.EntryChanged)
-                return std::nullopt;
-            const int opened = open_(path);
-            if (opened >= 0)
-                return DeviceReturn{ReturnOutcome::Opened, opened, path, 0};
-            if (!IsRefusal(-opened))
-                return std::nullopt;
-            const bool newRefusal = node != refusal_.Node;
-            if (newRefusal)
-                refusal_ = {node, 0, false};
-            if (++refusal_.Tries >= kMaxRefusedOpens)
-                return Failure(-opened);
-            refusal_.EntryChanged = false;
-            if (!newRefusal)
-                return std::nullopt;
-            if (auto failed = FollowFolders())
-                return failed;
-            // The permissions may have come before the watch on the node's folder took.
-            refusal_.EntryChanged = true;
+        const std::string node = ReturnedDevicePath(target_);
+        if (node.empty()) {
+            retryAt_.reset();
+            return std::nullopt;
         }
+        const auto now = Clock::now();
+        if (node == triedNode_ && retryAt_ && now < *retryAt_)
+            return std::nullopt;
+        const int opened = open_(node);
+        if (opened >= 0)
+            return DeviceReturn{ReturnOutcome::Opened, opened, node, 0};
+        refusals_ = IsRefusal(-opened) ? (node == triedNode_ ? refusals_ : 0) + 1 : 0;
+        triedNode_ = node;
+        retryAt_ = now + kRetryInterval;
+        if (refusals_ >= kMaxRefusedOpens)
+            return DeviceReturn{ReturnOutcome::Failed, -1, node, -opened};
+        return std::nullopt;
+    }
+
+    // Until a folder changes, the retry is due or the wake; on the timer
+    // alone, a look every kRetryInterval.
+    portpoll::Event Sleep(int wakeFd)
+    {
+        const int eventFd = inotify_ != nullptr ? inotify_->Descriptor() : -1;
+        if (inotify_ == nullptr && !retryAt_)
+            retryAt_ = Clock::now() + kRetryInterval;
+        if (!retryAt_)
+            return portpoll::WaitForPort(eventFd, wakeFd);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*retryAt_ - Clock::now());
+        return portpoll::WaitForPort(eventFd, wakeFd, std::max(left, std::chrono::milliseconds(0)));
     }
 
     const ReopenTarget& target_;
     const DeviceOpener& open_;
-    Inotify& inotify_;
+    Inotify* inotify_;  // null: looking on the timer alone
     std::map<std::string, int> folderWatches_;  // folder path -> watch
-    Refusal refusal_;
+    std::string triedNode_;                      // the node of the last failed open
+    std::optional<Clock::time_point> retryAt_;   // when a look is due without an event
+    int refusals_ = 0;                           // refused opens of triedNode_ in a row
 };
 
 }  // namespace
@@ -217,9 +197,9 @@ DeviceReturn DeviceWatch::Wait(int wakeFd)
     if (!inotify_) {
         try {
             inotify_ = std::make_unique<Inotify>();
-        } catch (const std::system_error& error) {
-            return Failure(error.code().value());
+        } catch (const std::system_error&) {
+            // Looked for on the timer alone this time.
         }
     }
-    return Watcher(target_, open_, *inotify_).Run(wakeFd);
+    return Watcher(target_, open_, inotify_.get()).Run(wakeFd);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,11 +10,12 @@
 // Waiting for an unplugged serial adapter to come back, and opening it.
 //
 // The wait blocks in poll on an inotify descriptor beside a wake descriptor:
-// it uses no CPU while nothing changes. Watched are the nearest existing
-// folders on the way to where the opened path and the stable name can
-// reappear (udev removes /dev/serial/by-id with the last adapter, so the
-// watch may sit on /dev and move down as the folders come back), and, after
-// an open was refused, the folder of the refused node.
+// it uses no CPU while nothing changes. Watched is the nearest existing
+// folder on the way to where the device's identity can reappear (udev removes
+// /dev/serial/by-id with the last adapter, so the watch may sit on /dev and
+// move down as the folders come back). An open that fails is tried again on
+// a timer; where inotify cannot be had or a folder cannot be watched, the
+// wait looks on that timer alone.
 
 // Opens the device at path as the port needs it: a descriptor >= 0, or -errno.
 // Runs on the waiting thread.
@@ -22,19 +24,21 @@ using DeviceOpener = std::function<int(const std::string& path)>;
 enum class ReturnOutcome {
     Opened,   // the device is back and open
     Stopped,  // the wake descriptor was signalled
-    Failed,   // waiting cannot go on; Error says why
+    Failed,   // the device is back, but every open was refused; Error says why
 };
 
 struct DeviceReturn {
     ReturnOutcome Outcome = ReturnOutcome::Stopped;
     int Fd = -1;       // Opened: the descriptor the opener gave; the caller owns it
-    std::string Path;  // Opened: the path it was opened under
+    std::string Path;  // Opened, Failed: the path it was opened under, or refused
     int Error = 0;     // Failed: an errno value
 };
 
-// udev makes a node before it sets its owner and permissions, so an open may
-// be refused for a moment. A refused node is tried again whenever its
-// attributes change, up to this many tries in all.
+// A device that is back but does not open (held by another program, not
+// ready, refused) is tried again after this long, never sooner.
+inline constexpr std::chrono::milliseconds kRetryInterval{1000};
+// Permissions that refuse this many opens in a row of one node are not
+// udev's passing state: the wait fails.
 inline constexpr int kMaxRefusedOpens = 10;
 
 class Inotify;
@@ -61,16 +65,13 @@ public:
     //
     // - Looks at once: a device that is already back is opened without
     //   waiting; a wakeFd that is already readable gives Stopped, no open.
-    // - Which path is opened: ReturnedDevicePath(Target()) - the node the
-    //   stable name leads to, or else the opened path as given.
-    // - The opener refusing with EACCES or EPERM: the node is tried again at
-    //   once and then on each change of its attributes (or its entry being
-    //   made anew); after kMaxRefusedOpens refusals, Failed with that error.
-    //   Any other error means "not ready yet": tried again after the next
-    //   change in the watched folders.
-    // - Failed also when inotify cannot be had (EMFILE: the per-user limit on
-    //   instances) or a folder cannot be watched (ENOSPC: the limit on
-    //   watches; EACCES).
+    // - Which path is opened: ReturnedDevicePath(Target()); a target without
+    //   an identity never comes back, and its wait only ends at the wake.
+    // - An open that fails is tried again after kRetryInterval, or at once
+    //   when the identity leads to another node; after kMaxRefusedOpens
+    //   refusals (EACCES, EPERM) of one node in a row, Failed.
+    // - Without inotify (EMFILE: the per-user limit on instances) or a watch
+    //   (ENOSPC: the limit on watches; EACCES), it looks every kRetryInterval.
     // - Every watch of the wait is removed before it returns.
     // - A stop signalled while the opener runs can still end in Opened: the
     //   caller checks its own stop state and closes Fd then.
@@ -79,5 +80,5 @@ public:
 private:
     ReopenTarget target_;
     DeviceOpener open_;
-    std::unique_ptr<Inotify> inotify_;  // made at the first wait
+    std::unique_ptr<Inotify> inotify_;  // made at the first wait that can have one
 };

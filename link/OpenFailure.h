@@ -24,6 +24,8 @@ struct OpenFailure {
     int32_t PortNumber = 0;
     std::string IniPath;            // the settings file that may map COM<n>
     std::optional<long> HolderPid;  // from the UUCP lock file, when it names one
+    std::string HolderName;         // the program with that pid, when known
+    std::string Mapping;            // the device the settings file maps COM<n> to; empty when none
 };
 
 // The refusal an errno of an open stands for.

@@ -3,7 +3,25 @@
 #include <cerrno>
 #include <system_error>
 
+#include <QCoreApplication>
+
 namespace {
+
+// The texts are written in Japanese and shown through the program's translation.
+class FailureTexts {
+    Q_DECLARE_TR_FUNCTIONS(OpenFailureText)
+};
+
+// A translated text with its %1, %2, ... filled in one pass, so that a path
+// holding "%2" stays as it is.
+template <class... Values>
+std::string Filled(const QString& text, const Values&... values)
+{
+    if constexpr (sizeof...(values) == 0)
+        return text.toStdString();
+    else
+        return text.arg(QString::fromStdString(values)...).toStdString();
+}
 
 // Joining "tty" would open every user's terminal, and root's group is no group to join.
 bool GroupIsJoinable(const DeviceFacts& device)
@@ -15,7 +33,7 @@ bool GroupIsJoinable(const DeviceFacts& device)
 
 std::string SettingsFileName(const OpenFailure& failure)
 {
-    return failure.IniPath.empty() ? "the settings file" : failure.IniPath;
+    return failure.IniPath.empty() ? Filled(FailureTexts::tr("設定ファイル")) : failure.IniPath;
 }
 
 std::string ComKey(const OpenFailure& failure)
@@ -26,35 +44,49 @@ std::string ComKey(const OpenFailure& failure)
 std::string PermissionText(const std::string& device, const DeviceFacts& facts)
 {
     if (GroupIsJoinable(facts))
-        return device + ": permission denied. Members of group " + facts.Group +
-               " may use it: join it with \"sudo usermod -aG " + facts.Group +
-               " $USER\", then log out and log in again.";
+        return Filled(FailureTexts::tr("%1: アクセスが拒否されました。グループ %2 のメンバーが使えます。"
+                                       "\"sudo usermod -aG %2 $USER\" でグループに加わり、"
+                                       "ログアウトしてからログインし直してください。"),
+                      device, facts.Group);
     if (!facts.Known)
-        return device + ": permission denied.";
-    return device + ": permission denied (owner " + facts.Owner + ", group " + facts.Group +
-           ", mode " + ModeText(facts) + ").";
+        return Filled(FailureTexts::tr("%1: アクセスが拒否されました。"), device);
+    return Filled(FailureTexts::tr("%1: アクセスが拒否されました (所有者 %2、グループ %3、モード %4)。"), device,
+                  facts.Owner, facts.Group, ModeText(facts));
 }
 
 std::string MissingText(const OpenFailure& failure)
 {
-    return failure.Device + " does not exist: is the counter plugged in? A line " + ComKey(failure) +
-           "=<device> in [Port] of " + SettingsFileName(failure) + " maps " + ComKey(failure) +
-           " to any device.";
+    if (!failure.Mapping.empty())
+        return Filled(FailureTexts::tr("%1 がありません。カウンタはつながっていますか？ "
+                                       "%3 の [Port] の行 %2=%4 が %2 をこれに割り当てています。"),
+                      failure.Device, ComKey(failure), SettingsFileName(failure), failure.Mapping);
+    return Filled(FailureTexts::tr("%1 がありません。カウンタはつながっていますか？ "
+                                   "%3 の [Port] に %2=<デバイス> の行を書くと、%2 をどのデバイスにも割り当てられます。"),
+                  failure.Device, ComKey(failure), SettingsFileName(failure));
 }
 
 std::string HeldText(const OpenFailure& failure)
 {
-    const bool pidKnown = failure.HolderPid && *failure.HolderPid > 0;
-    return failure.Device + " is in use by another program" +
-           (pidKnown ? " (PID " + std::to_string(*failure.HolderPid) + ")" : std::string()) +
-           ": close it, then connect again.";
+    if (!failure.HolderPid || *failure.HolderPid <= 0)
+        return Filled(FailureTexts::tr("%1 は別のプログラムが使っています。"
+                                       "そのプログラムを閉じてから、接続し直してください。"),
+                      failure.Device);
+    const std::string pid = std::to_string(*failure.HolderPid);
+    if (failure.HolderName.empty())
+        return Filled(FailureTexts::tr("%1 は別のプログラム (PID %2) が使っています。"
+                                       "そのプログラムを閉じてから、接続し直してください。"),
+                      failure.Device, pid);
+    return Filled(FailureTexts::tr("%1 は %2 (PID %3) が使っています。"
+                                   "そのプログラムを閉じてから、接続し直してください。"),
+                  failure.Device, failure.HolderName, pid);
 }
 
 std::string OtherText(const OpenFailure& failure)
 {
     if (failure.Error == 0)
-        return failure.Device + " could not be opened.";
-    return failure.Device + ": " + std::generic_category().message(failure.Error) + ".";
+        return Filled(FailureTexts::tr("%1 を開けませんでした。"), failure.Device);
+    return Filled(FailureTexts::tr("%1 を開けませんでした (%2)。"), failure.Device,
+                  std::generic_category().message(failure.Error));
 }
 
 }  // namespace
@@ -93,12 +125,12 @@ std::string OpenFailureText(const OpenFailure& failure, const DeviceFacts& devic
     case OpenRefusal::None:
         return {};
     case OpenRefusal::NoPortSelected:
-        return "No port is selected: choose one in the port dialog.";
+        return Filled(FailureTexts::tr("ポート番号が選ばれていません。シリアルポートの条件で選んでください。"));
     case OpenRefusal::NoSpeedSelected:
-        return "No speed is selected: choose one in the port dialog.";
+        return Filled(FailureTexts::tr("通信速度が選ばれていません。シリアルポートの条件で選んでください。"));
     case OpenRefusal::NoDeviceMapped:
-        return ComKey(failure) + " has no device: add a line " + ComKey(failure) +
-               "=<device> to [Port] of " + SettingsFileName(failure) + ".";
+        return Filled(FailureTexts::tr("%1 にはデバイスがありません。%2 の [Port] に %1=<デバイス> の行を加えてください。"),
+                      ComKey(failure), SettingsFileName(failure));
     case OpenRefusal::PermissionDenied:
         return PermissionText(failure.Device, device);
     case OpenRefusal::NoSuchDevice:
@@ -106,8 +138,9 @@ std::string OpenFailureText(const OpenFailure& failure, const DeviceFacts& devic
     case OpenRefusal::HeldByAnother:
         return HeldText(failure);
     case OpenRefusal::NotATerminal:
-        return failure.Device + " is not a serial port: point " + ComKey(failure) + "= in [Port] of " +
-               SettingsFileName(failure) + " at the counter's device.";
+        return Filled(FailureTexts::tr("%1 はシリアルポートではありません。"
+                                       "%3 の [Port] の %2= にカウンタのデバイスを書いてください。"),
+                      failure.Device, ComKey(failure), SettingsFileName(failure));
     case OpenRefusal::Other:
         break;
     }

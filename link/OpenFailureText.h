@@ -17,8 +17,9 @@ struct DeviceFacts {
 // Examines path (link/DeviceFactsPosix.cpp).
 DeviceFacts ReadDeviceFacts(const std::string& path);
 
-// One line telling the user which device failed and what to do about it;
-// empty for OpenRefusal::None.
+// One line telling the user which device failed and what to do about it, in
+// the installed translation's language (Japanese without one); empty for
+// OpenRefusal::None.
 std::string OpenFailureText(const OpenFailure& failure, const DeviceFacts& device);
 
 // OpenFailureText with the facts read from the device now.

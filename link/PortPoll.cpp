@@ -1,5 +1,6 @@
 #include "link/PortPoll.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <poll.h>
 
@@ -8,13 +9,17 @@ namespace portpoll {
 namespace {
 
 constexpr short kTrouble = POLLHUP | POLLERR | POLLNVAL;
+using Clock = std::chrono::steady_clock;
 
-// One blocking poll on both. EINTR counts as "nothing yet" (interrupted true).
-Event PollBoth(int portFd, int wakeFd, bool& interrupted)
+// One blocking poll on both, for at most timeoutMs (-1: no limit). EINTR
+// counts as "nothing yet" (interrupted true).
+Event PollBoth(int portFd, int wakeFd, int timeoutMs, bool& interrupted)
 {
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {portFd, POLLIN, 0}};
-    const int ready = ::poll(fds, 2, -1);
+    const int ready = ::poll(fds, 2, timeoutMs);
     interrupted = ready < 0 && errno == EINTR;
+    if (ready == 0)
+        return Event::TimedOut;
     if (fds[0].revents != 0)
         return Event::Woken;
     if ((fds[1].revents & POLLIN) != 0)
@@ -31,7 +36,19 @@ Event WaitForPort(int portFd, int wakeFd)
     bool interrupted = true;
     Event event = Event::Data;
     while (interrupted)
-        event = PollBoth(portFd, wakeFd, interrupted);
+        event = PollBoth(portFd, wakeFd, -1, interrupted);
+    return event;
+}
+
+Event WaitForPort(int portFd, int wakeFd, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    bool interrupted = true;
+    Event event = Event::TimedOut;
+    while (interrupted) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        event = PollBoth(portFd, wakeFd, static_cast<int>(std::max<long long>(left.count(), 0)), interrupted);
+    }
     return event;
 }
 

@@ -1,6 +1,9 @@
 #include "link/StableName.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -11,46 +14,64 @@ std::string DeviceNode(const std::string& path)
     return error ? std::string() : node.string();
 }
 
-std::string FindStableName(const std::string& devicePath, const std::string& byIdFolder)
+bool SameDevice(const std::string& a, const std::string& b)
 {
-    const std::string node = DeviceNode(devicePath);
-    if (node.empty())
+    struct stat first {}, second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return false;
+    const bool nodes = (S_ISCHR(first.st_mode) && S_ISCHR(second.st_mode)) ||
+                       (S_ISBLK(first.st_mode) && S_ISBLK(second.st_mode));
+    if (nodes)
+        return first.st_rdev == second.st_rdev;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string FindStableName(const std::string& devicePath, const std::string& folder)
+{
+    if (DeviceNode(devicePath).empty())
         return {};
     std::error_code error;
-    fs::directory_iterator entries(byIdFolder, error);
+    fs::directory_iterator entries(folder, error);
     std::string found;
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const std::string name = entries->path().string();
         // The smallest name, so that the answer does not depend on listing order.
-        if (DeviceNode(name) == node && (found.empty() || name < found))
+        if (SameDevice(name, devicePath) && (found.empty() || name < found))
             found = name;
     }
     return found;
 }
 
-ReopenTarget RememberDevice(const std::string& openedPath, const std::string& byIdFolder)
+bool SharesItsStableName(const std::string& node, const std::string& sysTtyFolder)
 {
-    return {openedPath, FindStableName(openedPath, byIdFolder)};
+    std::error_code error;
+    fs::path device = fs::canonical(fs::path(sysTtyFolder) / fs::path(node).filename() / "device", error);
+    // Up from the tty to the USB device, the first folder with a vendor id.
+    for (; !error && device.has_relative_path(); device = device.parent_path()) {
+        if (fs::exists(device / "idVendor", error)) {
+            std::ifstream serial(device / "serial");
+            std::string number;
+            return !std::getline(serial, number) || number.empty();
+        }
+    }
+    return false;
 }
 
-std::string ResolveForReopen(const ReopenTarget& target)
+ReopenTarget RememberDevice(const std::string& openedPath, const NameFolders& folders)
 {
-    const std::string node = target.StableName.empty() ? std::string() : DeviceNode(target.StableName);
-    return node.empty() ? target.OpenedPath : node;
+    const std::string byId = FindStableName(openedPath, folders.ById);
+    if (!byId.empty() && !SharesItsStableName(DeviceNode(openedPath), folders.SysTty))
+        return {openedPath, byId};
+    const std::string byPath = byId.empty() ? std::string() : FindStableName(openedPath, folders.ByPath);
+    if (!byPath.empty())
+        return {openedPath, byPath};
+    std::error_code error;
+    if (fs::is_symlink(openedPath, error))
+        return {openedPath, openedPath};
+    return {openedPath, {}};
 }
 
 std::string ReturnedDevicePath(const ReopenTarget& target)
 {
-    if (!target.StableName.empty()) {
-        const std::string node = DeviceNode(target.StableName);
-        if (!node.empty())
-            return node;
-    }
-    if (DeviceNode(target.OpenedPath).empty())
-        return {};
-    // Our own entry leads nowhere (checked above), so any entry found is another adapter's.
-    if (!target.StableName.empty() &&
-        !FindStableName(target.OpenedPath, fs::path(target.StableName).parent_path()).empty())
-        return {};
-    return target.OpenedPath;
+    return target.Identity.empty() ? std::string() : DeviceNode(target.Identity);
 }

@@ -1,41 +1,61 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 // A serial adapter keeps its name under /dev/serial/by-id (made by udev from
 // its vendor, model and serial number) across unplugging, while its node
-// (/dev/ttyUSB0, ...) may come back under another number. These functions
-// find that name for an opened device and find the device again by it.
+// (/dev/ttyUSB0, ...) may come back under another number, and another adapter
+// may take the old number. These functions choose the one name an adapter is
+// known by and find it again by that name alone.
 
 inline constexpr const char* kSerialByIdFolder = "/dev/serial/by-id";
+inline constexpr const char* kSerialByPathFolder = "/dev/serial/by-path";
+inline constexpr const char* kSysTtyFolder = "/sys/class/tty";
+
+// Where the names that outlive a node are kept (tests pass scratch folders).
+struct NameFolders {
+    NameFolders(std::string byId = kSerialByIdFolder, std::string byPath = kSerialByPathFolder,
+                std::string sysTty = kSysTtyFolder)
+        : ById(std::move(byId)), ByPath(std::move(byPath)), SysTty(std::move(sysTty))
+    {
+    }
+    std::string ById;    // by adapter: vendor, model, serial number
+    std::string ByPath;  // by USB socket
+    std::string SysTty;  // sysfs: the device behind each tty
+};
 
 // Where path leads after following every link: the device node. Empty when
 // it leads nowhere.
 std::string DeviceNode(const std::string& path);
 
-// The entry of byIdFolder (full path) whose link leads to the same node as
+// Whether both paths lead to one device: the same device number for device
+// nodes (two nodes may name one device), else the same file.
+bool SameDevice(const std::string& a, const std::string& b);
+
+// The entry of folder (full path) that leads to the same device as
 // devicePath, which may itself be a link. Empty when no entry does, when
 // devicePath leads nowhere or when the folder cannot be read.
-std::string FindStableName(const std::string& devicePath,
-                           const std::string& byIdFolder = kSerialByIdFolder);
+std::string FindStableName(const std::string& devicePath, const std::string& folder = kSerialByIdFolder);
+
+// Whether the tty node belongs to a USB device without a serial number, so
+// that every adapter of its kind gets the same by-id name.
+bool SharesItsStableName(const std::string& node, const std::string& sysTtyFolder = kSysTtyFolder);
 
 // What to remember of an opened port so that it can be found again once it
 // has been unplugged. Take it while the device is present (right after open).
 struct ReopenTarget {
     std::string OpenedPath;  // as the user named it: a node or a link
-    std::string StableName;  // full path under the by-id folder; empty when none
+    // The one name the device is accepted through when it comes back; empty
+    // when it has none, and then it never comes back.
+    std::string Identity;
 };
 
-ReopenTarget RememberDevice(const std::string& openedPath,
-                            const std::string& byIdFolder = kSerialByIdFolder);
+// The identity: its by-id name, or its by-path name when that by-id name is
+// shared; else the link the user named; else none (a bare node, such as a
+// pseudo-terminal, whose number the next device of any kind may take).
+ReopenTarget RememberDevice(const std::string& openedPath, const NameFolders& folders = {});
 
-// The path to open now: the node the stable name leads to when it leads to
-// one, otherwise the opened path (whether or not it exists).
-std::string ResolveForReopen(const ReopenTarget& target);
-
-// The path to open when the device is back, empty while it is not. The
-// stable name wins: it gives the node it leads to now. Otherwise the opened
-// path, once it leads to a node again - unless a stable name is known and
-// another by-id entry leads to that node, which makes it a different adapter
-// that took over the old node name.
+// The node to open when the device is back: where its identity leads now;
+// empty while it leads nowhere.
 std::string ReturnedDevicePath(const ReopenTarget& target);

@@ -9,7 +9,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+
+#include "link/ProcessFacts.h"
 
 namespace {
 
@@ -45,6 +49,29 @@ bool IsRunning(long pid)
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }
 
+// Covers the tick the start time is counted in and the clock being set a little
+// between the lock's writing and now.
+constexpr std::chrono::seconds kClockSlack{1};
+
+std::optional<std::chrono::system_clock::time_point> LastWritten(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+}
+
+// A running pid that started after the lock was written belongs to another
+// process than the one that wrote it. When either time is unknown, the lock counts.
+bool StartedAfter(long pid, const std::string& lockPath)
+{
+    const auto started = ProcessStartTime(pid);
+    const auto written = LastWritten(lockPath);
+    return started && written && *started > *written + kClockSlack;
+}
+
 }  // namespace
 
 UucpLock::UucpLock(std::string lockFolder) : folder_(std::move(lockFolder)) {}
@@ -52,6 +79,21 @@ UucpLock::UucpLock(std::string lockFolder) : folder_(std::move(lockFolder)) {}
 UucpLock::~UucpLock()
 {
     Release();
+}
+
+UucpLock::UucpLock(UucpLock&& other) noexcept
+    : folder_(std::move(other.folder_)), held_(std::exchange(other.held_, {}))
+{
+}
+
+UucpLock& UucpLock::operator=(UucpLock&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        folder_ = std::move(other.folder_);
+        held_ = std::exchange(other.held_, {});
+    }
+    return *this;
 }
 
 std::string UucpLock::LockPathFor(const std::string& devicePath) const
@@ -109,12 +151,19 @@ std::optional<long> UucpLock::OwnerPid(const std::string& lockPath)
     return std::strtol(content.c_str(), nullptr, 10);
 }
 
-bool UucpLock::RemoveIfStale(const std::string& lockPath) const
+std::optional<long> UucpLock::HolderPid(const std::string& lockPath)
 {
-    // Empty or unreadable: left alone. Text without a pid counts as stale,
-    // like a pid that no longer runs.
+    // Empty or unreadable: held, by no one known. Text without a pid counts as
+    // stale, like a pid that no longer runs.
     const std::optional<long> pid = OwnerPid(lockPath);
-    if (!pid || IsRunning(*pid))
+    if (pid && (!IsRunning(*pid) || StartedAfter(*pid, lockPath)))
+        return std::nullopt;
+    return pid ? pid : 0;
+}
+
+bool UucpLock::RemoveIfStale(const std::string& lockPath)
+{
+    if (HolderPid(lockPath))
         return false;
     return ::unlink(lockPath.c_str()) == 0;
 }

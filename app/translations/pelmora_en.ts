@@ -131,4 +131,98 @@
         <translation>&amp;No</translation>
     </message>
 </context>
+<context>
+    <name>AdapterInfo</name>
+    <message>
+        <source>デバイスなし</source>
+        <translation>no device</translation>
+    </message>
+    <message>
+        <source>%1 (接続中)</source>
+        <translation>%1 (present)</translation>
+    </message>
+    <message>
+        <source>%1 (未接続)</source>
+        <translation>%1 (not present)</translation>
+    </message>
+    <message>
+        <source>メーカー: %1</source>
+        <translation>Maker: %1</translation>
+    </message>
+    <message>
+        <source>製品: %1</source>
+        <translation>Product: %1</translation>
+    </message>
+    <message>
+        <source>シリアル番号: %1</source>
+        <translation>Serial number: %1</translation>
+    </message>
+    <message>
+        <source>固定名: %1</source>
+        <translation>Stable name: %1</translation>
+    </message>
+</context>
+<context>
+    <name>OpenFailureText</name>
+    <message>
+        <source>設定ファイル</source>
+        <translation>the settings file</translation>
+    </message>
+    <message>
+        <source>%1: アクセスが拒否されました。グループ %2 のメンバーが使えます。&quot;sudo usermod -aG %2 $USER&quot; でグループに加わり、ログアウトしてからログインし直してください。</source>
+        <translation>%1: permission denied. Members of group %2 may use it: join it with &quot;sudo usermod -aG %2 $USER&quot;, then log out and log in again.</translation>
+    </message>
+    <message>
+        <source>%1: アクセスが拒否されました。</source>
+        <translation>%1: permission denied.</translation>
+    </message>
+    <message>
+        <source>%1: アクセスが拒否されました (所有者 %2、グループ %3、モード %4)。</source>
+        <translation>%1: permission denied (owner %2, group %3, mode %4).</translation>
+    </message>
+    <message>
+        <source>%1 がありません。カウンタはつながっていますか？ %3 の [Port] の行 %2=%4 が %2 をこれに割り当てています。</source>
+        <translation>%1 does not exist: is the counter plugged in? The line %2=%4 in [Port] of %3 maps %2 to it.</translation>
+    </message>
+    <message>
+        <source>%1 がありません。カウンタはつながっていますか？ %3 の [Port] に %2=&lt;デバイス&gt; の行を書くと、%2 をどのデバイスにも割り当てられます。</source>
+        <translation>%1 does not exist: is the counter plugged in? A line %2=&lt;device&gt; in [Port] of %3 maps %2 to any device.</translation>
+    </message>
+    <message>
+        <source>%1 は別のプログラムが使っています。そのプログラムを閉じてから、接続し直してください。</source>
+        <translation>%1 is in use by another program: close it, then connect again.</translation>
+    </message>
+    <message>
+        <source>%1 は別のプログラム (PID %2) が使っています。そのプログラムを閉じてから、接続し直してください。</source>
+        <translation>%1 is in use by another program (PID %2): close it, then connect again.</translation>
+    </message>
+    <message>
+        <source>%1 は %2 (PID %3) が使っています。そのプログラムを閉じてから、接続し直してください。</source>
+        <translation>%1 is in use by %2 (PID %3): close it, then connect again.</translation>
+    </message>
+    <message>
+        <source>%1 を開けませんでした。</source>
+        <translation>%1 could not be opened.</translation>
+    </message>
+    <message>
+        <source>%1 を開けませんでした (%2)。</source>
+        <translation>%1: %2.</translation>
+    </message>
+    <message>
+        <source>ポート番号が選ばれていません。シリアルポートの条件で選んでください。</source>
+        <translation>No port is selected: choose one in the port dialog.</translation>
+    </message>
+    <message>
+        <source>通信速度が選ばれていません。シリアルポートの条件で選んでください。</source>
+        <translation>No speed is selected: choose one in the port dialog.</translation>
+    </message>
+    <message>
+        <source>%1 にはデバイスがありません。%2 の [Port] に %1=&lt;デバイス&gt; の行を加えてください。</source>
+        <translation>%1 has no device: add a line %1=&lt;device&gt; to [Port] of %2.</translation>
+    </message>
+    <message>
+        <source>%1 はシリアルポートではありません。%3 の [Port] の %2= にカウンタのデバイスを書いてください。</source>
+        <translation>%1 is not a serial port: point %2= in [Port] of %3 at the counter&apos;s device.</translation>
+    </message>
+</context>
 </TS>

@@ -1,7 +1,9 @@
 #include <filesystem>
 
+#include <QTranslator>
 #include <gtest/gtest.h>
 
+#include "app/Translation.h"
 #include "link/AdapterInfo.h"
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
@@ -19,8 +21,10 @@ struct TooltipRow {
 
 class AdapterTooltipTest : public testing::TestWithParam<TooltipRow> {};
 
+// Through the English translation: the texts are written in Japanese.
 TEST_P(AdapterTooltipTest, SaysWhatIsKnown)
 {
+    const auto english = InstallTranslation("en");
     EXPECT_EQ(AdapterTooltip(GetParam().Facts), GetParam().Text);
 }
 

@@ -106,7 +106,7 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
     window->OnCommand(1003);
     EXPECT_EQ(shownPort, 11);
     EXPECT_EQ(shownBaud, 6);
-    EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath() + " (present)");
+    EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath() + " (接続中)");
     ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_TRUE(boxes_.Boxes().empty());
     ASSERT_TRUE(tty_.Write(kRecord));
@@ -256,8 +256,8 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
 INSTANTIATE_TEST_SUITE_P(
     Choices, FailedOpenTest,
     testing::Values(FailRow{"MissingDeviceCom7", 6, 6, 7, 6,
-                            "/nonexistent/tty7 does not exist: is the counter plugged in?"},
-                    FailRow{"NoPortSelected", -1, 6, 0, 6, "No port is selected"},
-                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "No speed is selected"}), kRowName);
+                            "/nonexistent/tty7 がありません。カウンタはつながっていますか？"},
+                    FailRow{"NoPortSelected", -1, 6, 0, 6, "ポート番号が選ばれていません。"},
+                    FailRow{"NoSpeedSelected", 2, -1, 3, -1, "通信速度が選ばれていません。"}), kRowName);
 
 }  // namespace

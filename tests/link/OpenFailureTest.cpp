@@ -5,6 +5,9 @@
 #include <fstream>
 #include <unistd.h>
 
+#include <QTranslator>
+
+#include "app/Translation.h"
 #include "link/CSerialPort.h"
 #include "link/OpenFailureText.h"
 #include "tests/link/LinkTestSupport.h"
@@ -18,14 +21,18 @@ const std::string kDevice = "/dev/ttyUSB0";
 const std::string kJoin = ": permission denied. Members of group dialout may use it: join it with "
                           "\"sudo usermod -aG dialout $USER\", then log out and log in again.";
 
+// The texts are Japanese; the rows read them through the English translation.
 TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
 {
     using R = OpenRefusal;
+    EXPECT_EQ(OpenFailureText({R::Other, 0, kDevice, kPort, {}, {}, {}, {}}, {}), kDevice + " を開けませんでした。");
+    const auto english = InstallTranslation("en");
     const struct {
         OpenRefusal Why;
         DeviceFacts Device;  // owner root in every row
         std::optional<long> Holder;
         std::string Expected;  // after the device path where it starts with ':' or ' '
+        std::string HolderName = {}, Mapping = {};
     } rows[] = {
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0660}, {}, kJoin},
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0620}, {},
@@ -35,7 +42,10 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         {R::PermissionDenied, {}, {}, ": permission denied."},
         {R::NoSuchDevice, {}, {}, " does not exist: is the counter plugged in? A line COM3=<device> "
                                   "in [Port] of /p/Pelmora.ini maps COM3 to any device."},
+        {R::NoSuchDevice, {}, {}, " does not exist: is the counter plugged in? The line COM3=/dev/ttyUSB0 "
+                                  "in [Port] of /p/Pelmora.ini maps COM3 to it.", "", kDevice},
         {R::HeldByAnother, {}, 42, " is in use by another program (PID 42): close it, then connect again."},
+        {R::HeldByAnother, {}, 42, " is in use by minicom (PID 42): close it, then connect again.", "minicom"},
         {R::NotATerminal, {}, {},
          " is not a serial port: point COM3= in [Port] of /p/Pelmora.ini at the counter's device."},
         {R::Other, {}, {}, ": Input/output error."},
@@ -44,7 +54,7 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Expected);
-        const OpenFailure failure{row.Why, EIO, kDevice, kPort, "/p/Pelmora.ini", row.Holder};
+        const OpenFailure failure{row.Why, EIO, kDevice, kPort, "/p/Pelmora.ini", row.Holder, row.HolderName, row.Mapping};
         const bool named = row.Expected.starts_with(':') || row.Expected.starts_with(' ');
         EXPECT_EQ(OpenFailureText(failure, row.Device), (named ? kDevice : "") + row.Expected);
     }
@@ -72,6 +82,7 @@ TEST(OpenFailure, DeniedDeviceTellsWhoMayUseIt)
         ASSERT_EQ(::chown(device.c_str(), 0, row.Group), 0);
         ASSERT_EQ(::chmod(device.c_str(), row.Mode), 0);
         CSerialPort port(WritePortIni(dir, kPort, device), dir.File("no-lock-folder"));
+        const auto english = InstallTranslation("en");
         {
             const UnprivilegedFiles user;
             ASSERT_TRUE(user.Available());
@@ -91,10 +102,12 @@ TEST(OpenFailure, HeldPortNamesTheHolderWhereTheLockSaysIt)
         CSerialPort first(ini, dir.Path());
         ASSERT_EQ(first.Open(kPort, 9600), 1);
         CSerialPort second(ini, sameLockFolder ? dir.Path() : dir.File("other"));
+        const auto english = InstallTranslation("en");
         EXPECT_EQ(second.Open(kPort, 9600), 0);
-        const std::string holder = sameLockFolder ? " (PID " + std::to_string(::getpid()) + ")" : "";
-        EXPECT_EQ(DescribeOpenFailure(second.LastOpenFailure()), pty.SlavePath() +
-                  " is in use by another program" + holder + ": close it, then connect again.");
+        const std::string holder = sameLockFolder ? " test_link (PID " + std::to_string(::getpid()) + ")"
+                                                  : " another program";
+        EXPECT_EQ(DescribeOpenFailure(second.LastOpenFailure()),
+                  pty.SlavePath() + " is in use by" + holder + ": close it, then connect again.");
         first.Close();
         ASSERT_EQ(second.Open(kPort, 9600), 1);
         EXPECT_EQ(second.LastOpenFailure().Why, OpenRefusal::None);

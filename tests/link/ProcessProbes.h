@@ -38,6 +38,19 @@ inline int ThreadCountNamed(const std::string& name)
     return count;
 }
 
+// Whether a thread of this process with the given name sleeps (state S), as
+// in a blocking wait.
+inline bool ThreadNamedSleeps(const std::string& name)
+{
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm"), statFile(task.path() / "stat");
+        std::string taskName, stat;
+        if (std::getline(comm, taskName) && taskName == name && std::getline(statFile, stat))
+            return stat.compare(stat.rfind(") ") + 2, 1, "S") == 0;
+    }
+    return false;
+}
+
 // The read calls one thread of this process has made so far (the kernel's
 // count, /proc/self/task/<tid>/io); -1 when it cannot be read.
 inline long long ThreadReadCalls(pid_t threadId)

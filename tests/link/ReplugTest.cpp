@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <deque>
+#include <fstream>
+#include <optional>
+#include <sys/stat.h>
 #include <filesystem>
 #include <memory>
 
@@ -37,9 +41,24 @@ void LinkAsUdev(const fs::path& target, const fs::path& link)
     fs::rename(temporary, link);
 }
 
+// What comes back after the adapter was pulled.
+enum class Comes {
+    SamePathAndStableName,
+    StableNameAlone,          // under another node
+    NodeBeforeStableName,     // another adapter takes the old node before ours gets its by-id link
+    SharedNameThenSocket,     // adapters without a serial number: another one first, then ours
+    Nothing,                  // a bare pseudo-terminal was opened: nothing is its own
+};
+enum class Ends { Resumes, StaysAway, GivesUp };
+
 struct ReplugRow {
     const char* Name;
-    bool BackUnderTheSamePath;  // else only the stable name comes back, to another node
+    Comes Back;
+    Ends End = Ends::Resumes;
+    bool HeldAWhile = false;     // another program holds the returned device for a second
+    bool AsUser = false;         // the link waits as an ordinary user
+    mode_t FolderMode = 0755;    // of the folder above by-id, watched while by-id is gone
+    mode_t DeviceMode = 0666;    // of the returned device
 };
 
 class ReplugTest : public ::testing::TestWithParam<ReplugRow> {
@@ -47,9 +66,11 @@ protected:
     void SetUp() override
     {
         fs::create_directories(byId);
+        fs::create_directories(byPath);
         LinkAsUdev(first->SlavePath(), opened);
-        LinkAsUdev(first->SlavePath(), byId / "usb-Counter_A1-if00-port0");
+        LinkAsUdev(first->SlavePath(), byId / kStableName);
         link.SetLog(std::make_shared<RecordLog>(queue));
+        link.SetGaveUpHandler([this](const OpenFailure& why) { gaveUp.push_back(why); });
     }
 
     // Pulled: the links go and the adapter's end closes.
@@ -57,15 +78,27 @@ protected:
     {
         fs::remove(opened);
         fs::remove_all(byId);
+        fs::remove_all(byPath);
         first->HangUp();
     }
 
     void PlugBack(const CounterPty& adapter, bool underTheSamePath)
     {
         fs::create_directories(byId);
-        LinkAsUdev(adapter.SlavePath(), byId / "usb-Counter_A1-if00-port0");
+        LinkAsUdev(adapter.SlavePath(), byId / kStableName);
         if (underTheSamePath)
             LinkAsUdev(adapter.SlavePath(), opened);
+    }
+
+    // The first adapter as a USB device without a serial number, found by its socket.
+    void WithoutSerialNumber()
+    {
+        LinkAsUdev(first->SlavePath(), byPath / "pci-0000:00:14.0-usb-0:2:1.0-port0");
+        const fs::path usb = sys / "devices" / "1-2";
+        fs::create_directories(usb / "1-2:1.0");
+        std::ofstream(usb / "idVendor") << "0403\n";
+        fs::create_directories(sys / fs::path(first->SlavePath()).filename());
+        fs::create_directory_symlink(usb / "1-2:1.0", sys / fs::path(first->SlavePath()).filename() / "device");
     }
 
     bool ShowsFrequency(const std::string& text)
@@ -89,27 +122,87 @@ protected:
         return frequencies;
     }
 
+    static constexpr const char* kStableName = "usb-Counter_A1-if00-port0";
     TempDir dir;
     fs::path opened = fs::path(dir.Path()) / "ttyX";
-    fs::path byId = fs::path(dir.Path()) / "by-id";
+    fs::path byId = fs::path(dir.Path()) / "serial" / "by-id";
+    fs::path byPath = fs::path(dir.Path()) / "serial" / "by-path";
+    fs::path sys = fs::path(dir.Path()) / "sys";
     std::unique_ptr<CounterPty> first = std::make_unique<CounterPty>();
     Readout readout;
     std::shared_ptr<LogQueue> queue = std::make_shared<LogQueue>();
     CounterLink link{readout, WritePortIni(dir, kPort, opened.string()), [this] { link.TakeRecords(); },
-                     [] {}, byId.string()};
+                     [] {}, NameFolders(byId.string(), byPath.string(), sys.string())};
+    std::vector<OpenFailure> gaveUp;
 };
 
-TEST_P(ReplugTest, ReadingsComeBackByThemselvesAndNoneIsLost)
+TEST_P(ReplugTest, TheSameAdapterComesBackByItselfAndNoReadingIsLost)
 {
-    ASSERT_TRUE(link.Connect(kPort, kBaud9600));
-    ASSERT_TRUE(first->Write(Record(1000)));
-    ASSERT_TRUE(WaitUntil([&] { return !NoRecordShownYet(); }));
+    const ReplugRow& row = GetParam();
+    if (row.Back == Comes::SharedNameThenSocket)
+        WithoutSerialNumber();
+    if (row.Back == Comes::Nothing) {
+        fs::remove_all(byId);
+        WritePortIni(dir, kPort, first->SlavePath());
+    }
+    CounterPty other, second;
+    for (const std::string& device : {first->SlavePath(), other.SlavePath(), second.SlavePath()})
+        ::chmod(device.c_str(), 0666);
+    ::chmod(second.SlavePath().c_str(), row.DeviceMode);
+    CSerialPort holder({}, dir.File("holder-locks"));
+    if (row.HeldAWhile) {
+        ASSERT_EQ(holder.OpenPath(second.SlavePath(), 9600), 1);
+    }
+    fs::permissions(dir.Path(), fs::perms(0755));  // an ordinary user reads the settings and links
+    // The link's threads take the identity of the thread that starts them,
+    // and the lock file is released by the one that took it.
+    const auto asUserIfAsked = [&row](const auto& act) {
+        std::optional<UnprivilegedFiles> user;
+        if (row.AsUser)
+            user.emplace();
+        act();
+    };
+    asUserIfAsked([&] {
+        ASSERT_TRUE(link.Connect(kPort, kBaud9600));
+        ASSERT_TRUE(first->Write(Record(1000)));
+        ASSERT_TRUE(WaitUntil([&] { return !NoRecordShownYet(); }));
+    });
+    fs::permissions(byId.parent_path(), fs::perms(row.FolderMode));
     Pull();
-    ASSERT_TRUE(WaitUntil([&] { return link.IsAwaitingDevice(); }));
+    asUserIfAsked([&] { ASSERT_TRUE(WaitUntil([&] { return link.IsAwaitingDevice(); })); });
     EXPECT_TRUE(link.IsOpen()) << "the user stays connected while the adapter is away";
-
-    CounterPty second;
-    PlugBack(second, GetParam().BackUnderTheSamePath);
+    if (row.End == Ends::StaysAway) {
+        EXPECT_EQ(ThreadCountNamed("pelmora-replug"), 0) << "a new pseudo-terminal may take its number";
+        return;
+    }
+    const auto waits = [] { return ThreadNamedSleeps("pelmora-replug"); };
+    ASSERT_TRUE(WaitUntil(waits)) << "the wait did not start";
+    if (row.Back == Comes::NodeBeforeStableName) {
+        LinkAsUdev(other.SlavePath(), opened);
+        fs::create_directories(byId);
+        ASSERT_TRUE(WaitUntil(waits));  // woken by the folder, and not taken in by the node
+    }
+    if (row.Back == Comes::SharedNameThenSocket) {
+        PlugBack(other, false);
+        fs::create_directories(byPath);
+        LinkAsUdev(second.SlavePath(), byPath / "pci-0000:00:14.0-usb-0:2:1.0-port0");
+    } else {
+        PlugBack(second, row.Back == Comes::SamePathAndStableName);
+    }
+    if (row.End == Ends::GivesUp) {
+        ASSERT_TRUE(WaitUntil([&] { return !gaveUp.empty(); }));
+        EXPECT_EQ(gaveUp.size(), 1u);
+        EXPECT_EQ(gaveUp[0].Why, OpenRefusal::PermissionDenied);
+        EXPECT_FALSE(link.IsOpen()) << "a link that gave up does not stay connected";
+        return;
+    }
+    if (row.HeldAWhile) {
+        const std::clock_t cpuBefore = std::clock();
+        QTest::qWait(1000);  // the measurement window, not a wait for an event
+        EXPECT_LT(std::clock() - cpuBefore, CLOCKS_PER_SEC / 4) << "the wait spins while the device is held";
+        EXPECT_TRUE(link.IsAwaitingDevice());
+        holder.Close();
+    }
     std::string records;
     for (uint32_t f = 2001; f <= 2020; ++f)
         records += Record(f);
@@ -120,12 +213,22 @@ TEST_P(ReplugTest, ReadingsComeBackByThemselvesAndNoneIsLost)
     for (uint32_t f = 2001; f <= 2020; ++f)
         expected.push_back(f);
     EXPECT_EQ(LoggedFrequencies(), expected);
+    EXPECT_TRUE(gaveUp.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Returns, ReplugTest,
-                         ::testing::Values(ReplugRow{"UnderTheSamePath", true},
-                                           ReplugRow{"AsAnotherNodeWithTheSameStableName", false}),
-                         kRowName);
+INSTANTIATE_TEST_SUITE_P(
+    Returns, ReplugTest,
+    ::testing::Values(
+        ReplugRow{"UnderTheSamePath", Comes::SamePathAndStableName},
+        ReplugRow{"AsAnotherNodeWithTheSameStableName", Comes::StableNameAlone},
+        ReplugRow{"NotThroughItsOldNodeBeforeItsStableName", Comes::NodeBeforeStableName},
+        ReplugRow{"ThroughItsSocketWhenAdaptersShareTheStableName", Comes::SharedNameThenSocket},
+        ReplugRow{"NeverForABarePseudoTerminal", Comes::Nothing, Ends::StaysAway},
+        ReplugRow{"HeldAWhileWithoutBusyLooping", Comes::StableNameAlone, Ends::Resumes, true},
+        ReplugRow{"HeldAWhileAsAUserTriedAgainOnTheTimer", Comes::StableNameAlone, Ends::Resumes, true, true},
+        ReplugRow{"OnTheTimerWhereNoFolderCanBeWatched", Comes::StableNameAlone, Ends::Resumes, false, true, 0711},
+        ReplugRow{"RefusedEveryTimeSaysSoOnce", Comes::StableNameAlone, Ends::GivesUp, false, true, 0755, 0}),
+    kRowName);
 
 TEST_F(ReplugTest, DisconnectWhileWaitingEndsAtOnceAndReleasesThePort)
 {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -178,14 +179,20 @@ TEST_F(SerialPortTest, LiveUucpLockRefusesStaleOneIsRemoved)
         const char* Name;
         std::string Content;
         int ExpectedOpen;
+        bool WrittenLongAgo = false;  // before any running process started: its pid was reused
     } rows[] = {{"held by a running process", LockLine(::getppid()) + "\n", 0},
                 {"held, binary pid", binary(::getppid()), 0},
                 {"owner gone", LockLine(child) + "\n", 1},
                 {"owner gone, binary pid", binary(child), 1},
-                {"no pid in the file", LockLine(0) + "\n", 1}};
+                {"no pid in the file", LockLine(0) + "\n", 1},
+                {"pid reused by a later process", LockLine(::getppid()) + "\n", 1, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
         std::ofstream(lockFile, std::ios::binary) << row.Content;
+        const timespec longAgo[2] = {{946684800, 0}, {946684800, 0}};  // 2000-01-01
+        if (row.WrittenLongAgo) {
+            ASSERT_EQ(::utimensat(AT_FDCWD, lockFile.c_str(), longAgo, 0), 0);
+        }
         CSerialPort port(ini, locks);
         EXPECT_EQ(port.Open(kPort, 9600), row.ExpectedOpen);
         port.Close();
@@ -218,6 +225,7 @@ TEST_P(RefusedOpenTest, OpenReturnsZeroAndStaysClosed)
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.GetHandle(), -1);
     EXPECT_EQ(port.LastOpenFailure().Why, GetParam().Why);
+    EXPECT_EQ(port.LastOpenFailure().Mapping, GetParam().Port == 0 ? "" : GetParam().Device);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with("LCK..")) << "lock left behind";
 }

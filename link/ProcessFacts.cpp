@@ -1,0 +1,68 @@
+#include "link/ProcessFacts.h"
+
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+using std::chrono::system_clock;
+
+std::string ProcFile(long pid, const char* name)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/" + name);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The wall-clock moment of boot, finer than /proc/stat's whole-second btime.
+system_clock::time_point BootTime()
+{
+    timespec wall{}, sinceBoot{};
+    ::clock_gettime(CLOCK_REALTIME, &wall);
+    ::clock_gettime(CLOCK_BOOTTIME, &sinceBoot);
+    const auto toDuration = [](const timespec& t) {
+        return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+    };
+    return system_clock::time_point(
+        std::chrono::duration_cast<system_clock::duration>(toDuration(wall) - toDuration(sinceBoot)));
+}
+
+// Field 22 of /proc/<pid>/stat: clock ticks from boot to the start. The name
+// (field 2) may hold blanks and parentheses, so fields are counted after its
+// closing one.
+std::optional<long long> StartTicks(long pid)
+{
+    const std::string stat = ProcFile(pid, "stat");
+    const auto nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos)
+        return std::nullopt;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string field;
+    for (int number = 3; number < 22 && fields >> field; ++number) {
+    }
+    long long ticks = -1;
+    if (!(fields >> ticks) || ticks < 0)
+        return std::nullopt;
+    return ticks;
+}
+
+}  // namespace
+
+std::optional<system_clock::time_point> ProcessStartTime(long pid)
+{
+    const std::optional<long long> ticks = StartTicks(pid);
+    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    if (!ticks || ticksPerSecond <= 0)
+        return std::nullopt;
+    const auto sinceBoot = std::chrono::duration<double>(static_cast<double>(*ticks) / ticksPerSecond);
+    return BootTime() + std::chrono::duration_cast<system_clock::duration>(sinceBoot);
+}
+
+std::string ProcessName(long pid)
+{
+    std::string name = ProcFile(pid, "comm");
+    if (!name.empty() && name.back() == '\n')
+        name.pop_back();
+    return name;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+// What the system tells about another running process (from /proc).
+
+// When process pid started, on the wall clock, to about a clock tick; nullopt
+// when it does not run or its start cannot be read.
+std::optional<std::chrono::system_clock::time_point> ProcessStartTime(long pid);
+
+// Its program name as ps shows it (at most 15 characters); empty when unknown.
+std::string ProcessName(long pid);
