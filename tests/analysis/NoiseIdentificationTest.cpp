@@ -38,6 +38,8 @@ void CheckConfusion(const char* method, const Identify& identify)
 
 TEST(NoiseIdentification, NineteenOfTwentyRightPerType)
 {
-    CheckConfusion("lag-1 autocorrelation", IdentifyNoise);
-    CheckConfusion("B1 and R(n) ratios", NoiseByVarianceRatios);
+    CheckConfusion("lag-1 autocorrelation",
+                   [](std::span<const double> y, size_t m) { return IdentifyNoise(y, m); });
+    CheckConfusion("B1 and R(n) ratios",
+                   [](std::span<const double> y, size_t m) { return NoiseByVarianceRatios(y, m); });
 }
