@@ -19,7 +19,7 @@ LogRow ReadingAt(size_t i, uint64_t& noise)
     const auto jitterMs = static_cast<int64_t>(noise >> 61);  // 0..7 ms late
     LogRow row;
     row.utcMs = 1796644800000 + static_cast<int64_t>(i) * 1000 + jitterMs;
-    row.elapsedMs = static_cast<int64_t>(i) * 1000 + jitterMs;
+    row.elapsedUs = (static_cast<int64_t>(i) * 1000 + jitterMs) * 1000;
     row.frequencyHz = 10000000u + static_cast<uint32_t>((noise >> 40) % 7);
     row.prescaler = "001";
     row.gateMs = 1000;

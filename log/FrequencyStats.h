@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/FrequencySample.h"
+#include "log/SegmentTracker.h"
 #include "log/StabilitySummary.h"
 
 #include <cstdint>
@@ -16,29 +17,26 @@ struct LiveStats {
     double stddevHz = std::numeric_limits<double>::quiet_NaN();
     double driftHzPerS = std::numeric_limits<double>::quiet_NaN();
     double driftPpmPerHour = std::numeric_limits<double>::quiet_NaN();
-    double tau0S = std::numeric_limits<double>::quiet_NaN();
-    DeviationPoint adevTau0;  // overlapping Allan deviation at tau0
+    double tau0S = std::numeric_limits<double>::quiet_NaN();  // of the gate with the most readings
+    DeviationPoint adevTau0;  // overlapping Allan deviation at that tau0
 };
 
-// Statistics that follow a log reading by reading, in constant time per reading. On
-// the same readings they give the batch analysis's numbers (StabilityAnalysis.h): the
-// same mean, deviation and drift (per run, pooled), and the same ADEV at tau0, since
-// the squared differences of consecutive readings are kept per step length, so the
-// cut at 1.5 tau0 can be made at Snapshot with the median step of all readings so far.
-// The memory grows with the number of distinct steps (whole microseconds), a few
-// dozen for a counter sending at a steady rate.
+// Statistics that follow a log reading by reading, in constant time per reading and
+// memory that grows only with the number of gate times seen. On the same readings they
+// give the batch analysis's numbers (StabilityAnalysis.h): the same mean, deviation and
+// drift (per run, pooled), the same tau0 and the same ADEV at tau0, since both cut the
+// readings with a SegmentTracker and the ADEV at tau0 pools the squared differences of
+// consecutive readings within each segment.
 class FrequencyStats {
 public:
     void Add(const FrequencySample& sample);
-    // O(distinct steps).
     LiveStats Snapshot() const;
     void Reset() { *this = FrequencyStats(); }
 
 private:
-    struct StepBucket {
-        uint64_t steps = 0;          // consecutive readings this far apart
-        uint64_t pairs = 0;          // of those, with the same gate time
-        long double squares = 0.0L;  // sum of the pairs' squared frequency differences
+    struct PairSums {
+        uint64_t pairs = 0;          // consecutive readings in one segment
+        long double squares = 0.0L;  // their squared frequency differences, summed
     };
     struct Moments {
         uint64_t n = 0;
@@ -48,10 +46,8 @@ private:
         long double products = 0.0L;
     };
 
-    void AddStep(const FrequencySample& before, const FrequencySample& after);
     void AddToRun(double tS, long double offset);
-    double MedianStepUs() const;
-    DeviationPoint AdevAtTau0(double tau0Us, double meanHz) const;
+    DeviationPoint AdevAtTau0(double meanHz) const;
 
     std::optional<FrequencySample> last_;
     double reference_ = 0.0;  // the first frequency; values are kept as offsets from it
@@ -61,5 +57,6 @@ private:
     Moments run_;                           // the run under way
     long double pooledTimeSquares_ = 0.0L;  // of the runs before it
     long double pooledProducts_ = 0.0L;
-    std::map<int64_t, StepBucket> steps_;
+    SegmentTracker segments_;
+    std::map<std::optional<uint32_t>, PairSums> pairs_;  // per gate time
 };

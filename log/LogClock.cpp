@@ -6,6 +6,7 @@
 namespace {
 
 using std::chrono::days;
+using std::chrono::microseconds;
 using std::chrono::milliseconds;
 using std::chrono::sys_days;
 using std::chrono::year_month_day;
@@ -58,15 +59,17 @@ LogClock::LogClock() : start_(std::chrono::steady_clock::now())
 void LogClock::Restart()
 {
     start_ = std::chrono::steady_clock::now();
+    lastUs_ = -1;
 }
 
-LogTime LogClock::Now() const
+LogTime LogClock::Now()
 {
     const auto wall = std::chrono::system_clock::now();
     const auto elapsed = std::chrono::steady_clock::now() - start_;
     LogTime time;
     time.utcMs = std::chrono::duration_cast<milliseconds>(wall.time_since_epoch()).count();
-    time.elapsedMs = std::chrono::duration_cast<milliseconds>(elapsed).count();
+    lastUs_ = NextStampUs(std::chrono::duration_cast<microseconds>(elapsed).count(), lastUs_);
+    time.elapsedUs = lastUs_;
     return time;
 }
 

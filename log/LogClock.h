@@ -8,23 +8,34 @@
 // When a reading was taken: wall-clock UTC for people, monotonic time for the analysis.
 struct LogTime {
     int64_t utcMs = 0;      // milliseconds since 1970-01-01T00:00:00Z
-    int64_t elapsedMs = 0;  // milliseconds since the log started, on the monotonic clock
+    int64_t elapsedUs = 0;  // microseconds since the log started, on the monotonic clock
 };
 
 // The clock of one log. Elapsed time counts on the monotonic clock from construction
 // (or Restart), so a step of the wall clock (time sync, a user setting the date) never
 // bends the t_s column; the utc column shows the wall clock as it was.
+//
+// Elapsed times strictly increase: a reading stamped no later than the one before it
+// gets that stamp + 1 us. The records of one read() keep their order, and a step
+// backwards in t_s always means a new run. One thread stamps (not thread-safe).
 class LogClock {
 public:
     LogClock();
 
     // Elapsed time starts again at 0 (a new run appended to the same file).
     void Restart();
-    LogTime Now() const;
+    LogTime Now();
 
 private:
     std::chrono::steady_clock::time_point start_;
+    int64_t lastUs_ = -1;  // the last elapsed time given out
 };
+
+// The elapsed time a reading taken at clockUs gets after one stamped lastUs.
+constexpr int64_t NextStampUs(int64_t clockUs, int64_t lastUs)
+{
+    return clockUs > lastUs ? clockUs : lastUs + 1;
+}
 
 // Length of the text FormatUtcMs writes, e.g. "2026-12-07T12:00:00.123Z".
 inline constexpr size_t kUtcTextLength = 24;

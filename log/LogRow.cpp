@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr size_t kMaxIntegerDigits = 15;  // t_s up to 31 million years, well inside int64 ms
+constexpr size_t kMaxElapsedDigits = 12;  // t_s up to 31 000 years, well inside int64 us
+constexpr size_t kElapsedDecimals = 6;
 
 void AppendUnsigned(std::string& out, uint64_t value)
 {
@@ -75,22 +76,29 @@ bool ParseDigits(std::string_view text, size_t maxDigits, uint64_t& value)
     return true;
 }
 
-// "12", "12.3", "12.345" as thousandths; more than three decimals are refused.
-bool ParseThousandths(std::string_view text, size_t maxIntegerDigits, uint64_t& thousandths)
+// "12", "12.3", "12.345" with decimals 3 as 12000, 12300, 12345: in units of
+// 10^-decimals; more decimals than that are refused.
+bool ParseFixedPoint(std::string_view text, size_t maxIntegerDigits, size_t decimals,
+                     uint64_t& units)
 {
     const size_t point = text.find('.');
     uint64_t whole = 0;
     if (!ParseDigits(text.substr(0, point), maxIntegerDigits, whole))
         return false;
     uint64_t fraction = 0;
+    size_t given = 0;
     if (point != std::string_view::npos) {
-        const std::string_view decimals = text.substr(point + 1);
-        if (!ParseDigits(decimals, 3, fraction))
+        const std::string_view digits = text.substr(point + 1);
+        if (!ParseDigits(digits, decimals, fraction))
             return false;
-        for (size_t i = decimals.size(); i < 3; ++i)
-            fraction *= 10;
+        given = digits.size();
     }
-    thousandths = whole * 1000 + fraction;
+    units = whole;
+    for (size_t i = 0; i < decimals; ++i)
+        units *= 10;
+    for (size_t i = given; i < decimals; ++i)
+        fraction *= 10;
+    units += fraction;
     return true;
 }
 
@@ -109,7 +117,7 @@ bool ParseGate(std::string_view text, std::optional<uint32_t>& gateMs)
     if (text.empty())
         return true;
     uint64_t value = 0;
-    if (!ParseThousandths(text, 7, value) || value > std::numeric_limits<uint32_t>::max())
+    if (!ParseFixedPoint(text, 7, 3, value) || value > std::numeric_limits<uint32_t>::max())
         return false;
     gateMs = static_cast<uint32_t>(value);
     return true;
@@ -136,26 +144,27 @@ std::string LogHeaderLine()
     return std::string(kLogHeader) + "\r\n";
 }
 
-void AppendMilliseconds(std::string& out, int64_t ms)
+void AppendMicroseconds(std::string& out, int64_t us)
 {
-    if (ms < 0)
+    if (us < 0)
         out += '-';
-    const uint64_t magnitude = ms < 0 ? 0 - static_cast<uint64_t>(ms) : static_cast<uint64_t>(ms);
-    AppendUnsigned(out, magnitude / 1000);
-    const uint64_t fraction = magnitude % 1000;
-    const char decimals[4] = {'.', static_cast<char>('0' + fraction / 100),
-                              static_cast<char>('0' + fraction / 10 % 10),
-                              static_cast<char>('0' + fraction % 10)};
+    const uint64_t magnitude = us < 0 ? 0 - static_cast<uint64_t>(us) : static_cast<uint64_t>(us);
+    AppendUnsigned(out, magnitude / 1'000'000);
+    char decimals[1 + kElapsedDecimals] = {'.'};
+    uint64_t fraction = magnitude % 1'000'000;
+    for (size_t i = kElapsedDecimals; i > 0; --i, fraction /= 10)
+        decimals[i] = static_cast<char>('0' + fraction % 10);
     out.append(decimals, sizeof decimals);
 }
 
-bool ParseMilliseconds(std::string_view text, int64_t& ms)
+bool ParseMicroseconds(std::string_view text, int64_t& us)
 {
     const bool negative = !text.empty() && text.front() == '-';
-    uint64_t thousandths = 0;
-    if (!ParseThousandths(text.substr(negative ? 1 : 0), kMaxIntegerDigits, thousandths))
+    uint64_t units = 0;
+    if (!ParseFixedPoint(text.substr(negative ? 1 : 0), kMaxElapsedDigits, kElapsedDecimals,
+                         units))
         return false;
-    ms = negative ? -static_cast<int64_t>(thousandths) : static_cast<int64_t>(thousandths);
+    us = negative ? -static_cast<int64_t>(units) : static_cast<int64_t>(units);
     return true;
 }
 
@@ -165,7 +174,7 @@ void AppendLogRow(std::string& out, const LogRow& row)
     WriteUtcMs(row.utcMs, utc);
     out.append(utc, sizeof utc);
     out += ',';
-    AppendMilliseconds(out, row.elapsedMs);
+    AppendMicroseconds(out, row.elapsedUs);
     out += ',';
     AppendUnsigned(out, row.frequencyHz);
     out += ',';
@@ -191,7 +200,7 @@ std::optional<LogRow> ParseLogFields(std::span<const std::string> fields)
 {
     LogRow row;
     if (fields.size() != kLogColumnCount || !ParseUtcMs(fields[0], row.utcMs) ||
-        !ParseMilliseconds(fields[1], row.elapsedMs) ||
+        !ParseMicroseconds(fields[1], row.elapsedUs) ||
         !ParseFrequency(fields[2], row.frequencyHz) || fields[3].size() > kMaxPrescalerLength ||
         !ParseGate(fields[4], row.gateMs) || !ParseInductance(fields[5], row.inductanceUh))
         return std::nullopt;

@@ -11,7 +11,8 @@
 // under the header kLogHeader.
 //
 //   utc            ISO 8601 UTC with milliseconds and Z: 2026-12-07T12:00:00.123Z
-//   t_s            seconds since the log started, monotonic clock, always 3 decimals: 12.345
+//   t_s            seconds since the log started, monotonic clock, always 6 decimals:
+//                  12.345678 (files written with 3 decimals read as well)
 //   frequency_hz   unsigned 32-bit integer: 10000000
 //   prescaler      the counter's prescaler text, up to 3 characters, quoted when it
 //                  holds a comma, a double quote, CR or LF: 001, "1,2"
@@ -21,7 +22,7 @@
 //                  double (123.456, 1e-05); empty when not given
 struct LogRow {
     int64_t utcMs = 0;                   // utc, milliseconds since 1970-01-01T00:00:00Z
-    int64_t elapsedMs = 0;               // t_s, in milliseconds
+    int64_t elapsedUs = 0;               // t_s, in microseconds
     uint32_t frequencyHz = 0;            // frequency_hz
     std::string prescaler;               // prescaler, at most kMaxPrescalerLength bytes
     std::optional<uint32_t> gateMs;      // gate_s, in milliseconds
@@ -48,6 +49,7 @@ void AppendLogRow(std::string& out, const LogRow& row);
 // field does not hold a value of its column (the record is then malformed).
 std::optional<LogRow> ParseLogFields(std::span<const std::string> fields);
 
-// Seconds as t_s writes them ("12.345", "-0.005") and reads them back.
-void AppendMilliseconds(std::string& out, int64_t ms);
-bool ParseMilliseconds(std::string_view text, int64_t& ms);
+// Seconds as t_s writes them ("12.345678", "-0.000005") and reads them back, with up
+// to six decimals ("12.345" is 12345000 us).
+void AppendMicroseconds(std::string& out, int64_t us);
+bool ParseMicroseconds(std::string_view text, int64_t& us);

@@ -21,6 +21,6 @@ public:
     const std::shared_ptr<LogQueue>& Queue() const { return queue_; }
 
 private:
-    const LogClock clock_;
+    LogClock clock_;  // stamped on the receive thread only
     std::shared_ptr<LogQueue> queue_;
 };

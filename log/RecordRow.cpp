@@ -19,7 +19,7 @@ LogRow RowFromRecord(const char* record, const LogTime& time,
 {
     LogRow row;
     row.utcMs = time.utcMs;
-    row.elapsedMs = time.elapsedMs;
+    row.elapsedUs = time.elapsedUs;
     row.frequencyHz = RecordFrequency(record);
     row.prescaler.assign(record, 3);
     row.gateMs = RecordGateMs(record);

@@ -1,6 +1,7 @@
 #include "log/StabilityAnalysis.h"
 
 #include "log/AllanDeviation.h"
+#include "log/SegmentTracker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,23 +12,21 @@ namespace {
 constexpr double kSpanSlack = 1e-9;
 
 struct Segmentation {
-    std::vector<uint64_t> starts;
+    std::vector<SegmentStart> starts;
     uint64_t restarts = 0;
     uint64_t gaps = 0;
     uint64_t gateChanges = 0;
+    SegmentTracker tracker;  // each gate's spacing once every reading is in
 };
 
-Segmentation Segment(std::span<const FrequencySample> samples, double tau0Us)
+Segmentation Segment(std::span<const FrequencySample> samples)
 {
     Segmentation cut;
-    if (samples.empty())
-        return cut;
-    cut.starts.push_back(0);
-    for (size_t i = 1; i < samples.size(); ++i) {
-        const SegmentBreak reason = BreakBetween(samples[i - 1], samples[i], tau0Us);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const SegmentBreak reason = cut.tracker.Add(samples[i]);
         if (reason == SegmentBreak::None)
             continue;
-        cut.starts.push_back(i);
+        cut.starts.push_back({i, reason});
         cut.restarts += reason == SegmentBreak::Restart ? 1 : 0;
         cut.gaps += reason == SegmentBreak::Gap ? 1 : 0;
         cut.gateChanges += reason == SegmentBreak::GateChange ? 1 : 0;
@@ -90,16 +89,18 @@ void AddRun(std::span<const FrequencySample> run, RunSums& sums)
 }
 
 // Span and drift, each run on its own, pooled.
-void AddDriftAndSpan(std::span<const FrequencySample> samples, StabilitySummary& s)
+void AddDriftAndSpan(std::span<const FrequencySample> samples,
+                     const std::vector<SegmentStart>& starts, StabilitySummary& s)
 {
     RunSums sums;
     size_t first = 0;
-    for (size_t i = 1; i <= samples.size(); ++i) {
-        if (i < samples.size() && StepMicroseconds(samples[i - 1], samples[i]) > 0)
+    for (const SegmentStart& start : starts) {
+        if (start.reason != SegmentBreak::Restart)
             continue;
-        AddRun(samples.subspan(first, i - first), sums);
-        first = i;
+        AddRun(samples.subspan(first, start.index - first), sums);
+        first = start.index;
     }
+    AddRun(samples.subspan(first), sums);
     s.spanS = sums.spanS;
     if (sums.timeSquares > 0.0L) {
         s.driftHzPerS = static_cast<double>(sums.products / sums.timeSquares);
@@ -107,16 +108,19 @@ void AddDriftAndSpan(std::span<const FrequencySample> samples, StabilitySummary&
     }
 }
 
+// The segments of one gate time.
 std::vector<AllanDeviation> SegmentDeviations(std::span<const FrequencySample> samples,
-                                              const std::vector<uint64_t>& starts)
+                                              const std::vector<SegmentStart>& starts,
+                                              std::optional<uint32_t> gateMs)
 {
     std::vector<AllanDeviation> segments;
-    segments.reserve(starts.size());
     std::vector<double> frequencies;
     for (size_t k = 0; k < starts.size(); ++k) {
-        const size_t end = k + 1 < starts.size() ? starts[k + 1] : samples.size();
+        if (samples[starts[k].index].gateMs != gateMs)
+            continue;
+        const size_t end = k + 1 < starts.size() ? starts[k + 1].index : samples.size();
         frequencies.clear();
-        for (size_t i = starts[k]; i < end; ++i)
+        for (size_t i = starts[k].index; i < end; ++i)
             frequencies.push_back(samples[i].frequencyHz);
         if (frequencies.size() >= 2)
             segments.emplace_back(frequencies);
@@ -160,6 +164,30 @@ DeviationCurves PooledCurves(const std::vector<AllanDeviation>& segments, double
     return curves;
 }
 
+// Each gate's curves at its own tau0 up to a quarter of the time its readings cover;
+// the gate with the most readings also gives the summary's own.
+void AddDeviations(std::span<const FrequencySample> samples, const Segmentation& cut,
+                   StabilitySummary& s)
+{
+    const auto main = cut.tracker.MainGate();
+    for (auto gate = cut.tracker.ByGate().begin(); gate != cut.tracker.ByGate().end(); ++gate) {
+        GateDeviations& g = s.byGate.emplace_back();
+        g.gateMs = gate->first;
+        g.tau0S = gate->second.Tau0Us() / 1e6;
+        g.count = gate->second.Readings();
+        const double coveredS = static_cast<double>(gate->second.CoveredUs()) / 1e6;
+        DeviationCurves curves = PooledCurves(SegmentDeviations(samples, cut.starts, gate->first),
+                                              g.tau0S, coveredS, s.meanHz);
+        g.adev = std::move(curves.adev);
+        g.mdev = std::move(curves.mdev);
+        if (gate == main) {
+            s.tau0S = g.tau0S;
+            s.adev = g.adev;
+            s.mdev = g.mdev;
+        }
+    }
+}
+
 }  // namespace
 
 StabilitySummary AnalyseSamples(std::span<const FrequencySample> samples)
@@ -168,19 +196,14 @@ StabilitySummary AnalyseSamples(std::span<const FrequencySample> samples)
     s.count = samples.size();
     if (samples.empty())
         return s;
-    const double tau0Us = MedianPositiveStepUs(samples);
-    s.tau0S = tau0Us / 1e6;
-    Segmentation cut = Segment(samples, tau0Us);
+    Segmentation cut = Segment(samples);
     s.segments = cut.starts.size();
     s.restarts = cut.restarts;
     s.gaps = cut.gaps;
     s.gateChanges = cut.gateChanges;
     AddLevelStatistics(samples, s);
-    AddDriftAndSpan(samples, s);
-    DeviationCurves curves =
-        PooledCurves(SegmentDeviations(samples, cut.starts), s.tau0S, s.spanS, s.meanHz);
-    s.adev = std::move(curves.adev);
-    s.mdev = std::move(curves.mdev);
+    AddDriftAndSpan(samples, cut.starts, s);
+    AddDeviations(samples, cut, s);
     s.segmentStarts = std::move(cut.starts);
     return s;
 }

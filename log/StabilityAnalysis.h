@@ -11,11 +11,13 @@
 
 // The batch analysis of a whole log.
 //
-// tau0 is the median step between consecutive readings (t_s), not the gate time. The
-// readings are cut into gap-free segments where t_s does not advance, where a step
-// exceeds 1.5 tau0 and where the gate time changes (FrequencySample.h). No statistic
-// spans a cut: each deviation pools the squared differences of every segment long
-// enough for its tau (sums of squares and term counts added). The mean, deviation,
+// The readings are cut into gap-free segments where t_s goes backwards, where the gate
+// time changes and where a step is a gap (SegmentTracker.h). Each gate time has its own
+// tau0, the mean step of its gap-free stretches (GateSpacing.h), not the gate time.
+// No statistic spans a cut: each deviation pools the squared differences of every
+// segment of one gate time long enough for its tau (sums of squares and term counts
+// added); the summary's own curves are those of the gate with the most readings, and
+// byGate holds every gate's. The mean, deviation,
 // minimum and maximum are over all readings; the drift is the least-squares slope
 // fitted to each run (t_s advancing without a restart; a gap inside a run is time
 // known) with the runs' sums pooled. Deviations are those of the fractional frequency

@@ -1,12 +1,16 @@
 #include "log/StabilityPlot.h"
 
 #include "log/PlotFrame.h"
+#include "log/RunTimeline.h"
 
 #include <QFont>
 #include <QPainter>
 #include <QPolygonF>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -18,6 +22,8 @@ const QColor kMdevColor(214, 96, 30);
 const QColor kRestartColor(150, 150, 150);
 const QColor kBreakColor(200, 50, 50);
 const QColor kTextColor(40, 40, 40);
+const QColor kGateColors[] = {QColor(31, 90, 160), QColor(214, 96, 30), QColor(40, 140, 60),
+                              QColor(150, 60, 160), QColor(120, 100, 40), QColor(20, 140, 150)};
 
 struct Unit {
     double perSecond = 1.0;  // divide seconds by this
@@ -59,18 +65,13 @@ struct Timeline {
     Unit unit;
 };
 
-Timeline TimelineOf(std::span<const FrequencySample> samples, double tau0S)
+Timeline TimelineOf(std::span<const FrequencySample> samples, const StabilitySummary& s)
 {
     Timeline line;
-    line.x.resize(samples.size());
-    const double spacing = std::isfinite(tau0S) ? tau0S : 1.0;
-    double offset = samples.empty() ? 0.0 : -samples.front().tS;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (i > 0 && StepMicroseconds(samples[i - 1], samples[i]) <= 0) {
-            offset = line.x[i - 1] + spacing - samples[i].tS;
-            line.restarts.push_back(offset + samples[i].tS);
-        }
-        line.x[i] = samples[i].tS + offset;
+    line.x = RunTimeline(samples, s);
+    for (const SegmentStart& start : s.segmentStarts) {
+        if (start.reason == SegmentBreak::Restart && start.index < line.x.size())
+            line.restarts.push_back(line.x[start.index]);
     }
     line.unit = TimeUnitFor(line.x.empty() ? 0.0 : line.x.back());
     for (double& x : line.x)
@@ -93,6 +94,31 @@ QString Plural(uint64_t count, const char* noun)
     return Grouped(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
+QString Tau0Text(double tau0S)
+{
+    return std::isfinite(tau0S) ? QString::number(tau0S, 'g', 4) + " s" : QStringLiteral("-");
+}
+
+// As gate_s is written: "1.0 s", "0.25 s".
+QString GateText(const std::optional<uint32_t>& gateMs)
+{
+    if (!gateMs)
+        return QStringLiteral("unknown");
+    QString text = QString::number(*gateMs / 1000.0, 'g', 7);
+    return (text.contains('.') ? text : text + ".0") + " s";
+}
+
+// With several gate times, each one's tau0 and gate.
+QString Tau0Facts(const StabilitySummary& s)
+{
+    if (s.byGate.size() <= 1)
+        return Tau0Text(s.tau0S);
+    QStringList parts;
+    for (const GateDeviations& gate : s.byGate)
+        parts << Tau0Text(gate.tau0S) + " (gate " + GateText(gate.gateMs) + ")";
+    return parts.join(QStringLiteral(", "));
+}
+
 void DrawHeader(QPainter& painter, const QRectF& area, const StabilitySummary& s)
 {
     QFont title = painter.font();
@@ -103,9 +129,9 @@ void DrawHeader(QPainter& painter, const QRectF& area, const StabilitySummary& s
     painter.setFont(title);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Frequency stability"));
     painter.restore();
-    const QString tau0 = std::isfinite(s.tau0S) ? QString::number(s.tau0S, 'g', 4) + " s" : "-";
     const QString facts = Plural(s.count, "reading") + QStringLiteral("  ·  mean ") +
-                          QString::number(s.meanHz, 'f', 3) + QStringLiteral(" Hz  ·  τ₀ ") + tau0 +
+                          QString::number(s.meanHz, 'f', 3) + QStringLiteral(" Hz  ·  τ₀ ") +
+                          Tau0Facts(s) +
                           QStringLiteral("  ·  ") + Plural(s.segments, "segment");
     painter.setPen(kTextColor);
     painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter, facts);
@@ -152,12 +178,14 @@ void DrawSegments(QPainter& painter, const PlotFrame& frame, const Timeline& lin
         painter.drawLine(QPointF(frame.MapX(at), area.top()),
                          QPointF(frame.MapX(at), area.bottom()));
     for (size_t k = 0; k < s.segmentStarts.size(); ++k) {
-        const size_t begin = s.segmentStarts[k];
-        const size_t end = k + 1 < s.segmentStarts.size() ? s.segmentStarts[k + 1] : samples.size();
+        const size_t begin = s.segmentStarts[k].index;
+        const size_t end =
+            k + 1 < s.segmentStarts.size() ? s.segmentStarts[k + 1].index : samples.size();
         if (begin >= std::min(end, samples.size()))
             continue;
         const size_t count = std::min(end, samples.size()) - begin;
-        if (begin > 0 && StepMicroseconds(samples[begin - 1], samples[begin]) > 0) {
+        const SegmentBreak reason = s.segmentStarts[k].reason;
+        if (reason == SegmentBreak::Gap || reason == SegmentBreak::GateChange) {
             const double at = frame.MapX(line.x[begin]);
             painter.setPen(QPen(kBreakColor, 2.0));
             painter.drawLine(QPointF(at, area.top()), QPointF(at, area.top() + 8));
@@ -176,7 +204,7 @@ void DrawSegments(QPainter& painter, const PlotFrame& frame, const Timeline& lin
 void DrawFrequencyPanel(QPainter& painter, const QRectF& area,
                         std::span<const FrequencySample> samples, const StabilitySummary& s)
 {
-    const Timeline line = TimelineOf(samples, s.tau0S);
+    const Timeline line = TimelineOf(samples, s);
     const OffsetScale scale = OffsetScaleFor(samples, s.meanHz);
     const double spacing = (std::isfinite(s.tau0S) ? s.tau0S : 1.0) / line.unit.perSecond;
     const PlotFrame frame(area, {PlotFrame::Scale::Linear, 0.0, std::max(line.x.back(), spacing)},
@@ -201,21 +229,52 @@ void DrawMarker(QPainter& painter, const QPointF& at, bool square)
         painter.drawEllipse(at, 4.0, 4.0);
 }
 
+// One deviation curve as drawn: ADEV with circles, MDEV with squares; with several
+// gate times a colour per gate and MDEV dashed.
+struct Curve {
+    const std::vector<DeviationPoint>* points;
+    QColor color;
+    bool modified;
+    QString name;
+};
+
+std::vector<Curve> CurvesOf(const StabilitySummary& s)
+{
+    if (s.byGate.size() <= 1)
+        return {{&s.adev, kAdevColor, false, QStringLiteral("ADEV (overlapping Allan)")},
+                {&s.mdev, kMdevColor, true, QStringLiteral("MDEV (modified Allan)")}};
+    std::vector<Curve> curves;
+    for (size_t i = 0; i < s.byGate.size(); ++i) {
+        const GateDeviations& gate = s.byGate[i];
+        const QColor color = kGateColors[i % std::size(kGateColors)];
+        const QString label = QStringLiteral(", gate ") + GateText(gate.gateMs);
+        curves.push_back({&gate.adev, color, false, QStringLiteral("ADEV") + label});
+        curves.push_back({&gate.mdev, color, true, QStringLiteral("MDEV") + label});
+    }
+    return curves;
+}
+
+QPen CurvePen(const Curve& curve, bool severalGates)
+{
+    return QPen(curve.color, 2.0, curve.modified && severalGates ? Qt::DashLine : Qt::SolidLine);
+}
+
 // Draws one curve and adds points along it (every few pixels) to drawn.
-void DrawCurve(QPainter& painter, const PlotFrame& frame, const std::vector<DeviationPoint>& points,
-               const QColor& color, bool square, std::vector<QPointF>& drawn)
+void DrawCurve(QPainter& painter, const PlotFrame& frame, const Curve& curve, const QPen& pen,
+               std::vector<QPointF>& drawn)
 {
     QPolygonF line;
-    for (const DeviationPoint& point : points) {
+    for (const DeviationPoint& point : *curve.points) {
         if (Plottable(point))
             line << QPointF(frame.MapX(point.tauS), frame.MapY(point.fractional));
     }
-    painter.setPen(QPen(color, 2.0));
+    painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.drawPolyline(line);
-    painter.setBrush(color);
+    painter.setPen(QPen(curve.color, 2.0));
+    painter.setBrush(curve.color);
     for (const QPointF& at : line)
-        DrawMarker(painter, at, square);
+        DrawMarker(painter, at, curve.modified);
     painter.setBrush(Qt::NoBrush);
     for (qsizetype i = 1; i < line.size(); ++i) {
         for (double share = 0.0; share < 1.0; share += 0.05)
@@ -248,37 +307,41 @@ QRectF LegendBox(const PlotFrame& frame, const QSizeF& size, const std::vector<Q
     return *best;
 }
 
-void DrawLegend(QPainter& painter, const PlotFrame& frame, const std::vector<QPointF>& points)
+void DrawLegend(QPainter& painter, const PlotFrame& frame, const std::vector<Curve>& curves,
+                const std::vector<QPointF>& points)
 {
     const QFontMetricsF metrics(painter.font());
-    const QString names[2] = {QStringLiteral("ADEV (overlapping Allan)"),
-                              QStringLiteral("MDEV (modified Allan)")};
-    const double width =
-        56 + std::max(metrics.horizontalAdvance(names[0]), metrics.horizontalAdvance(names[1]));
+    double nameWidth = 0.0;
+    for (const Curve& curve : curves)
+        nameWidth = std::max(nameWidth, metrics.horizontalAdvance(curve.name));
+    const double width = 56 + nameWidth;
     const double rowHeight = metrics.height() * 1.4;
-    const QRectF box = LegendBox(frame, QSizeF(width, rowHeight * 2 + 8), points);
+    const QSizeF size(width, rowHeight * static_cast<double>(curves.size()) + 8);
+    const QRectF box = LegendBox(frame, size, points);
     painter.setPen(QPen(QColor(190, 190, 190), 1.0));
     painter.setBrush(QColor(255, 255, 255, 235));
     painter.drawRect(box);
-    for (int row = 0; row < 2; ++row) {
-        const QColor color = row == 0 ? kAdevColor : kMdevColor;
-        const double y = box.top() + 4 + rowHeight * (row + 0.5);
-        painter.setPen(QPen(color, 2.0));
+    for (size_t row = 0; row < curves.size(); ++row) {
+        const Curve& curve = curves[row];
+        const double y = box.top() + 4 + rowHeight * (static_cast<double>(row) + 0.5);
+        painter.setPen(CurvePen(curve, curves.size() > 2));
         painter.drawLine(QPointF(box.left() + 10, y), QPointF(box.left() + 42, y));
-        painter.setBrush(color);
-        DrawMarker(painter, QPointF(box.left() + 26, y), row == 1);
+        painter.setPen(QPen(curve.color, 2.0));
+        painter.setBrush(curve.color);
+        DrawMarker(painter, QPointF(box.left() + 26, y), curve.modified);
         painter.setPen(kTextColor);
         painter.drawText(QRectF(box.left() + 50, y - rowHeight / 2, width - 50, rowHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, names[row]);
+                         Qt::AlignLeft | Qt::AlignVCenter, curve.name);
     }
     painter.setBrush(Qt::NoBrush);
 }
 
 void DrawDeviationPanel(QPainter& painter, const QRectF& area, const StabilitySummary& s)
 {
+    const std::vector<Curve> curves = CurvesOf(s);
     double tauLow = INFINITY, tauHigh = 0.0, low = INFINITY, high = 0.0;
-    for (const auto* curve : {&s.adev, &s.mdev}) {
-        for (const DeviationPoint& point : *curve) {
+    for (const Curve& curve : curves) {
+        for (const DeviationPoint& point : *curve.points) {
             if (!Plottable(point))
                 continue;
             tauLow = std::min(tauLow, point.tauS);
@@ -301,9 +364,9 @@ void DrawDeviationPanel(QPainter& painter, const QRectF& area, const StabilitySu
                           PlotFrame::DecadesAround(low, high));
     frame.DrawGrid(painter);
     std::vector<QPointF> drawn;
-    DrawCurve(painter, frame, s.adev, kAdevColor, false, drawn);
-    DrawCurve(painter, frame, s.mdev, kMdevColor, true, drawn);
-    DrawLegend(painter, frame, drawn);
+    for (const Curve& curve : curves)
+        DrawCurve(painter, frame, curve, CurvePen(curve, curves.size() > 2), drawn);
+    DrawLegend(painter, frame, curves, drawn);
     frame.DrawFrame(painter, QStringLiteral("Averaging time τ (s)"),
                     QStringLiteral("Fractional deviation σ(τ)"));
 }

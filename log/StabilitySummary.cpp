@@ -45,6 +45,24 @@ std::string Hz(double value, int decimals)
     return Fixed(value, decimals) + " Hz";
 }
 
+// Three decimals, more below a second so that four significant digits show.
+std::string Seconds(double seconds)
+{
+    const int decimals =
+        seconds > 0.0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(seconds))), 3, 6) : 3;
+    return Fixed(seconds, decimals);
+}
+
+std::string GateText(const std::optional<uint32_t>& gateMs)
+{
+    if (!gateMs)
+        return "unknown";
+    std::string text = Fixed(*gateMs / 1000.0, 3);  // as gate_s: "1.0", "0.25"
+    while (text.back() == '0' && text[text.size() - 2] != '.')
+        text.pop_back();
+    return text + " s";
+}
+
 std::string Duration(double seconds)
 {
     std::string text = Fixed(seconds, 3) + " s";
@@ -85,22 +103,41 @@ void AppendBreaks(std::string& out, const StabilitySummary& s)
 }
 
 // Each deviation and its terms side by side, one row per tau of either curve.
-void AppendDeviationTable(std::string& out, const StabilitySummary& s)
+void AppendDeviationTable(std::string& out, const std::vector<DeviationPoint>& adev,
+                          const std::vector<DeviationPoint>& mdev)
 {
-    out += "\n   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n";
-    const size_t rows = std::max(s.adev.size(), s.mdev.size());
+    out += "   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n";
+    const size_t rows = std::max(adev.size(), mdev.size());
     for (size_t i = 0; i < rows; ++i) {
         const DeviationPoint none{};
-        const DeviationPoint& a = i < s.adev.size() ? s.adev[i] : none;
-        const DeviationPoint& m = i < s.mdev.size() ? s.mdev[i] : none;
-        const double tau = i < s.adev.size() ? a.tauS : m.tauS;
-        out += RightAligned(Fixed(tau, 3), 10);
+        const DeviationPoint& a = i < adev.size() ? adev[i] : none;
+        const DeviationPoint& m = i < mdev.size() ? mdev[i] : none;
+        const double tau = i < adev.size() ? a.tauS : m.tauS;
+        out += RightAligned(Seconds(tau), 10);
         for (const DeviationPoint* point : {&a, &m}) {
             out += RightAligned(Scientific(point->fractional, 3), 11);
             out += RightAligned(Scientific(point->hz, 3), 11);
             out += RightAligned(std::to_string(point->terms), 10);
         }
         out += '\n';
+    }
+}
+
+// One table; with several gate times one per gate, each under a line naming it.
+void AppendDeviations(std::string& out, const StabilitySummary& s)
+{
+    if (s.byGate.size() <= 1) {
+        if (!s.adev.empty() || !s.mdev.empty()) {
+            out += '\n';
+            AppendDeviationTable(out, s.adev, s.mdev);
+        }
+        return;
+    }
+    for (const GateDeviations& gate : s.byGate) {
+        out += "\nGate " + GateText(gate.gateMs) + ": " +
+               Plural(gate.count, "reading", "readings") + ", tau0 " + Seconds(gate.tau0S) + " s\n";
+        if (!gate.adev.empty() || !gate.mdev.empty())
+            AppendDeviationTable(out, gate.adev, gate.mdev);
     }
 }
 
@@ -138,6 +175,21 @@ std::string JsonCurve(const std::vector<DeviationPoint>& points)
     return out + "]";
 }
 
+std::string JsonGates(const std::vector<GateDeviations>& gates)
+{
+    std::string out = "[";
+    for (const GateDeviations& gate : gates) {
+        out += out.size() > 1 ? ",{" : "{";
+        JsonMember(out, "gate_s", gate.gateMs ? JsonNumber(*gate.gateMs / 1000.0) : "null");
+        JsonMember(out, "tau0_s", JsonNumber(gate.tau0S));
+        JsonMember(out, "count", std::to_string(gate.count));
+        JsonMember(out, "adev", JsonCurve(gate.adev));
+        JsonMember(out, "mdev", JsonCurve(gate.mdev));
+        out += '}';
+    }
+    return out + "]";
+}
+
 }  // namespace
 
 std::string SummaryText(const StabilitySummary& s)
@@ -145,7 +197,7 @@ std::string SummaryText(const StabilitySummary& s)
     const int decimals = HzDecimals(s);
     std::string out;
     AppendBreaks(out, s);
-    Line(out, "Span", Duration(s.spanS) + ", tau0 " + Fixed(s.tau0S, 3) + " s");
+    Line(out, "Span", Duration(s.spanS) + ", tau0 " + Seconds(s.tau0S) + " s");
     Line(out, "Mean", Hz(s.meanHz, decimals));
     Line(out, "Std deviation",
          Hz(s.stddevHz, decimals) + " (" + Scientific(s.stddevHz / s.meanHz, 2) + ")");
@@ -154,8 +206,7 @@ std::string SummaryText(const StabilitySummary& s)
     Line(out, "Drift",
          Scientific(s.driftHzPerS, 3, true) + " Hz/s (" + Scientific(s.driftPpmPerHour, 3, true) +
              " ppm/h)");
-    if (!s.adev.empty() || !s.mdev.empty())
-        AppendDeviationTable(out, s);
+    AppendDeviations(out, s);
     return out;
 }
 
@@ -179,5 +230,6 @@ std::string SummaryJson(const StabilitySummary& s)
     JsonMember(out, "drift_ppm_per_hour", JsonNumber(s.driftPpmPerHour));
     JsonMember(out, "adev", JsonCurve(s.adev));
     JsonMember(out, "mdev", JsonCurve(s.mdev));
+    JsonMember(out, "by_gate", JsonGates(s.byGate));
     return out + "}\n";
 }

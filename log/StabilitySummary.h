@@ -1,7 +1,10 @@
 #pragma once
 
+#include "log/FrequencySample.h"
+
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,17 +16,32 @@ struct DeviationPoint {
     double hz = std::numeric_limits<double>::quiet_NaN();  // fractional * mean; NaN without a mean
 };
 
+// The deviations of the readings of one gate time, pooled over its segments alone.
+struct GateDeviations {
+    std::optional<uint32_t> gateMs;  // empty: readings whose gate time is not known
+    double tau0S = std::numeric_limits<double>::quiet_NaN();  // this gate's mean gap-free step
+    uint64_t count = 0;                                       // its readings
+    std::vector<DeviationPoint> adev;
+    std::vector<DeviationPoint> mdev;
+};
+
+// Where a gap-free segment begins, and why.
+struct SegmentStart {
+    uint64_t index = 0;  // of its first reading
+    SegmentBreak reason = SegmentBreak::First;
+};
+
 // What the analysis of one log found. A value that cannot be had (a deviation of one
 // reading, a drift without a time span) is NaN; the renderings show it as "-" and null.
 struct StabilitySummary {
     uint64_t count = 0;         // readings analysed
     uint64_t skippedLines = 0;  // malformed lines the reader passed over
     double spanS = std::numeric_limits<double>::quiet_NaN();  // t_s covered, summed over runs
-    double tau0S = std::numeric_limits<double>::quiet_NaN();  // median step between readings
+    double tau0S = std::numeric_limits<double>::quiet_NaN();  // of the gate with the most readings
 
     uint64_t segments = 0;     // gap-free stretches the deviations were computed on
-    uint64_t restarts = 0;     // breaks where t_s did not advance (appended runs)
-    uint64_t gaps = 0;         // breaks where the step exceeded 1.5 tau0
+    uint64_t restarts = 0;     // breaks where t_s went backwards (appended runs)
+    uint64_t gaps = 0;         // breaks where the step exceeded 1.5 tau0 + 20 ms
     uint64_t gateChanges = 0;  // breaks where the gate time changed
 
     double meanHz = std::numeric_limits<double>::quiet_NaN();
@@ -35,12 +53,15 @@ struct StabilitySummary {
     double driftPpmPerHour = std::numeric_limits<double>::quiet_NaN();
 
     // Overlapping Allan and modified Allan deviation of y = (f - mean) / mean at
-    // tau0 * 2^k up to a quarter of the span; only taus with terms are listed.
+    // tau0 * 2^k up to a quarter of the span, of the gate with the most readings; only
+    // taus with terms are listed.
     std::vector<DeviationPoint> adev;
     std::vector<DeviationPoint> mdev;
+    // The same for each gate time, in order of gate time (unknown first).
+    std::vector<GateDeviations> byGate;
 
-    // Index of the first reading of each segment, for drawing; not rendered.
-    std::vector<uint64_t> segmentStarts;
+    // The first reading of each segment, for drawing; not rendered.
+    std::vector<SegmentStart> segmentStarts;
 };
 
 // A few aligned lines for a person at the bench, with the deviation table below;

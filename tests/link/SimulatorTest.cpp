@@ -7,6 +7,7 @@
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"
 #include "tools/simulator/CounterSimulator.h"
+#include "tools/simulator/PacketPacer.h"
 #include "tools/simulator/RecordGenerator.h"
 
 namespace {
@@ -111,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{"MissingValue", {"--baud"}, "--baud needs a value"},
                       OptionsCase{"NotANumber", {"--baud", "fast"}, "bad value for --baud: fast"},
                       OptionsCase{"ZeroBaud", {"--baud", "0"}, "bad value for --baud: 0"},
+                      OptionsCase{"ZeroBurst", {"--burst", "0"}, "bad value for --burst: 0"},
                       OptionsCase{"NegativeCount", {"--count", "-1"}, "bad value for --count: -1"},
                       OptionsCase{"UnknownMode", {"--mode", "zigzag"}, "bad value for --mode: zigzag"},
                       OptionsCase{"GateTooLong", {"--gate", "100"}, "bad value for --gate: 100"}), kRowName);
@@ -119,12 +121,34 @@ TEST(SimulatorOptions, ValuesLandInTheirFields)
 {
     SimulatorOptions options;
     std::string error;
-    ASSERT_TRUE(ParseSimulatorOptions({"--gate", "0.1", "--rate", "50", "--mode", "wander", "--com", "12"},
-                                      options, error));
+    ASSERT_TRUE(ParseSimulatorOptions(
+        {"--gate", "0.1", "--rate", "50", "--mode", "wander", "--com", "12", "--burst", "62"}, options,
+        error));
+    EXPECT_EQ(options.BurstBytes, 62u);
     EXPECT_EQ(options.Generator.GateTenths, 1);
     EXPECT_EQ(options.RecordsPerSecond, 50);
     EXPECT_EQ(options.Generator.FrequencyMode, GeneratorOptions::Mode::Wander);
     EXPECT_EQ(options.ComNumber, 12);
+}
+
+// 20-byte records of 10 ms in 62-byte packets: each packet when its last byte is sent,
+// the rest held until the line falls silent; without a packet size, all at the start.
+TEST(PacketPacer, WholePacketsWhenTheirLastByteIsSent)
+{
+    using namespace std::chrono_literals;
+    const PacketPacer::Clock::time_point start{};
+    PacketPacer usb(62), direct(0);
+    std::vector<std::pair<int64_t, size_t>> packets;  // us after start, bytes
+    for (int k = 0; k < 7; ++k) {
+        for (const auto& packet : usb.Add(std::string(20, '0'), start + 10ms * k, 10ms))
+            packets.emplace_back((packet.due - start) / 1us, packet.bytes.size());
+    }
+    EXPECT_EQ(packets, (std::vector<std::pair<int64_t, size_t>>{{31000, 62}, {62000, 62}}));
+    EXPECT_EQ(usb.Flush().size(), 16u);
+    const auto whole = direct.Add("001 010 0001000000\r\n", start + 5ms, 10ms);
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].due, start + 5ms);
+    EXPECT_EQ(direct.Flush(), "");
 }
 
 }  // namespace

@@ -16,10 +16,26 @@ namespace {
 
 constexpr int64_t kNoon = 1796644800000;  // 2026-12-07T12:00:00.000Z
 
-LogRow Row(int64_t utcMs, int64_t elapsedMs, uint32_t hz, std::string prescaler,
+LogRow Row(int64_t utcMs, int64_t elapsedUs, uint32_t hz, std::string prescaler,
            std::optional<uint32_t> gateMs, std::optional<double> inductance)
 {
-    return {utcMs, elapsedMs, hz, std::move(prescaler), gateMs, inductance};
+    return {utcMs, elapsedUs, hz, std::move(prescaler), gateMs, inductance};
+}
+
+// Readings taken in the same microsecond, as the records of one read() are, keep their
+// order one microsecond apart.
+TEST(LogClockStamps, StrictlyIncreaseByAtLeastOneMicrosecond)
+{
+    EXPECT_EQ(NextStampUs(500, 499), 500);
+    EXPECT_EQ(NextStampUs(499, 499), 500);
+    EXPECT_EQ(NextStampUs(100, 499), 500);
+    LogClock clock;
+    int64_t last = clock.Now().elapsedUs;
+    for (int i = 0; i < 10000; ++i) {
+        const int64_t now = clock.Now().elapsedUs;
+        ASSERT_GT(now, last);
+        last = now;
+    }
 }
 
 TEST(UtcText, WritesAndReadsBack)
@@ -52,18 +68,27 @@ TEST(LogRowText, OneLinePerRowQuotedWhenNeeded)
         LogRow row;
         const char* line;
     } cases[] = {
-        {Row(kNoon + 123, 12345, 10000000, "001", 1000, 47.5),
-         "2026-12-07T12:00:00.123Z,12.345,10000000,001,1.0,47.5\r\n"},
+        {Row(kNoon + 123, 12345678, 10000000, "001", 1000, 47.5),
+         "2026-12-07T12:00:00.123Z,12.345678,10000000,001,1.0,47.5\r\n"},
         {Row(kNoon, 0, 0, "", std::nullopt, std::nullopt),
-         "2026-12-07T12:00:00.000Z,0.000,0,,,\r\n"},
-        {Row(kNoon, 5, 4294967295u, "1,2", 10000, 1e-5),
-         "2026-12-07T12:00:00.000Z,0.005,4294967295,\"1,2\",10.0,1e-05\r\n"},
+         "2026-12-07T12:00:00.000Z,0.000000,0,,,\r\n"},
+        {Row(kNoon, 5000, 4294967295u, "1,2", 10000, 1e-5),
+         "2026-12-07T12:00:00.000Z,0.005000,4294967295,\"1,2\",10.0,1e-05\r\n"},
         {Row(kNoon, -5, 1, "a\"b", 25, NAN),
-         "2026-12-07T12:00:00.000Z,-0.005,1,\"a\"\"b\",0.025,\r\n"},
-        {Row(kNoon, 7, 1, "toolong", 100, 0.1), "2026-12-07T12:00:00.000Z,0.007,1,too,0.1,0.1\r\n"},
+         "2026-12-07T12:00:00.000Z,-0.000005,1,\"a\"\"b\",0.025,\r\n"},
+        {Row(kNoon, 7, 1, "toolong", 100, 0.1),
+         "2026-12-07T12:00:00.000Z,0.000007,1,too,0.1,0.1\r\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatLogRow(c.row), c.line);
+    const struct {
+        const char* text;
+        int64_t us;
+    } older[] = {{"12.345", 12345000}, {"7", 7000000}, {"-0.5", -500000}};
+    for (const auto& c : older) {
+        int64_t us = 0;
+        EXPECT_TRUE(ParseMicroseconds(c.text, us) && us == c.us) << c.text;
+    }
 }
 
 struct ReadCase {
@@ -75,7 +100,7 @@ struct ReadCase {
 const std::string kHeader = "utc,t_s,frequency_hz,prescaler,gate_s,inductance_uh";
 const std::string kGood = "2026-12-07T12:00:00.000Z,1.000,10000000,001,1.0,";
 
-// A good row, then one record per fault: a field too many, an impossible date, four
+// A good row, then one record per fault: a field too many, an impossible date, seven
 // decimals in t_s, a frequency beyond 32 bits, a long prescaler, four decimals in gate_s,
 // an infinite inductance, a quote inside an unquoted field, text after a closing quote.
 std::string BadValues()
@@ -83,7 +108,7 @@ std::string BadValues()
     std::string text = kGood + "\r\n";
     for (const char* record :
          {"2026-12-07T12:00:00.000Z,1.000,1,,,,", "2026-02-30T12:00:00.000Z,1.000,1,,,",
-          "2026-12-07T12:00:00.000Z,1.0000,1,,,", "2026-12-07T12:00:00.000Z,1.000,4294967296,,,",
+          "2026-12-07T12:00:00.000Z,1.0000000,1,,,", "2026-12-07T12:00:00.000Z,1.000,4294967296,,,",
           "2026-12-07T12:00:00.000Z,1.000,1,abcd,,", "2026-12-07T12:00:00.000Z,1.000,1,,1.0000,",
           "2026-12-07T12:00:00.000Z,1.000,1,,,inf", "2026-12-07T12:00:00.000Z,1.000,1,a\"b,,",
           "2026-12-07T12:00:00.000Z,1.000,1,\"a\"b,,"})

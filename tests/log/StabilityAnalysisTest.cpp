@@ -1,11 +1,15 @@
 #include "log/AllanDeviation.h"
+#include "log/CsvLogReader.h"
 #include "log/FrequencyStats.h"
+#include "log/LogClock.h"
+#include "log/RunTimeline.h"
 #include "log/StabilityAnalysis.h"
 #include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -28,10 +32,74 @@ std::vector<FrequencySample> Joined(std::vector<std::vector<FrequencySample>> pa
     return all;
 }
 
+// Stamps as pelmora-log gives them to 20-byte records sent at rate that reach it in
+// packets of packetBytes, each when its last byte is sent, read up to 2 ms late.
+std::vector<int64_t> DeliveredStamps(double rate, double seconds, int64_t packetBytes)
+{
+    const double usPerByte = 1e6 / (rate * 20);
+    std::vector<int64_t> stamps;
+    for (int64_t k = 0, last = -1; k < std::llround(rate * seconds); ++k) {
+        const int64_t packet = (20 * (k + 1) - 1) / packetBytes;
+        const double sentUs = static_cast<double>(packetBytes * (packet + 1)) * usPerByte;
+        stamps.push_back(last = NextStampUs(std::llround(sentUs) + packet * 7919 % 2000, last));
+    }
+    return stamps;
+}
+
+// A slow wave and a drift of 1 mHz/s on 10 MHz.
+std::vector<FrequencySample> Readings(const std::vector<int64_t>& stampsUs)
+{
+    std::vector<FrequencySample> samples;
+    for (const int64_t us : stampsUs)
+        samples.push_back({us / 1e6, 1e7 + std::sin(us / 3e6) + us * 1e-9, 1000});
+    return samples;
+}
+
+// The same read back from a log written with millisecond t_s.
+std::vector<FrequencySample> MillisecondLog(const std::vector<int64_t>& stampsUs)
+{
+    std::string text;
+    for (const int64_t us : stampsUs) {
+        char line[80];
+        std::snprintf(line, sizeof line, "2026-12-07T12:00:00.000Z,%.3f,10000000,001,1.0,\r\n",
+                      static_cast<double>(us / 1000) / 1e3);
+        text += line;
+    }
+    std::vector<FrequencySample> samples;
+    for (const LogRow& row : ParseLogText(text))
+        samples.push_back(SampleOf(row));
+    return samples;
+}
+
+std::vector<int64_t> EvenStamps(double rate, double seconds)
+{
+    std::vector<int64_t> stamps;
+    for (int64_t k = 0; k < std::llround(rate * seconds); ++k)
+        stamps.push_back(std::llround(static_cast<double>(k) * 1e6 / rate));
+    return stamps;
+}
+
+double LeastSquaresPpmPerHour(const std::vector<FrequencySample>& samples)
+{
+    long double t = 0, f = 0, tt = 0, tf = 0;
+    for (const FrequencySample& s : samples) {
+        t += s.tS / samples.size();
+        f += s.frequencyHz / samples.size();
+    }
+    for (const FrequencySample& s : samples) {
+        tt += (s.tS - t) * (s.tS - t);
+        tf += (s.tS - t) * (s.frequencyHz - f);
+    }
+    return static_cast<double>(tf / tt * 3600 / f * 1e6);
+}
+
 struct SegmentCase {
     const char* Name;
     std::vector<FrequencySample> samples;
     uint64_t segments, restarts, gaps, gateChanges, tau0Terms;
+    std::vector<double> tau0S = {};  // each gate's, in gate order, within tolerance
+    double tolerance = 0.0;
+    double plotSpanS = NAN;  // the time axis's length, within 1 %
 };
 
 const SegmentCase kSegmentCases[] = {
@@ -41,12 +109,19 @@ const SegmentCase kSegmentCases[] = {
     {"gap", Joined({Steady(20, 0.0, 1.0, 5e6), Steady(20, 21.6, 1.0, 5e6)}), 2, 0, 1, 0, 38},
     {"restart", Joined({Steady(20, 0.0, 1.0, 5e6), Steady(20, 0.0, 1.0, 5e6)}), 2, 1, 0, 0, 38},
     {"gate_change", Joined({Steady(20, 0.0, 1.0, 5e6), Steady(20, 20.0, 1.0, 5e6, 10000)}), 2, 0, 0,
-     1, 38},
+     1, 19},
     {"gate_unknown", Joined({Steady(20, 0.0, 1.0, 5e6), Steady(20, 20.0, 1.0, 5e6, std::nullopt)}),
-     2, 0, 0, 1, 38},
+     2, 0, 0, 1, 19},
     {"lone_readings",
      Joined({Steady(30, 0.0, 1.0, 5e6), Steady(1, 40.0, 1.0, 5e6), Steady(9, 50.0, 1.0, 5e6)}), 3,
      0, 2, 0, 37},
+    {"usb_bursts_100_per_s", Readings(DeliveredStamps(100, 60, 62)), 1, 0, 0, 0, 5999, {0.010},
+     0.005, 60.0},
+    {"even_576_per_s", Readings(EvenStamps(576, 10)), 1, 0, 0, 0, 5759, {1.736e-3}, 0.001},
+    {"millisecond_log_576_per_s", MillisecondLog(DeliveredStamps(576, 10, 62)), 1, 0, 0, 0, 5759,
+     {1.736e-3}, 0.001},
+    {"gate_1s_then_10s", Joined({Steady(600, 0.0, 1.0, 5e6), Steady(500, 600.0, 10.0, 5e6, 10000)}),
+     2, 0, 0, 1, 599, {1.0, 10.0}, 1e-12},
 };
 
 class Segmentation : public ::testing::TestWithParam<SegmentCase> {};
@@ -64,6 +139,19 @@ TEST_P(Segmentation, CutsCountsAndAgreesWithStreaming)
     EXPECT_EQ(s.gateChanges, c.gateChanges);
     ASSERT_FALSE(s.adev.empty());
     EXPECT_EQ(s.adev[0].terms, c.tau0Terms);
+    if (!c.tau0S.empty()) {
+        ASSERT_EQ(s.byGate.size(), c.tau0S.size());
+    }
+    for (size_t i = 0; i < c.tau0S.size(); ++i) {
+        EXPECT_NEAR(s.byGate[i].tau0S, c.tau0S[i], c.tau0S[i] * c.tolerance);
+        EXPECT_FALSE(s.byGate[i].adev.empty());
+    }
+    if (c.restarts == 0) {
+        EXPECT_NEAR(s.driftPpmPerHour, LeastSquaresPpmPerHour(c.samples), 0.01);
+    }
+    if (std::isfinite(c.plotSpanS)) {
+        EXPECT_NEAR(RunTimeline(c.samples, s).back(), c.plotSpanS, c.plotSpanS * 0.01);
+    }
     FrequencyStats live;
     for (const FrequencySample& sample : c.samples)
         live.Add(sample);

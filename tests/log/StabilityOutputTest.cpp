@@ -45,12 +45,21 @@ TEST(SummaryRendering, TextLinesAlign)
         "   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n"
         "     1.000  5.120e-09  5.120e-02      3598  5.120e-09  5.120e-02      3598\n"
         "     2.000  3.600e-09  3.600e-02      3594          -          -         0\n");
+    StabilitySummary gates = Example();
+    gates.byGate = {{std::nullopt, NAN, 1, {}, {}}, {250, 0.0017361, 3599, gates.mdev, {}}};
+    const std::string text = SummaryText(gates);
+    EXPECT_EQ(text.substr(text.find("\nGate")),
+              "\nGate unknown: 1 reading, tau0 - s\n"
+              "\nGate 0.25 s: 3599 readings, tau0 0.001736 s\n"
+              "   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n"
+              "     1.000  5.120e-09  5.120e-02      3598          -          -         0\n");
 }
 
 TEST(SummaryRendering, JsonHasEveryKeyAndNullForNaN)
 {
     StabilitySummary s = Example();
     s.stddevHz = NAN;
+    s.byGate = {{std::nullopt, NAN, 1, {}, {}}, {1000, 1.0, 3599, {}, s.mdev}};
     EXPECT_EQ(
         SummaryJson(s),
         "{\"count\":3600,\"skipped_lines\":2,\"span_s\":3599.5,\"tau0_s\":1,\"segments\":2,"
@@ -59,7 +68,10 @@ TEST(SummaryRendering, JsonHasEveryKeyAndNullForNaN)
         "\"drift_hz_per_s\":-1.5e-06,\"drift_ppm_per_hour\":-0.00054,"
         "\"adev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512},"
         "{\"tau_s\":2,\"terms\":3594,\"fractional\":3.6e-09,\"hz\":0.036}],"
-        "\"mdev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512}]}\n");
+        "\"mdev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512}],"
+        "\"by_gate\":[{\"gate_s\":null,\"tau0_s\":null,\"count\":1,\"adev\":[],\"mdev\":[]},"
+        "{\"gate_s\":1,\"tau0_s\":1,\"count\":3599,\"adev\":[],"
+        "\"mdev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512}]}]}\n");
     EXPECT_EQ(SummaryJson(StabilitySummary{}).substr(0, 52),
               "{\"count\":0,\"skipped_lines\":0,\"span_s\":null,\"tau0_s\":");
 }

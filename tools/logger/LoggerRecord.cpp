@@ -51,7 +51,7 @@ public:
 private:
     RowOutput& output_;
     const std::optional<LogCapacitors> capacitors_;
-    const LogClock clock_;
+    LogClock clock_;
     FrequencyStats live_;
     std::vector<FrequencySample> samples_;  // the summary at the end is the batch analysis
     bool failed_ = false;

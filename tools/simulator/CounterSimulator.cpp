@@ -6,6 +6,8 @@
 #include <map>
 #include <thread>
 
+#include "tools/simulator/PacketPacer.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -33,6 +35,7 @@ std::map<std::string, std::function<bool(double)>> NumericOptions(SimulatorOptio
     return {
         {"--baud", [&o](double v) { o.Baud = static_cast<uint32_t>(v); return v >= 1; }},
         {"--rate", [&o](double v) { o.RecordsPerSecond = v; return v > 0; }},
+        {"--burst", [&o](double v) { o.BurstBytes = static_cast<std::size_t>(v); return v >= 1; }},
         {"--frequency", Set(g.Frequency)},
         {"--gate", [&g](double v) { g.GateTenths = static_cast<int>(v * 10 + 0.5); return v < 100; }},
         {"--prescaler", [&g](double v) { g.Prescaler = static_cast<int>(v); return v < 1000; }},
@@ -69,6 +72,20 @@ Clock::duration PaceFor(const SimulatorOptions& options, std::size_t bytes)
                                ? 1.0 / options.RecordsPerSecond
                                : static_cast<double>(bytes) * 10.0 / options.Baud;
     return std::chrono::duration_cast<Clock::duration>(Seconds(seconds));
+}
+
+// Writes each packet when it is due; false when a write cannot be made.
+bool Deliver(CounterPty& pty, const std::vector<PacketPacer::Packet>& packets,
+             const std::atomic<bool>& stop)
+{
+    for (const PacketPacer::Packet& packet : packets) {
+        if (packet.bytes.empty())
+            continue;
+        std::this_thread::sleep_until(packet.due);
+        if (!pty.Write(packet.bytes, std::chrono::hours(24), &stop))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -112,17 +129,25 @@ uint64_t RunSimulator(CounterPty& pty, const SimulatorOptions& options,
                       const std::atomic<bool>& stop)
 {
     RecordGenerator generator(options.Generator);
+    PacketPacer pacer(options.BurstBytes);
     uint64_t sent = 0;
     auto due = Clock::now();
     while (!stop.load() && (options.Count == 0 || sent < options.Count)) {
         const std::string bytes = generator.Next();
-        if (!pty.Write(bytes, std::chrono::hours(24), &stop))
+        const Clock::duration length = PaceFor(options, bytes.size());
+        if (!Deliver(pty, pacer.Add(bytes, due, length), stop))
             break;
         ++sent;
-        due += PaceFor(options, bytes.size());
-        if (options.PauseEvery > 0 && sent % static_cast<uint64_t>(options.PauseEvery) == 0)
+        due += length;
+        const bool pausing =
+            options.PauseEvery > 0 && sent % static_cast<uint64_t>(options.PauseEvery) == 0;
+        const bool hangingUp = options.HangUpAfter > 0 && sent >= options.HangUpAfter;
+        const bool silent = pausing || hangingUp || sent == options.Count;
+        if (silent && !Deliver(pty, {{due, pacer.Flush()}}, stop))
+            break;
+        if (pausing)
             due += std::chrono::duration_cast<Clock::duration>(Seconds(options.PauseSeconds));
-        if (options.HangUpAfter > 0 && sent >= options.HangUpAfter) {
+        if (hangingUp) {
             pty.HangUp();
             break;
         }

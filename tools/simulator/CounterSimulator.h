@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@ struct SimulatorOptions {
     GeneratorOptions Generator;
     uint32_t Baud = 9600;           // pacing: 10 bits per byte at this rate
     double RecordsPerSecond = 0;    // when above 0, paces by records instead
+    std::size_t BurstBytes = 0;     // hand the bytes over in packets this size; 0 at once
     uint64_t Count = 0;             // records to send; 0 without end
     int PauseEvery = 0;             // silence after every n-th record; 0 never
     double PauseSeconds = 0;

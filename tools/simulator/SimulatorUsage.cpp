@@ -14,6 +14,8 @@ Port
 Pacing
   --baud B             send as fast as B baud allows, 10 bits a byte (default 9600)
   --rate R             send R records per second instead
+  --burst BYTES        hand the bytes over in whole packets of BYTES, each when its
+                       last byte is sent, as a USB adapter does (62 for an FTDI)
 
 Measurement
   --mode fixed|sweep|wander   frequency pattern (default fixed)
