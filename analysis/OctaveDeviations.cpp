@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace analysis {
+
 namespace {
 
 __extension__ using Wide = unsigned __int128;
@@ -18,8 +20,8 @@ constexpr size_t kFirstRing = 1024;
 
 // The readings of one decimation: values are sums of 1024^s readings. prefix_[n] is
 // the sum of the segment's first n values, kept for the last 3 m + 1 indices in a
-// ring that grows with the segment. Stage 0 sums counter readings (offsets below
-// 2^32), so 64 bits hold every difference it forms; the stages above use 128.
+// ring that grows with the segment. Stage 0 of counter readings (offsets below 2^32)
+// sums in 64 bits, which hold every difference it forms; everything else in 128.
 class OctaveDeviations::Stage {
 public:
     virtual ~Stage() = default;
@@ -145,14 +147,14 @@ private:
 
 }  // namespace
 
-OctaveDeviations::OctaveDeviations() = default;
+OctaveDeviations::OctaveDeviations(bool wide) : wide_(wide) {}
 OctaveDeviations::~OctaveDeviations() = default;
 OctaveDeviations::OctaveDeviations(OctaveDeviations&&) noexcept = default;
 OctaveDeviations& OctaveDeviations::operator=(OctaveDeviations&&) noexcept = default;
 
 OctaveDeviations::Stage& OctaveDeviations::StageAt(size_t s)
 {
-    if (s == stages_.size() && s == 0)
+    if (s == stages_.size() && s == 0 && !wide_)
         stages_.push_back(std::make_unique<StageOf<uint64_t, int64_t>>(s));
     else if (s == stages_.size())
         stages_.push_back(std::make_unique<StageOf<Wide, SignedWide>>(s));
@@ -197,3 +199,5 @@ OctaveDeviations::Octave OctaveDeviations::At(int k) const
     octave.stride = uint64_t{1} << shift;
     return octave;
 }
+
+}  // namespace analysis

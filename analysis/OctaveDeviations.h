@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+namespace analysis {
+
 // The overlapping Allan, modified Allan and overlapping Hadamard deviations of a
 // stream of integer readings (a counter's frequencies in Hz) at every octave
 // m = 2^k, kept up to date reading by reading in bounded memory.
@@ -39,7 +41,9 @@ public:
         uint64_t stride = 1;  // 1: exact; else the decimation the terms were taken at
     };
 
-    OctaveDeviations();
+    // wide: the readings may reach 2^52 in size (scaled), so even the exact octaves sum
+    // in 128 bits; otherwise they stay below 2^32 and 64 bits hold every difference.
+    explicit OctaveDeviations(bool wide = false);
     ~OctaveDeviations();
     OctaveDeviations(OctaveDeviations&&) noexcept;
     OctaveDeviations& operator=(OctaveDeviations&&) noexcept;
@@ -57,6 +61,9 @@ public:
 private:
     Stage& StageAt(size_t s);
 
+    bool wide_;
     std::vector<std::unique_ptr<Stage>> stages_;
     std::array<Octave, kMaxOctaves> raw_{};  // squares of the integer differences
 };
+
+}  // namespace analysis
