@@ -1,3 +1,4 @@
+#include "analysis/AverageSeries.h"
 #include "analysis/NoiseIdentification.h"
 #include "tests/analysis/PowerLawNoise.h"
 
@@ -5,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <numeric>
 
 using namespace analysis;
 
@@ -42,4 +44,12 @@ TEST(NoiseIdentification, NineteenOfTwentyRightPerType)
                    [](std::span<const double> y, size_t m) { return IdentifyNoise(y, m); });
     CheckConfusion("B1 and R(n) ratios",
                    [](std::span<const double> y, size_t m) { return NoiseByVarianceRatios(y, m); });
+    CheckConfusion("sums gathered as a stream", [](std::span<const double> y, size_t m) {
+        AverageSeries series;
+        for (size_t i = 0; i + m <= y.size(); i += m)
+            series.Add(std::accumulate(y.begin() + i, y.begin() + i + m, 0.0L));
+        NoiseEvidence evidence = series.Evidence(m);
+        evidence.modifiedToAllan = NoiseEvidenceOf(y, m).modifiedToAllan;
+        return IdentifyNoise(evidence);
+    });
 }
