@@ -148,4 +148,22 @@ TEST(StabilityPlotImage, RendersAndSavesAtItsSize)
     EXPECT_EQ(error, "Cannot write " + folder.File("none/plot.png"));
 }
 
+// Error bars are drawn in the deviation panel and a removed drift is named in the title.
+TEST(StabilityPlotImage, ShowsErrorBarsAndRemovedDrift)
+{
+    std::vector<FrequencySample> samples;
+    for (int i = 0; i < 5000; ++i)
+        samples.push_back({i * 1.0, 5e6 + i * 1e-3 + (i * 7919 % 13) * 0.1, 1000u});
+    const StabilitySummary summary = AnalyseSamples(samples, {0.683, true});
+    StabilitySummary plain = summary;
+    plain.driftRemovedHzPerS = NAN;
+    for (DeviationPoint& point : plain.adev)
+        point.lower = point.upper = NAN;
+    const QImage image = StabilityPlot().Render(samples, summary);
+    const QImage without = StabilityPlot().Render(samples, plain);
+    EXPECT_NE(image.copy(0, 0, 1200, 40), without.copy(0, 0, 1200, 40));
+    EXPECT_NE(image.copy(0, 480, 1200, 420), without.copy(0, 480, 1200, 420));
+    EXPECT_TRUE(std::isfinite(summary.driftRemovedHzPerS));
+}
+
 }  // namespace

@@ -129,7 +129,9 @@ bool ParseLoggerOptions(const std::vector<std::string>& arguments, LoggerOptions
 std::string LoggerUsage()
 {
     return "usage: pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]\n"
-           "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png] [--remove-drift]\n"
-           "--confidence P (0 < P < 1, default 0.6827) sets the deviations' intervals.\n"
+           "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png]\n"
+           "                   [--confidence P] [--remove-drift]\n"
+           "--confidence P: the intervals' probability, 0 < P < 1 (default 0.6827, one sigma).\n"
+           "--remove-drift: take each run's linear drift out of the readings before the deviations.\n"
            "PORT is COM<n> (as the Pelmora window maps it) or a device path.\n";
 }
