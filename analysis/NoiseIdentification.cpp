@@ -117,6 +117,19 @@ double ExpectedDifferencedAlpha(double dy, size_t m)
     return -2 * (r1 / (1 + r1) + 1);
 }
 
+// The FFM/RWFM boundary midway between the two expected estimates, worked out once
+// for every averaging factor up to the settled one.
+double WalkBoundary(size_t m)
+{
+    static const std::vector<double> boundaries = [] {
+        std::vector<double> table(kSettledAveraging + 1);
+        for (size_t k = 1; k <= kSettledAveraging; ++k)
+            table[k] = (ExpectedDifferencedAlpha(0.5, k) + ExpectedDifferencedAlpha(1.0, k)) / 2;
+        return table;
+    }();
+    return boundaries[std::clamp<size_t>(m, 1, kSettledAveraging)];
+}
+
 std::optional<NoiseType> ByAutocorrelation(const NoiseEvidence& evidence)
 {
     const double alpha = Lag1AutocorrelationAlpha(evidence);
@@ -127,7 +140,7 @@ std::optional<NoiseType> ByAutocorrelation(const NoiseEvidence& evidence)
         return m >= kPhaseRatioAveraging ? PhaseNoiseByRatio(evidence) : NearestNoiseType(alpha);
     if (alpha >= -0.5)
         return NoiseType::WhiteFrequency;
-    const double walkBoundary = (ExpectedDifferencedAlpha(0.5, m) + ExpectedDifferencedAlpha(1.0, m)) / 2;
+    const double walkBoundary = WalkBoundary(m);
     return alpha >= walkBoundary ? NoiseType::FlickerFrequency : NoiseType::RandomWalkFrequency;
 }
 
