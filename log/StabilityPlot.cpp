@@ -1,9 +1,11 @@
 #include "log/StabilityPlot.h"
 
+#include "log/DeviationPanel.h"
 #include "log/PlotFrame.h"
 #include "log/RunTimeline.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
 #include <QStringList>
@@ -19,6 +21,7 @@ const QColor kBackground(255, 255, 255);
 const QColor kFrequencyColor(31, 90, 160);
 const QColor kAdevColor(31, 90, 160);
 const QColor kMdevColor(214, 96, 30);
+const QColor kHdevColor(40, 140, 60);
 const QColor kRestartColor(150, 150, 150);
 const QColor kBreakColor(200, 50, 50);
 const QColor kTextColor(40, 40, 40);
@@ -119,22 +122,52 @@ QString Tau0Facts(const StabilitySummary& s)
     return parts.join(QStringLiteral(", "));
 }
 
-void DrawHeader(QPainter& painter, const QRectF& area, const StabilitySummary& s)
+// The title, and the facts of the run beside it or, when both do not fit on one
+// line, below it.
+struct Header {
+    QString title;
+    QString facts;
+    bool stacked = false;
+};
+
+QFont TitleFont(const QFont& font)
 {
-    QFont title = painter.font();
+    QFont title = font;
     title.setBold(true);
-    title.setPixelSize(painter.font().pixelSize() * 5 / 4);
+    title.setPixelSize(font.pixelSize() * 5 / 4);
+    return title;
+}
+
+Header HeaderOf(const StabilitySummary& s, const QFont& font, double width)
+{
+    Header header;
+    header.title = QStringLiteral("Frequency stability");
+    if (std::isfinite(s.driftRemovedHzPerS))
+        header.title += QStringLiteral(", drift of %1%2 Hz/s removed")
+                            .arg(s.driftRemovedHzPerS >= 0.0 ? "+" : "")
+                            .arg(s.driftRemovedHzPerS, 0, 'e', 3);
+    header.facts = Plural(s.count, "reading") + QStringLiteral("  ·  mean ") +
+                   QString::number(s.meanHz, 'f', 3) + QStringLiteral(" Hz  ·  τ₀ ") +
+                   Tau0Facts(s) + QStringLiteral("  ·  ") + Plural(s.segments, "segment");
+    const double needed = QFontMetricsF(TitleFont(font)).horizontalAdvance(header.title) +
+                          QFontMetricsF(font).horizontalAdvance(header.facts) +
+                          font.pixelSize() * 2.0;
+    header.stacked = needed > width;
+    return header;
+}
+
+void DrawHeader(QPainter& painter, const QRectF& area, const Header& header)
+{
+    const QRectF titleArea = header.stacked ? area.adjusted(0, 0, 0, -area.height() * 0.45) : area;
+    const QRectF factsArea = header.stacked ? area.adjusted(0, area.height() * 0.5, 0, 0) : area;
     painter.save();
     painter.setPen(kTextColor);
-    painter.setFont(title);
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Frequency stability"));
+    painter.setFont(TitleFont(painter.font()));
+    painter.drawText(titleArea, Qt::AlignLeft | Qt::AlignVCenter, header.title);
     painter.restore();
-    const QString facts = Plural(s.count, "reading") + QStringLiteral("  ·  mean ") +
-                          QString::number(s.meanHz, 'f', 3) + QStringLiteral(" Hz  ·  τ₀ ") +
-                          Tau0Facts(s) +
-                          QStringLiteral("  ·  ") + Plural(s.segments, "segment");
     painter.setPen(kTextColor);
-    painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter, facts);
+    painter.drawText(factsArea, (header.stacked ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                     header.facts);
 }
 
 // One segment as the minimum-maximum band of each pixel column it touches.
@@ -216,159 +249,40 @@ void DrawFrequencyPanel(QPainter& painter, const QRectF& area,
                     QStringLiteral("Offset from mean (%1)").arg(scale.unit));
 }
 
-bool Plottable(const DeviationPoint& point)
+// ADEV, MDEV and HDEV of a single gate time; with several, ADEV and MDEV (dashed) in a
+// colour per gate, where a third curve each would crowd the panel.
+std::vector<DeviationPanel::Curve> CurvesOf(const StabilitySummary& s)
 {
-    return point.tauS > 0.0 && point.fractional > 0.0 && std::isfinite(point.fractional);
-}
-
-void DrawMarker(QPainter& painter, const QPointF& at, bool square)
-{
-    if (square)
-        painter.drawRect(QRectF(at.x() - 3.5, at.y() - 3.5, 7.0, 7.0));
-    else
-        painter.drawEllipse(at, 4.0, 4.0);
-}
-
-// One deviation curve as drawn: ADEV with circles, MDEV with squares; with several
-// gate times a colour per gate and MDEV dashed.
-struct Curve {
-    const std::vector<DeviationPoint>* points;
-    QColor color;
-    bool modified;
-    QString name;
-};
-
-std::vector<Curve> CurvesOf(const StabilitySummary& s)
-{
+    using Marker = DeviationPanel::Marker;
     if (s.byGate.size() <= 1)
-        return {{&s.adev, kAdevColor, false, QStringLiteral("ADEV (overlapping Allan)")},
-                {&s.mdev, kMdevColor, true, QStringLiteral("MDEV (modified Allan)")}};
-    std::vector<Curve> curves;
+        return {{&s.adev, kAdevColor, Marker::Circle, Qt::SolidLine,
+                 QStringLiteral("ADEV (overlapping Allan)")},
+                {&s.mdev, kMdevColor, Marker::Square, Qt::SolidLine,
+                 QStringLiteral("MDEV (modified Allan)")},
+                {&s.hdev, kHdevColor, Marker::Diamond, Qt::SolidLine,
+                 QStringLiteral("HDEV (overlapping Hadamard)")}};
+    std::vector<DeviationPanel::Curve> curves;
     for (size_t i = 0; i < s.byGate.size(); ++i) {
         const GateDeviations& gate = s.byGate[i];
         const QColor color = kGateColors[i % std::size(kGateColors)];
         const QString label = QStringLiteral(", gate ") + GateText(gate.gateMs);
-        curves.push_back({&gate.adev, color, false, QStringLiteral("ADEV") + label});
-        curves.push_back({&gate.mdev, color, true, QStringLiteral("MDEV") + label});
+        curves.push_back({&gate.adev, color, Marker::Circle, Qt::SolidLine, "ADEV" + label});
+        curves.push_back({&gate.mdev, color, Marker::Square, Qt::DashLine, "MDEV" + label});
     }
     return curves;
 }
 
-QPen CurvePen(const Curve& curve, bool severalGates)
-{
-    return QPen(curve.color, 2.0, curve.modified && severalGates ? Qt::DashLine : Qt::SolidLine);
-}
-
-// Draws one curve and adds points along it (every few pixels) to drawn.
-void DrawCurve(QPainter& painter, const PlotFrame& frame, const Curve& curve, const QPen& pen,
-               std::vector<QPointF>& drawn)
-{
-    QPolygonF line;
-    for (const DeviationPoint& point : *curve.points) {
-        if (Plottable(point))
-            line << QPointF(frame.MapX(point.tauS), frame.MapY(point.fractional));
-    }
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolyline(line);
-    painter.setPen(QPen(curve.color, 2.0));
-    painter.setBrush(curve.color);
-    for (const QPointF& at : line)
-        DrawMarker(painter, at, curve.modified);
-    painter.setBrush(Qt::NoBrush);
-    for (qsizetype i = 1; i < line.size(); ++i) {
-        for (double share = 0.0; share < 1.0; share += 0.05)
-            drawn.push_back(line[i - 1] + (line[i] - line[i - 1]) * share);
-    }
-    if (!line.isEmpty())
-        drawn.push_back(line.back());
-}
-
-// The corner box of the panel that hides the fewest curve points.
-QRectF LegendBox(const PlotFrame& frame, const QSizeF& size, const std::vector<QPointF>& points)
-{
-    const QRectF area = frame.Area().adjusted(12, 12, -12, -12);
-    const QRectF corners[4] = {
-        QRectF(QPointF(area.right() - size.width(), area.top()), size),
-        QRectF(QPointF(area.right() - size.width(), area.bottom() - size.height()), size),
-        QRectF(QPointF(area.left(), area.bottom() - size.height()), size),
-        QRectF(area.topLeft(), size)};
-    const QRectF* best = &corners[0];
-    long fewest = -1;
-    for (const QRectF& corner : corners) {
-        const QRectF near = corner.adjusted(-8, -8, 8, 8);
-        const long hidden = std::count_if(points.begin(), points.end(),
-                                          [&](const QPointF& p) { return near.contains(p); });
-        if (fewest < 0 || hidden < fewest) {
-            fewest = hidden;
-            best = &corner;
-        }
-    }
-    return *best;
-}
-
-void DrawLegend(QPainter& painter, const PlotFrame& frame, const std::vector<Curve>& curves,
-                const std::vector<QPointF>& points)
-{
-    const QFontMetricsF metrics(painter.font());
-    double nameWidth = 0.0;
-    for (const Curve& curve : curves)
-        nameWidth = std::max(nameWidth, metrics.horizontalAdvance(curve.name));
-    const double width = 56 + nameWidth;
-    const double rowHeight = metrics.height() * 1.4;
-    const QSizeF size(width, rowHeight * static_cast<double>(curves.size()) + 8);
-    const QRectF box = LegendBox(frame, size, points);
-    painter.setPen(QPen(QColor(190, 190, 190), 1.0));
-    painter.setBrush(QColor(255, 255, 255, 235));
-    painter.drawRect(box);
-    for (size_t row = 0; row < curves.size(); ++row) {
-        const Curve& curve = curves[row];
-        const double y = box.top() + 4 + rowHeight * (static_cast<double>(row) + 0.5);
-        painter.setPen(CurvePen(curve, curves.size() > 2));
-        painter.drawLine(QPointF(box.left() + 10, y), QPointF(box.left() + 42, y));
-        painter.setPen(QPen(curve.color, 2.0));
-        painter.setBrush(curve.color);
-        DrawMarker(painter, QPointF(box.left() + 26, y), curve.modified);
-        painter.setPen(kTextColor);
-        painter.drawText(QRectF(box.left() + 50, y - rowHeight / 2, width - 50, rowHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, curve.name);
-    }
-    painter.setBrush(Qt::NoBrush);
-}
-
 void DrawDeviationPanel(QPainter& painter, const QRectF& area, const StabilitySummary& s)
 {
-    const std::vector<Curve> curves = CurvesOf(s);
-    double tauLow = INFINITY, tauHigh = 0.0, low = INFINITY, high = 0.0;
-    for (const Curve& curve : curves) {
-        for (const DeviationPoint& point : *curve.points) {
-            if (!Plottable(point))
-                continue;
-            tauLow = std::min(tauLow, point.tauS);
-            tauHigh = std::max(tauHigh, point.tauS);
-            low = std::min(low, point.fractional);
-            high = std::max(high, point.fractional);
-        }
-    }
-    if (high <= 0.0) {
-        painter.fillRect(area, QColor(252, 252, 250));
-        painter.setPen(kTextColor);
-        painter.drawRect(area);
-        painter.drawText(area, Qt::AlignCenter,
-                         s.adev.empty()
-                             ? QStringLiteral("Too few readings for a stability curve")
-                             : QStringLiteral("The frequency never changed: every deviation is 0"));
+    if (DeviationPanel(CurvesOf(s), s.confidence).Draw(painter, area))
         return;
-    }
-    const PlotFrame frame(area, PlotFrame::DecadesAround(tauLow, tauHigh),
-                          PlotFrame::DecadesAround(low, high));
-    frame.DrawGrid(painter);
-    std::vector<QPointF> drawn;
-    for (const Curve& curve : curves)
-        DrawCurve(painter, frame, curve, CurvePen(curve, curves.size() > 2), drawn);
-    DrawLegend(painter, frame, curves, drawn);
-    frame.DrawFrame(painter, QStringLiteral("Averaging time τ (s)"),
-                    QStringLiteral("Fractional deviation σ(τ)"));
+    painter.fillRect(area, QColor(252, 252, 250));
+    painter.setPen(kTextColor);
+    painter.drawRect(area);
+    painter.drawText(area, Qt::AlignCenter,
+                     s.adev.empty()
+                         ? QStringLiteral("Too few readings for a stability curve")
+                         : QStringLiteral("The frequency never changed: every deviation is 0"));
 }
 
 }  // namespace
@@ -389,9 +303,10 @@ QImage StabilityPlot::Render(std::span<const FrequencySample> samples,
     const double unit = font.pixelSize();
     const double left = unit * 7.5;
     const double right = size_.width() - unit * 2.0;
-    const double headerHeight = unit * 3.0;
+    const Header header = HeaderOf(summary, font, right - left);
+    const double headerHeight = unit * (header.stacked ? 4.5 : 3.0);
     const double panelHeight = (size_.height() - headerHeight - unit * 8.5) / 2.0;
-    DrawHeader(painter, QRectF(left, 0, right - left, headerHeight), summary);
+    DrawHeader(painter, QRectF(left, 0, right - left, headerHeight), header);
     const QRectF top(left, headerHeight, right - left, panelHeight);
     const QRectF bottom(left, top.bottom() + unit * 4.5, right - left, panelHeight);
     if (samples.empty()) {

@@ -16,8 +16,10 @@
 // line, so gaps show as breaks; runs appended to one file are placed end to end with
 // a dashed line where each new run starts. A million readings are drawn as the
 // minimum-maximum band of each pixel column.
-// Bottom: the overlapping Allan (ADEV) and modified Allan (MDEV) deviations against
-// tau on log-log axes with a grid at every decade and a legend.
+// Bottom (DeviationPanel): the overlapping Allan (ADEV), modified Allan (MDEV) and
+// overlapping Hadamard (HDEV) deviations against tau on log-log axes, each point with
+// its interval as an error bar; with several gate times ADEV and MDEV of each gate.
+// The title says when the drift was removed before the deviations, and by how much.
 class StabilityPlot {
 public:
     explicit StabilityPlot(QSize size = QSize(1200, 900));
