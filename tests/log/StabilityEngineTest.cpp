@@ -107,6 +107,24 @@ TEST(StabilityEngine, DecimatedOctaveWithinItsIntervalInBoundedMemory)
     EXPECT_LT(PeakRssKb() - before, 64 * 1024 + 16 * 1024);  // the test's own 8 MB of readings
 }
 
+// Ten million readings, a long run of a fast counter, in bounded memory.
+TEST(StabilityEngine, TenMillionReadingsInBoundedMemory)
+{
+    StabilityEngine engine;
+    const long before = PeakRssKb();
+    uint64_t state = 0x9E3779B97F4A7C15u;
+    double walk = 0.0;
+    for (int i = 0; i < 10'000'000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        walk += static_cast<double>(state % 5) - 2.0;
+        engine.Add({i * 0.01, 1e7 + walk, 10});
+    }
+    EXPECT_GE(engine.Summary().adev.size(), 18u);
+    EXPECT_LT(PeakRssKb() - before, 64 * 1024);
+}
+
 // Five readings hold a deviation but too few averages for a noise type: no interval.
 TEST(StabilityEngine, TooShortForAnInterval)
 {
