@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -96,9 +98,32 @@ TEST(LogFileFailure, OneMessageAndNoFurtherWrites)
         EXPECT_TRUE(file.Failed());
         EXPECT_FALSE(file.Append(kRow));
         EXPECT_FALSE(file.Close());
-        EXPECT_EQ(file.Error(), "Logging stopped: " + c.path + ": " + c.cause);
+        EXPECT_EQ(file.Error(), "Logging could not start: " + c.path + ": " + c.cause);
     }
     EXPECT_EQ(folder.Read("readonly.csv"), kHeaderText);
+}
+
+// A log whose path no longer names it stops at the next batch and keeps its rows.
+TEST(LogFileMoved, RemovedRenamedOrReplacedStops)
+{
+    TempDir folder;
+    const std::string path = folder.File("run.csv");
+    const std::function<void()> moves[] = {[&] { std::filesystem::remove(path); },
+                                           [&] { std::filesystem::rename(path, folder.File("old.csv")); },
+                                           [&] {
+                                               std::filesystem::remove(path);
+                                               folder.Write("run.csv", "");
+                                           }};
+    for (const auto& move : moves) {
+        LogFile file;
+        ASSERT_TRUE(file.Open(path) && file.Append(kRow));
+        move();
+        EXPECT_FALSE(file.Append(kRow));
+        EXPECT_EQ(file.Error(), "Logging stopped: " + path + ": removed or renamed");
+        EXPECT_EQ(file.RowsWritten(), 1u);
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(folder.Read("old.csv"), kHeaderText + kRowText);
 }
 
 }  // namespace

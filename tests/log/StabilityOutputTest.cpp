@@ -84,7 +84,7 @@ TEST(StabilityPlotImage, RendersAndSavesAtItsSize)
     std::string error;
     EXPECT_FALSE(StabilityPlot().SavePng(folder.File("none/plot.png"), samples,
                                          AnalyseSamples(samples), error));
-    EXPECT_EQ(error, "Cannot write " + folder.File("none/plot.png"));
+    EXPECT_EQ(error, "Cannot write " + folder.File("none/plot.png") + ": No such file or directory");
 }
 
 }  // namespace
