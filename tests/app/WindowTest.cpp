@@ -10,6 +10,7 @@
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -154,6 +155,28 @@ TEST(ExitTest, ConfirmedExitEndsTheModalLoop)
     QTimer::singleShot(0, [&] { window->OnCommand(1004); });
     EXPECT_EQ(window->DoModal(), IDOK);
     EXPECT_FALSE(window->isVisible());
+}
+
+// Installed settings that cannot be kept: no home folder, or a folder that cannot be
+// made. The exit says once where and why.
+TEST(ExitTest, UnsavedInstalledSettingsAreReported)
+{
+    const TempDir folder;
+    folder.Write("file", "");
+    const std::string blocked = folder.File("file/Pelmora/Pelmora.ini");
+    const std::pair<std::string, QString> cases[] = {
+        {"", "設定を保存できませんでした: ~/.config/Pelmora/Pelmora.ini: "
+             "ホームフォルダがありません（HOME が未設定で、ユーザーのパスワードエントリもありません）"},
+        {blocked, "設定を保存できませんでした: " + QString::fromStdString(blocked) + ": Not a directory"}};
+    for (const auto& [ini, text] : cases) {
+        MessageBoxRecorder boxes;
+        CCounterDisplayDlg window(ini, DefaultFontPath(), "", true);
+        ASSERT_TRUE(window.Start());
+        window.OnCommand(1004);
+        EXPECT_EQ(boxes.Texts(), (std::vector<QString>{"終了しますか？", text}));
+        EXPECT_TRUE(window.HasEnded());
+    }
+    EXPECT_EQ(folder.Listing(), "file;");
 }
 
 TEST(DragTest, ManualMoveFollowsTheMouse)
