@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
-#include <functional>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -101,29 +99,6 @@ TEST(LogFileFailure, OneMessageAndNoFurtherWrites)
         EXPECT_EQ(file.Error(), "Logging could not start: " + c.path + ": " + c.cause);
     }
     EXPECT_EQ(folder.Read("readonly.csv"), kHeaderText);
-}
-
-// A log whose path no longer names it stops at the next batch and keeps its rows.
-TEST(LogFileMoved, RemovedRenamedOrReplacedStops)
-{
-    TempDir folder;
-    const std::string path = folder.File("run.csv");
-    const std::function<void()> moves[] = {[&] { std::filesystem::remove(path); },
-                                           [&] { std::filesystem::rename(path, folder.File("old.csv")); },
-                                           [&] {
-                                               std::filesystem::remove(path);
-                                               folder.Write("run.csv", "");
-                                           }};
-    for (const auto& move : moves) {
-        LogFile file;
-        ASSERT_TRUE(file.Open(path) && file.Append(kRow));
-        move();
-        EXPECT_FALSE(file.Append(kRow));
-        EXPECT_EQ(file.Error(), "Logging stopped: " + path + ": removed or renamed");
-        EXPECT_EQ(file.RowsWritten(), 1u);
-        std::filesystem::remove(path);
-    }
-    EXPECT_EQ(folder.Read("old.csv"), kHeaderText + kRowText);
 }
 
 }  // namespace

@@ -101,9 +101,7 @@ TEST(ProgramFoldersTest, FirstSaveMakesPrivateSettingsFolders)
         EXPECT_EQ(status.st_mode & 0777, 0700u) << folder;
     }
     root.Write("blocker", "x");
-    std::string reason;
-    EXPECT_FALSE(SaveSettings(AppSettings{}, root.File("blocker/sub/Pelmora.ini"), &reason));
-    EXPECT_EQ(reason, "Not a directory");
+    EXPECT_FALSE(MakeFolderFor(root.File("blocker/sub/Pelmora.ini")));
 }
 
 }  // namespace
