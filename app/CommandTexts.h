@@ -32,5 +32,8 @@ QString ShownText(const char* text);
 
 inline constexpr char kExitQuestion[] = QT_TRANSLATE_NOOP("CommandTexts", "終了しますか？");
 inline constexpr char kClosePortQuestion[] = QT_TRANSLATE_NOOP("CommandTexts", "ポートを閉じますか？");
+inline constexpr char kSettingsNotSaved[] = QT_TRANSLATE_NOOP("CommandTexts", "設定を保存できませんでした: %1: %2");
+inline constexpr char kNoHomeFolder[] =
+    QT_TRANSLATE_NOOP("CommandTexts", "ホームフォルダがありません（HOME が未設定で、ユーザーのパスワードエントリもありません）");
 inline constexpr char kPortOpenFailed[] = "A port does not open.";
 inline constexpr char kWindowTitle[] = "Pelmora";

@@ -4,6 +4,7 @@
 #include <QTranslator>
 
 #include "app/CounterDisplayDlg.h"
+#include "app/EndSignals.h"
 #include "app/Translation.h"
 #include "res/MessageBox.h"
 #include "settings/ProgramFolders.h"
@@ -15,11 +16,15 @@ bool CCounterDisplayApp::InitInstance()
     QApplication::setQuitOnLastWindowClosed(false);
     const ProgramFolders folders = CurrentProgramFolders();
     const auto translation = InstallTranslation(ChosenLanguage(options_.Language, folders.SettingsFile));
-    CCounterDisplayDlg dialog(folders.SettingsFile, folders.DefaultFont, folders.UserFontFolder);
+    CCounterDisplayDlg dialog(folders.SettingsFile, folders.DefaultFont, folders.UserFontFolder,
+                              folders.Installed);
     SetMessageBoxOwner(&dialog);
+    const EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::Received, &dialog, [&dialog] { dialog.OnEndSignal(); });
     if (!options_.LogPath.empty())
         dialog.StartLogging(options_.LogPath);
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);
+    endedBy_ = endSignals.First();
     return false;
 }

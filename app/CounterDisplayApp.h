@@ -12,7 +12,10 @@ public:
     // Installs the chosen language, constructs the main window, registers it,
     // runs it until it ends and returns false: there is nothing to run afterwards.
     bool InitInstance();
+    // The signal that ended the window (SIGTERM, SIGINT, SIGHUP); 0 when it was not one.
+    int EndedBy() const { return endedBy_; }
 
 private:
     CommandLineOptions options_;
+    int endedBy_ = 0;
 };

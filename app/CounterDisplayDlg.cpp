@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -18,6 +19,7 @@
 #include "res/Icon128.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
+#include "settings/ProgramFolders.h"
 
 namespace {
 
@@ -30,11 +32,12 @@ double PrimaryRefreshRate()
 }  // namespace
 
 CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath,
-                                       std::string userFontFolder)
+                                       std::string userFontFolder, bool tellUnsaved)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       iniPath_(std::move(iniPath)),
       defaultFontPath_(std::move(defaultFontPath)),
       userFontFolder_(std::move(userFontFolder)),
+      tellUnsaved_(tellUnsaved),
       pacer_(FrameIntervalFor(PrimaryRefreshRate()))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -131,22 +134,52 @@ void CCounterDisplayDlg::OnMinimize()
     showMinimized();
 }
 
+void CCounterDisplayDlg::OnEndSignal()
+{
+    if (ended_)
+        return;
+    EndSession(false);
+    EndDialog(IDCANCEL);
+    // An open dialog or message box would hold the end until someone answers it.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog != nullptr && dialog->isVisible())
+            dialog->reject();
+}
+
 bool CCounterDisplayDlg::ExitSequence()
 {
-    if (AfxMessageBox(ShownText(kExitQuestion), MB_YESNO | MB_ICONQUESTION) == IDNO)
+    // ended_: a signal ended the window while the question was open.
+    if (AfxMessageBox(ShownText(kExitQuestion), MB_YESNO | MB_ICONQUESTION) == IDNO || ended_)
         return false;
+    EndSession(true);
+    readout_.With([this](ReadoutState& state) {
+        settings_.C1 = state.C1;
+        settings_.C2 = state.C2;
+    });
+    SaveAtExit();
+    return true;
+}
+
+void CCounterDisplayDlg::EndSession(bool tellLogEnd)
+{
     hide();  // gone from the screen before the slower steps
     if (link_->IsOpen()) {
         link_->KillNoDataTimer();
         link_->Disconnect();
     }
-    EndLogging(true);
-    readout_.With([this](ReadoutState& state) {
-        settings_.C1 = state.C1;
-        settings_.C2 = state.C2;
-    });
-    SaveSettings(settings_, iniPath_);
-    return true;
+    EndLogging(tellLogEnd);
+}
+
+void CCounterDisplayDlg::SaveAtExit()
+{
+    std::string reason;
+    if (!iniPath_.empty() && SaveSettings(settings_, iniPath_, &reason))
+        return;
+    if (!tellUnsaved_)
+        return;
+    const QString path = QString::fromStdString(iniPath_.empty() ? kHomeSettingsFile : iniPath_);
+    const QString why = iniPath_.empty() ? ShownText(kNoHomeFolder) : QString::fromStdString(reason);
+    AfxMessageBox(ShownText(kSettingsNotSaved).arg(path, why), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CCounterDisplayDlg::closeEvent(QCloseEvent* event)

@@ -23,11 +23,13 @@ class LogWriter;
 // the back buffer. Every command arrives through OnCommand.
 class CCounterDisplayDlg : public QWidget {
 public:
-    // iniPath: the settings file; defaultFontPath: the font used when the
-    // configured one cannot be read; userFontFolder: more fonts to offer beside
-    // the default font's folder (none when empty).
+    // iniPath: the settings file (none when empty); defaultFontPath: the font used
+    // when the configured one cannot be read; userFontFolder: more fonts to offer
+    // beside the default font's folder (none when empty); tellUnsaved: settings that
+    // cannot be saved at the exit are reported (the installed program's, kept in the
+    // user's folder), else they are lost without a word.
     CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath,
-                       std::string userFontFolder = {});
+                       std::string userFontFolder = {}, bool tellUnsaved = false);
     ~CCounterDisplayDlg() override;
 
     // Initialises, shows the window centred and runs until it ends; returns
@@ -57,6 +59,9 @@ public:
 
     void OnExit();
     void OnMinimize();
+    // A request to end from outside (SIGTERM, SIGINT, SIGHUP): ends as the exit does,
+    // without the question and without saving the settings.
+    void OnEndSignal();
 
     // Logs every accepted record into the CSV file at path from now on (LogCommand.cpp);
     // a file that cannot be opened is reported and nothing is logged.
@@ -88,9 +93,14 @@ private:
     // Loads the configured font and resizes to it; when no font can be read,
     // tells the user and ends the window without saving.
     void LoadFontAndResize();
-    // Asks the exit question and, unless answered No, stops the link and saves
+    // Asks the exit question and, unless answered No, ends the session and saves
     // the settings. Returns whether the window is to end.
     bool ExitSequence();
+    // Hides the window, stops receiving, writes and syncs what the log holds and
+    // lets go of the port and its lock.
+    void EndSession(bool tellLogEnd);
+    // Saves the settings; tells the user when they could not be (tellUnsaved_).
+    void SaveAtExit();
     void SetStaysOnTop(bool onTop);
     void PaintWhenDue();
     // The paint slot: takes the records, composes their lines, takes the
@@ -108,6 +118,7 @@ private:
     std::string iniPath_;
     std::string defaultFontPath_;
     std::string userFontFolder_;
+    bool tellUnsaved_;
     AppSettings settings_;  // window thread only; C1/C2 live in the readout while it runs
     Readout readout_;
     std::unique_ptr<CounterLink> link_;

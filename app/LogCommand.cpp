@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QString>
 
+#include "app/LogTexts.h"
 #include "link/CounterLink.h"
 #include "log/LogWriter.h"
 #include "log/RecordLog.h"
@@ -10,21 +11,14 @@
 
 namespace {
 
-QString DroppedText(uint64_t dropped, const std::string& path)
-{
-    return QStringLiteral("%1 readings were not logged to %2: the disk did not keep up.")
-        .arg(dropped)
-        .arg(QString::fromStdString(path));
-}
-
 // What the user is told when the log ends; empty when all went well.
 QString LogEndText(const LogWriter& writer, uint64_t dropped)
 {
     QString text;
     if (!writer.Error().empty())
-        text = QString::fromStdString(writer.Error());
+        text = LogFailureShown(writer.Path(), writer.Failure());
     if (dropped != 0)
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + DroppedText(dropped, writer.Path());
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + DroppedRowsShown(dropped, writer.Path());
     return text;
 }
 
@@ -39,7 +33,7 @@ void CCounterDisplayDlg::StartLogging(const std::string& path)
         QMetaObject::invokeMethod(this, [this] { EndLogging(true); }, Qt::QueuedConnection);
     });
     if (!writer->Start(path)) {
-        AfxMessageBox(QString::fromStdString(writer->Error()), MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(LogFailureShown(writer->Path(), writer->Failure()), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     logQueue_ = std::move(queue);

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 
 #include <QApplication>
@@ -42,11 +43,18 @@ int main(int argc, char** argv)
     if (!commandLine.Run)
         return commandLine.ExitCode;
     qInstallMessageHandler(KeepQtQuiet);
+    // Past a file size limit a write fails (and the log says so) instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     PreferX11();
     QApplication application(argc, argv);
     // Wayland and the desktops match the window to its desktop entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
     CCounterDisplayApp app(commandLine.Options);
     app.InitInstance();
+    if (app.EndedBy() != 0) {
+        // Ended in order; whoever sent the signal still learns that it ended the program.
+        std::signal(app.EndedBy(), SIG_DFL);
+        std::raise(app.EndedBy());
+    }
     return 0;
 }

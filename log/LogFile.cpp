@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -34,7 +33,9 @@ bool LogFile::Open(const std::string& path)
 {
     Close();
     path_ = path;
+    failure_ = {};
     error_.clear();
+    started_ = false;
     rowsWritten_ = 0;
     if (!OpenDescriptor())
         return false;
@@ -42,10 +43,11 @@ bool LogFile::Open(const std::string& path)
     if (::fstat(fd_, &status) != 0)
         return Fail(errno);
     if (!IsLoggable(status))
-        return Fail("not a regular file");
-    if (status.st_size == 0)
-        return WriteWhole(LogHeaderLine());
-    return WriteWhole(LineEndNeeded());
+        return Fail(LogFailure::Cause::NotRegularFile);
+    device_ = status.st_dev;
+    inode_ = status.st_ino;
+    started_ = WriteWhole(status.st_size == 0 ? LogHeaderLine() : LineEndNeeded());
+    return started_;
 }
 
 // Read-write when allowed, only to look at the last byte; write-only otherwise.
@@ -78,6 +80,8 @@ bool LogFile::Append(std::span<const LogRow> rows)
 {
     if (fd_ < 0)
         return Failed() ? false : Fail(EBADF);
+    if (!StillAtPath())
+        return false;
     try {
         std::string bytes;
         std::vector<size_t> rowEnds;
@@ -89,7 +93,7 @@ bool LogFile::Append(std::span<const LogRow> rows)
         if (!WriteWhole(bytes, rowEnds))
             return false;
     } catch (const std::bad_alloc&) {
-        return Fail("out of memory");
+        return Fail(LogFailure::Cause::OutOfMemory);
     }
     rowsWritten_ += rows.size();
     return true;
@@ -109,7 +113,8 @@ bool LogFile::Close()
 {
     if (fd_ < 0)
         return !Failed();
-    Sync();
+    if (Sync())
+        StillAtPath();
     if (fd_ >= 0 && ::close(fd_) != 0 && errno != EINTR)
         Fail(errno);
     fd_ = -1;
@@ -128,13 +133,11 @@ bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds
         if (count < 0 && errno == EINTR)
             continue;
         // A write that takes nothing without an error would repeat for ever.
-        std::string reason = std::generic_category().message(count < 0 ? errno : EIO);
+        const int error = count < 0 ? errno : EIO;
         const auto whole = std::upper_bound(rowEnds.begin(), rowEnds.end(), written) - rowEnds.begin();
         const size_t kept = whole == 0 ? 0 : rowEnds[static_cast<size_t>(whole) - 1];
         rowsWritten_ += static_cast<uint64_t>(whole);
-        if (!CutBack(written - kept))
-            reason += " (the last row is cut short)";
-        return Fail(reason);
+        return Fail(LogFailure::Cause::System, error, !CutBack(written - kept));
     }
     return true;
 }
@@ -149,16 +152,29 @@ bool LogFile::CutBack(size_t written)
     return end >= part && ::ftruncate(fd_, end - part) == 0;
 }
 
-bool LogFile::Fail(int error)
+// The path still names the open file: neither removed nor renamed nor replaced.
+bool LogFile::StillAtPath()
 {
-    return Fail(std::generic_category().message(error));
+    struct stat named {};
+    if (::stat(path_.c_str(), &named) != 0 && errno != ENOENT && errno != ENOTDIR)
+        return Fail(errno);
+    if (named.st_ino == 0 || named.st_dev != device_ || named.st_ino != inode_)
+        return Fail(LogFailure::Cause::RemovedOrRenamed);
+    return true;
 }
 
-// Keeps the first message: it names the cause, later ones only follow from it.
-bool LogFile::Fail(std::string_view reason)
+bool LogFile::Fail(int error)
 {
-    if (error_.empty())
-        error_ = "Logging stopped: " + path_ + ": " + std::string(reason);
+    return Fail(LogFailure::Cause::System, error);
+}
+
+// Keeps the first cause: later failures only follow from it.
+bool LogFile::Fail(LogFailure::Cause cause, int error, bool lastRowCutShort)
+{
+    if (!Failed()) {
+        failure_ = {cause, error, started_, lastRowCutShort};
+        error_ = LogFailureText(path_, failure_);
+    }
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "log/LogFailure.h"
 #include "log/LogRow.h"
 
 #include <cstdint>
@@ -22,8 +23,13 @@
 // Rows are written whole or not at all: when a write fails part-way (disk full, file
 // size limit) the file is cut back with ftruncate to the end of its last whole row.
 // Any error (ENOSPC, EFBIG, EIO, EBADF, permission, ...) puts the file in the failed
-// state: it is closed, further Appends do nothing and return false, and Error() holds
-// one message for the user: "Logging stopped: <path>: No space left on device".
+// state: it is closed, further Appends do nothing and return false, Failure() says why
+// and Error() holds one message for the user: "Logging stopped: <path>: No space left
+// on device" ("Logging could not start: ..." when Open failed).
+//
+// Before each batch the path is checked to still name the open file (device and
+// inode): a log removed or renamed while it runs fails with "removed or renamed"
+// instead of filling a file nobody can see. Close checks once more.
 class LogFile {
 public:
     LogFile() = default;
@@ -41,11 +47,12 @@ public:
     bool Append(std::span<const LogRow> rows);
     // fsync now; false (and failed) when the system reports an error.
     bool Sync();
-    // fsync and close. False when the file failed, now or before.
+    // fsync, check the path once more and close. False when the file failed, now or before.
     bool Close();
 
     bool IsOpen() const { return fd_ >= 0; }
-    bool Failed() const { return !error_.empty(); }
+    bool Failed() const { return failure_.cause != LogFailure::Cause::None; }
+    const LogFailure& Failure() const { return failure_; }
     const std::string& Error() const { return error_; }
     const std::string& Path() const { return path_; }
     uint64_t RowsWritten() const { return rowsWritten_; }
@@ -55,12 +62,17 @@ private:
     std::string_view LineEndNeeded() const;
     bool WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds = {});
     bool CutBack(size_t written);
+    bool StillAtPath();
     bool Fail(int error);
-    bool Fail(std::string_view reason);
+    bool Fail(LogFailure::Cause cause, int error = 0, bool lastRowCutShort = false);
 
     std::string path_;
+    LogFailure failure_;
     std::string error_;
     int fd_ = -1;
     bool readable_ = false;  // opened read-write, so the last byte can be checked
+    bool started_ = false;   // Open succeeded
+    uint64_t device_ = 0;    // what the path named when the file was opened
+    uint64_t inode_ = 0;
     uint64_t rowsWritten_ = 0;
 };

@@ -34,7 +34,9 @@ public:
     // closes the file. True when every row reached the file.
     bool Stop();
 
+    // Read once the writer reports a failure or has stopped.
     const std::string& Error() const { return file_.Error(); }
+    const LogFailure& Failure() const { return file_.Failure(); }
     const std::string& Path() const { return file_.Path(); }
     uint64_t RowsWritten() const { return file_.RowsWritten(); }
 

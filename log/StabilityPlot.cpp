@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QSaveFile>
 #include <QPolygonF>
 #include <QStringList>
 #include <algorithm>
@@ -321,8 +322,10 @@ QImage StabilityPlot::Render(std::span<const FrequencySample> samples,
 bool StabilityPlot::SavePng(const std::string& path, std::span<const FrequencySample> samples,
                             const StabilitySummary& summary, std::string& error) const
 {
-    if (Render(samples, summary).save(QString::fromStdString(path), "PNG"))
+    // Written whole or not at all; the reason comes from the file, not the encoder.
+    QSaveFile file(QString::fromStdString(path));
+    if (file.open(QIODevice::WriteOnly) && Render(samples, summary).save(&file, "PNG") && file.commit())
         return true;
-    error = "Cannot write " + path;
+    error = "Cannot write " + path + ": " + file.errorString().toStdString();
     return false;
 }

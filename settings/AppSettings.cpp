@@ -5,7 +5,9 @@
 #include "settings/Profile.h"
 #include "settings/ProgramFolders.h"
 
+#include <cerrno>
 #include <cstddef>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -74,11 +76,14 @@ void LoadSettings(AppSettings& settings, const std::string& iniPath,
     settings = SettingsFromText(content, defaultFontPath);
 }
 
-void SaveSettings(const AppSettings& settings, const std::string& iniPath)
+bool SaveSettings(const AppSettings& settings, const std::string& iniPath, std::string* reason)
 {
-    // A file that cannot be written loses this run's changes; nothing is reported.
-    MakeFolderFor(iniPath);  // the installed program's settings folder is made on the first save
-    WriteProfileStrings(iniPath, SettingsWrites(settings));
+    errno = 0;
+    // The installed program's settings folder is made on the first save.
+    const bool saved = MakeFolderFor(iniPath) && WriteProfileStrings(iniPath, SettingsWrites(settings));
+    if (!saved && reason != nullptr)
+        *reason = errno != 0 ? std::generic_category().message(errno) : "the file cannot be replaced";
+    return saved;
 }
 
 std::string LanguageFromText(std::string_view content)

@@ -33,8 +33,10 @@ std::string SettingsToText(std::string_view content, const AppSettings& settings
 void LoadSettings(AppSettings& settings, const std::string& iniPath,
                   const std::string& defaultFontPath);
 
-// Writes all six fields into iniPath, keeping every other line of the file.
-void SaveSettings(const AppSettings& settings, const std::string& iniPath);
+// Writes all six fields into iniPath, keeping every other line of the file. False when
+// the folder cannot be made or the file cannot be written, with the system's reason in
+// reason when one is given.
+bool SaveSettings(const AppSettings& settings, const std::string& iniPath, std::string* reason = nullptr);
 
 // Language= in [Window]: the language of menus and dialogs ("en"), empty when
 // absent. Only read: the program never writes it.

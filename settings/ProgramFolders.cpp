@@ -37,12 +37,18 @@ bool FindInstalledPrefix(std::string_view exePath, std::string& prefix)
     return IsRegularFile(prefix + std::string(kShippedFonts) + "/font.bmp");
 }
 
-// An XDG base folder: the variable's value when it is an absolute path, else the default below home.
+// An XDG base folder: the variable's value when it is an absolute path, else the default
+// below home; empty without either (never a folder below the root).
 std::string BaseFolder(const std::string& value, const std::string& home, std::string_view fallback)
 {
     if (value.starts_with('/'))
         return value;
-    return home + std::string(fallback);
+    return home.starts_with('/') ? home + std::string(fallback) : std::string();
+}
+
+std::string Below(const std::string& base, std::string_view path)
+{
+    return base.empty() ? base : base + std::string(path);
 }
 
 std::string HomeFolder()
@@ -75,8 +81,8 @@ ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& envir
         return {false, JoinExeFolder(exePath, "Pelmora.ini"), JoinExeFolder(exePath, "font/font.bmp"), ""};
     const std::string config = BaseFolder(environment.ConfigHome, environment.Home, "/.config");
     const std::string data = BaseFolder(environment.DataHome, environment.Home, "/.local/share");
-    return {true, config + "/Pelmora/Pelmora.ini", prefix + std::string(kShippedFonts) + "/font.bmp",
-            data + "/pelmora/font"};
+    return {true, Below(config, "/Pelmora/Pelmora.ini"), prefix + std::string(kShippedFonts) + "/font.bmp",
+            Below(data, "/pelmora/font")};
 }
 
 ProgramFolders CurrentProgramFolders()

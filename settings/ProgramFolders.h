@@ -20,10 +20,13 @@ struct UserEnvironment {
 
 struct ProgramFolders {
     bool Installed = false;
-    std::string SettingsFile;
+    std::string SettingsFile;    // empty when installed without a home folder: nothing is kept
     std::string DefaultFont;
-    std::string UserFontFolder;  // empty for a portable folder
+    std::string UserFontFolder;  // empty for a portable folder, and without a home folder
 };
+
+// How the user knows the installed settings file when no home folder gives its path.
+inline constexpr char kHomeSettingsFile[] = "~/.config/Pelmora/Pelmora.ini";
 
 // The layout of the executable at exePath (as /proc/self/exe gives it).
 ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& environment);

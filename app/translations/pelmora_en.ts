@@ -76,6 +76,45 @@
         <source>ポートを閉じますか？</source>
         <translation>Close the port?</translation>
     </message>
+    <message>
+        <source>設定を保存できませんでした: %1: %2</source>
+        <translation>The settings were not saved: %1: %2</translation>
+    </message>
+    <message>
+        <source>ホームフォルダがありません（HOME が未設定で、ユーザーのパスワードエントリもありません）</source>
+        <translation>no home folder (HOME is not set and the user has no password entry)</translation>
+    </message>
+</context>
+<context>
+    <name>LogTexts</name>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>削除されたか名前が変更されました</source>
+        <translation>removed or renamed</translation>
+    </message>
+    <message>
+        <source>ログの記録を停止しました: %1: %2</source>
+        <translation>Logging stopped: %1: %2</translation>
+    </message>
+    <message>
+        <source>ログの記録を開始できません: %1: %2</source>
+        <translation>Logging could not start: %1: %2</translation>
+    </message>
+    <message>
+        <source>（最後の行は途中で切れています）</source>
+        <translation> (the last row is cut short)</translation>
+    </message>
+    <message>
+        <source>%1 件の読み取り値を %2 に記録できませんでした: ディスクの書き込みが追いつきませんでした。</source>
+        <translation>%1 readings were not logged to %2: the disk did not keep up.</translation>
+    </message>
 </context>
 <context>
     <name>Menu131</name>

@@ -1,19 +1,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 
 #include <QComboBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "app/EndSignals.h"
 #include "display/ReadoutText.h"
 #include "link/CounterLink.h"
+#include "link/UucpLock.h"
 #include "link/PortDlg.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"
 #include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 
 namespace {
@@ -207,6 +213,30 @@ TEST_F(ConnectTest, ExitWhileConnectedStopsTheLinkAndSaves)
     const std::string ini = window.ReadIni();
     EXPECT_NE(ini.find("PortNumber=9\nBaudRate=11\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[LMeter]\nC1=0.100000\nC2=0.100000\n"), std::string::npos) << ini;
+}
+
+// SIGTERM (as SIGINT and SIGHUP) ends the window as its exit does but asks nothing and
+// saves nothing: every row received is in the log, the port's lock is gone.
+TEST_F(ConnectTest, SigtermWritesTheLogAndLetsGoOfThePortWithoutSaving)
+{
+    const TempDir folder;
+    const std::string ini = IniMapping(tty_, 5);
+    WindowUnderTest window(ini);
+    ASSERT_TRUE(window.Start());
+    window->StartLogging(folder.File("run.csv"));
+    ConnectWithDialogDefaults(window.Window());
+    const EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::Received, &window.Window(), [&] { window->OnEndSignal(); });
+    for (char digit = '1'; digit <= '9'; ++digit)
+        ASSERT_TRUE(tty_.Write(std::string("001 010 000") + digit + "000000\r\n"));
+    ASSERT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 2, '9'); }));
+    ::kill(::getpid(), SIGTERM);
+    ASSERT_TRUE(WaitUntil([&] { return window->HasEnded(); }));
+    const std::string log = folder.Read("run.csv");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 10) << log;
+    EXPECT_FALSE(std::filesystem::exists(UucpLock().LockPathFor(tty_.DevicePath())));
+    EXPECT_EQ(window.ReadIni(), ini);
+    EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 struct FailRow {

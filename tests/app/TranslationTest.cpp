@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandTexts.h"
+#include "app/LogTexts.h"
 #include "app/Translation.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
@@ -39,7 +40,17 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"Disconnect", [] { return QString::fromStdString(ContextMenuLabels(0, 0, true, 3)[2].Text); },
                 "切断[COM3](&P)", "&Disconnect [COM3]"},
         TextRow{"ExitQuestion", [] { return ShownText(kExitQuestion); }, "終了しますか？",
-                "Do you want to exit?"}), kRowName);
+                "Do you want to exit?"},
+        TextRow{"LogRemoved", [] { return LogFailureShown("/r.csv", {LogFailure::Cause::RemovedOrRenamed, 0, true}); },
+                "ログの記録を停止しました: /r.csv: 削除されたか名前が変更されました",
+                "Logging stopped: /r.csv: removed or renamed"},
+        TextRow{"LogCouldNotStart", [] { return LogFailureShown("/d", {LogFailure::Cause::NotRegularFile}); },
+                "ログの記録を開始できません: /d: 通常のファイルではありません",
+                "Logging could not start: /d: not a regular file"},
+        TextRow{"NoHomeFolder", [] { return ShownText(kSettingsNotSaved).arg("~/p.ini", ShownText(kNoHomeFolder)); },
+                "設定を保存できませんでした: ~/p.ini: ホームフォルダがありません（HOME が未設定で、ユーザーのパスワードエントリもありません）",
+                "The settings were not saved: ~/p.ini: no home folder (HOME is not set and the user has no password entry)"}),
+    kRowName);
 
 // Every item of a level has a mnemonic, and no two share a letter.
 void ExpectOwnMnemonics(const QMenu& menu)

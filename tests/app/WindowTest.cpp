@@ -6,10 +6,12 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "app/CommandTexts.h"
 #include "display/ReadoutText.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/RowName.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -154,6 +156,25 @@ TEST(ExitTest, ConfirmedExitEndsTheModalLoop)
     QTimer::singleShot(0, [&] { window->OnCommand(1004); });
     EXPECT_EQ(window->DoModal(), IDOK);
     EXPECT_FALSE(window->isVisible());
+}
+
+// Installed settings that cannot be kept (no home folder, a folder that cannot be
+// made): the exit says once where and why.
+TEST(ExitTest, UnsavedInstalledSettingsAreReported)
+{
+    const TempDir folder;
+    folder.Write("file", "");
+    const std::string blocked = folder.File("file/Pelmora/Pelmora.ini");
+    const std::pair<std::string, QString> cases[] = {
+        {"", "~/.config/Pelmora/Pelmora.ini: " + ShownText(kNoHomeFolder)},
+        {blocked, QString::fromStdString(blocked) + ": Not a directory"}};
+    for (const auto& [ini, text] : cases) {
+        MessageBoxRecorder boxes;
+        CCounterDisplayDlg window(ini, DefaultFontPath(), "", true);
+        ASSERT_TRUE(window.Start());
+        window.OnCommand(1004);
+        EXPECT_EQ(boxes.Texts(), (std::vector<QString>{"終了しますか？", "設定を保存できませんでした: " + text}));
+    }
 }
 
 TEST(DragTest, ManualMoveFollowsTheMouse)

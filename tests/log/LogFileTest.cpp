@@ -96,7 +96,7 @@ TEST(LogFileFailure, OneMessageAndNoFurtherWrites)
         EXPECT_TRUE(file.Failed());
         EXPECT_FALSE(file.Append(kRow));
         EXPECT_FALSE(file.Close());
-        EXPECT_EQ(file.Error(), "Logging stopped: " + c.path + ": " + c.cause);
+        EXPECT_EQ(file.Error(), "Logging could not start: " + c.path + ": " + c.cause);
     }
     EXPECT_EQ(folder.Read("readonly.csv"), kHeaderText);
 }

@@ -145,7 +145,7 @@ TEST(StabilityPlotImage, RendersAndSavesAtItsSize)
     std::string error;
     EXPECT_FALSE(StabilityPlot().SavePng(folder.File("none/plot.png"), samples,
                                          AnalyseSamples(samples), error));
-    EXPECT_EQ(error, "Cannot write " + folder.File("none/plot.png"));
+    EXPECT_EQ(error, "Cannot write " + folder.File("none/plot.png") + ": No such file or directory");
 }
 
 // Error bars are drawn in the deviation panel and a removed drift is named in the title.

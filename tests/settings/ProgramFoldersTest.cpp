@@ -28,6 +28,7 @@ struct LayoutRow {
     UserEnvironment Environment;
     const char* SettingsFile;  // empty: a portable folder, everything beside the executable
     const char* UserFontFolder;
+    bool InstalledWithoutHome = false;  // installed, yet no settings file at all
 };
 
 void Make(const fs::path& path, bool folder)
@@ -47,7 +48,7 @@ TEST_P(LayoutTest, FindsSettingsAndFonts)
         Make(root.File(file), file.ends_with('/'));
     const std::string exe = root.File(row.Exe);
     const ProgramFolders folders = FoldersFor(exe, row.Environment);
-    const bool installed = *row.SettingsFile != '\0';
+    const bool installed = *row.SettingsFile != '\0' || row.InstalledWithoutHome;
     EXPECT_EQ(folders.Installed, installed);
     EXPECT_EQ(folders.SettingsFile, installed ? row.SettingsFile : JoinExeFolder(exe, "Pelmora.ini"));
     EXPECT_EQ(folders.DefaultFont, installed ? root.File(kShipped) : JoinExeFolder(exe, "font/font.bmp"));
@@ -62,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "/cfg/Pelmora/Pelmora.ini", "/data/pelmora/font"},
         LayoutRow{"RelativeXdgFoldersAreIgnored", {kShipped}, kInstalledExe, {"/home/u", "cfg", "data"},
                   kHomeIni, kHomeFonts},
+        LayoutRow{"InstalledWithoutHomeKeepsNothing", {kShipped}, kInstalledExe, {"", "cfg", ""}, "", "", true},
         LayoutRow{"ReplacedWhileRunning", {kShipped}, "usr/lib/pelmora/Pelmora (deleted)", kHome, kHomeIni,
                   kHomeFonts},
         LayoutRow{"BuildFolderHoldingSharePelmoraStaysPortable",

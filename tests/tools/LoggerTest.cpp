@@ -1,7 +1,9 @@
 #include "log/CsvLogReader.h"
 #include "log/StabilityAnalysis.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
+#include "tools/logger/StatusLine.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/RecordGenerator.h"
 
@@ -19,6 +21,9 @@
 #include <fstream>
 #include <functional>
 #include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -43,7 +48,8 @@ Child StartLogger(const TempDir& folder, std::vector<std::string> arguments)
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, child.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // Read-write: a FIFO there opens at once and fills up, as a reader that stopped leaves it.
+    posix_spawn_file_actions_addopen(&actions, 1, child.outPath.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, child.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (posix_spawn(&child.pid, PELMORA_LOG_EXE, &actions, nullptr, argv.data(), environ) != 0)
         child.pid = -1;
@@ -51,12 +57,15 @@ Child StartLogger(const TempDir& folder, std::vector<std::string> arguments)
     return child;
 }
 
+// The exit code once it ended within kPatience; -1 (and killed) otherwise.
 int ExitCode(const Child& child)
 {
     int status = 0;
-    if (::waitpid(child.pid, &status, 0) != child.pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    if (!WaitUntil([&] { return ::waitpid(child.pid, &status, WNOHANG) == child.pid; })) {
+        ::kill(child.pid, SIGKILL);
+        ::waitpid(child.pid, &status, 0);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 struct Result {
@@ -122,11 +131,14 @@ TEST(PelmoraLog, LogsUntilInterruptedThenAnalyses)
 TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
 {
     TempDir folder;
+    folder.Write("empty.csv", LogHeaderLine());
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
-        const char* message;
+        std::string message;
     } cases[] = {{{}, 2, "PORT is missing"},
+                 {{folder.File("no-such-device"), "--duration", "1e10"}, 2, "--duration"},
+                 {{"--analyse", folder.File("empty.csv")}, 1, folder.File("empty.csv") + ": no readable row"},
                  {{"/dev/ttyS0", "--baud", "1234"}, 2, "--baud"},
                  {{"/dev/ttyS0", "--c1", "1"}, 2, "--c1 and --c2"},
                  {{"/dev/ttyS0", "--json"}, 2, "--analyse"},
@@ -145,6 +157,86 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
     }
 }
 
+// count records of 10 MHz and up, in one piece.
+std::string Records(uint32_t count)
+{
+    std::string records;
+    for (uint32_t i = 0; i < count; ++i)
+        records += FormatRecord(1, 10, 10000000 + i);
+    return records;
+}
+
+struct EndingRow {
+    const char* Name;
+    void (*Act)(CounterPty& pty, const std::string& csv, pid_t logger);  // then one more record comes
+    int ExitCode;
+    const char* Message;
+};
+
+class PelmoraLogEnding : public testing::TestWithParam<EndingRow> {};
+
+// A run that ends by itself says why and sums up exactly the rows in its file.
+TEST_P(PelmoraLogEnding, SaysWhyAndSummarisesTheRowsInTheFile)
+{
+    TempDir folder;
+    CounterPty pty;
+    const std::string csv = folder.File("run.csv");
+    const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", csv});
+    ASSERT_TRUE(logger.pid > 0 && pty.Write(Records(kRecords)));
+    ASSERT_TRUE(WaitUntil([&] { return LineCount(csv) == kRecords + 1; }));
+    GetParam().Act(pty, csv, logger.pid);
+    pty.Write(Records(1), std::chrono::milliseconds(100));
+    EXPECT_EQ(ExitCode(logger), GetParam().ExitCode);
+    EXPECT_NE(folder.Read("stderr").find(GetParam().Message), std::string::npos) << folder.Read("stderr");
+    LogSamples loaded;
+    std::string error;
+    ASSERT_TRUE(LoadLogSamples(std::filesystem::exists(csv) ? csv : csv + ".old", loaded, error));
+    EXPECT_EQ(loaded.counts.malformed, 0u);
+    EXPECT_EQ(folder.Read("stdout"), SummaryText(AnalyseLog(loaded)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, PelmoraLogEnding,
+    testing::Values(
+        EndingRow{"PortHangsUp", [](CounterPty& pty, const std::string&, pid_t) { pty.HangUp(); }, 5,
+                  "the port went away"},
+        EndingRow{"LogRenamed",
+                  [](CounterPty&, const std::string& csv, pid_t) { std::filesystem::rename(csv, csv + ".old"); }, 4,
+                  "removed or renamed"},
+        EndingRow{"FileSizeLimit",
+                  [](CounterPty& pty, const std::string& csv, pid_t logger) {
+                      // Rows enough that the summary, in a file under the same limit, fits.
+                      pty.Write(Records(200));
+                      WaitUntil([&] { return LineCount(csv) == kRecords + 201; });
+                      const rlimit limit{std::filesystem::file_size(csv) + 10, std::filesystem::file_size(csv) + 10};
+                      ::prlimit(logger, RLIMIT_FSIZE, &limit, nullptr);
+                  },
+                  4, "File too large"}),
+    kRowName);
+
+// SIGTERM ends the run while standard output takes nothing (its reader stopped).
+TEST(PelmoraLog, EndsOnSigtermWhileStandardOutputIsFull)
+{
+    TempDir folder;
+    CounterPty pty;
+    ASSERT_EQ(::mkfifo(folder.File("stdout").c_str(), 0600), 0);
+    const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200"});
+    const UniqueFd pipe(::open(folder.File("stdout").c_str(), O_RDONLY | O_NONBLOCK));
+    int waiting = 0;
+    ASSERT_TRUE(logger.pid > 0 && WaitUntil([&] {
+        pty.Write(Records(100), std::chrono::milliseconds(50));
+        return ::ioctl(pipe.Get(), FIONREAD, &waiting) == 0 && waiting > 60000;
+    }));
+    ::kill(logger.pid, SIGTERM);
+    EXPECT_EQ(ExitCode(logger), 0);
+}
+
+// The status line drops whole fields from its end to stay within the terminal's width.
+TEST(PelmoraLog, StatusLineFitsTheTerminal)
+{
+    EXPECT_EQ(FitToColumns("f 1 Hz  n 12  mean 1.000 Hz", 20), "f 1 Hz  n 12");
+}
+
 // The plot of a log is a PNG of the plot's size.
 TEST(PelmoraLog, PlotIsWritten)
 {
@@ -153,8 +245,13 @@ TEST(PelmoraLog, PlotIsWritten)
     for (int i = 0; i < 64; ++i)
         log += FormatLogRow(LogRow{1796644800000 + i * 1000, i * 1000, 10000000u + i % 3, "001", 1000, std::nullopt});
     folder.Write("run.csv", log);
+    // As in a session without a runtime folder: Qt must not warn about it.
+    const std::string runtime = std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
     const Result result = RunLogger(folder, {"--analyse", folder.File("run.csv"), "--plot", folder.File("plot.png")});
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
     EXPECT_EQ(QImage(QString::fromStdString(folder.File("plot.png"))).size(), QSize(1200, 900));
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include "log/StabilityAnalysis.h"
 #include "log/StabilityPlot.h"
@@ -17,6 +18,10 @@ bool SavePlot(const std::string& path, const LogSamples& loaded, const Stability
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt wants a private runtime folder and warns without one; a session may have none.
+    const QTemporaryDir runtimeFolder;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit());
     QGuiApplication application(argc, argv);
     return StabilityPlot().SavePng(path, loaded.samples, summary, error);
 }
@@ -38,6 +43,10 @@ int RunAnalysis(const LoggerOptions& options, int argc, char** argv)
     }
     if (!options.plotPath.empty())
         summary = AnalyseLog(loaded, analysis);
+    if (summary.count == 0) {
+        std::fprintf(stderr, "pelmora-log: %s: no readable row\n", options.analysePath.c_str());
+        return kExitCannotRead;
+    }
     const std::string text = options.json ? SummaryJson(summary) : SummaryText(summary);
     std::fputs(text.c_str(), stdout);
     if (!options.plotPath.empty() && !SavePlot(options.plotPath, loaded, summary, argc, argv, error)) {

@@ -1,6 +1,7 @@
 #include "tools/logger/LoggerOptions.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -30,6 +31,14 @@ bool ParseBaud(const std::string& text, uint32_t& baud)
 
 using ValueSetter = std::function<bool(LoggerOptions&, const std::string&)>;
 
+// Longer than the steady clock can count from now (a second to spare for rounding):
+// the end would overflow.
+bool BeyondTheClock(double seconds)
+{
+    using Clock = std::chrono::steady_clock;
+    return seconds + 1.0 >= std::chrono::duration<double>(Clock::time_point::max() - Clock::now()).count();
+}
+
 bool SetNumber(std::optional<double>& field, const std::string& text)
 {
     double value = 0.0;
@@ -49,7 +58,9 @@ const std::map<std::string, ValueSetter>& OptionsWithValue()
         {"--csv", [](LoggerOptions& o, const std::string& v) { return !v.empty() ? (o.csv = v, true) : false; }},
         {"--c1", [](LoggerOptions& o, const std::string& v) { return SetNumber(o.c1, v); }},
         {"--c2", [](LoggerOptions& o, const std::string& v) { return SetNumber(o.c2, v); }},
-        {"--duration", [](LoggerOptions& o, const std::string& v) { return SetNumber(o.durationS, v); }},
+        {"--duration", [](LoggerOptions& o, const std::string& v) {
+             return SetNumber(o.durationS, v) && !BeyondTheClock(*o.durationS);
+         }},
         {"--analyse", [](LoggerOptions& o, const std::string& v) {
              o.analyse = true;
              o.analysePath = v;
@@ -134,4 +145,11 @@ std::string LoggerUsage()
            "--confidence P: the intervals' probability, 0 < P < 1 (default 0.6827, one sigma).\n"
            "--remove-drift: take each run's linear drift out of the readings before the deviations.\n"
            "PORT is COM<n> (as the Pelmora window maps it) or a device path.\n";
+}
+
+std::string LoggerHelp()
+{
+    return LoggerUsage() +
+           "Exit status: 0 done, 1 log not readable or plot not written, 2 bad usage, 3 the port\n"
+           "does not open, 4 the log could not be written, 5 the port went away.\n";
 }

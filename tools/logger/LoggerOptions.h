@@ -32,9 +32,12 @@ bool ParseLoggerOptions(const std::vector<std::string>& arguments, LoggerOptions
                         std::string& error);
 
 std::string LoggerUsage();
+// The usage and the exit codes, for --help.
+std::string LoggerHelp();
 
 // Exit codes.
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitPort = 3;
 inline constexpr int kExitLogWrite = 4;
+inline constexpr int kExitPortLost = 5;

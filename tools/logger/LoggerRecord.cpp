@@ -40,10 +40,13 @@ public:
             return;
         const LogRow row = RowFromRecord(record, clock_.Now(), capacitors_);
         failed_ = !output_.Append(row);
+        if (failed_)
+            return;  // the summary counts only rows that are in the output
         live_.Add(SampleOf(row));
     }
 
-    bool Failed() const { return failed_; }
+    // A write failed; a write given up because the user asked to end is no failure.
+    bool Failed() const { return failed_ && !output_.Interrupted(); }
     uint64_t Count() const { return live_.Count(); }
     LiveStats Live() const { return live_.Live(); }
     StabilitySummary Summary() const { return live_.Summary(); }
@@ -65,6 +68,8 @@ UniqueFd TakeEndSignals()
     sigaddset(&signals, SIGTERM);
     ::sigprocmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file size limit the write fails and the log says so, instead of a silent end.
+    std::signal(SIGXFSZ, SIG_IGN);
     return UniqueFd(::signalfd(-1, &signals, SFD_CLOEXEC));
 }
 
@@ -76,7 +81,9 @@ public:
     {
         if (!enabled_ || seen == drawn_ || now < next_)
             return;
-        std::fprintf(stderr, "\r\033[K%s", StatusText(sink.Live()).c_str());
+        // The width is asked at each redraw, so a resized terminal is followed.
+        const std::string text = FitToColumns(StatusText(sink.Live()), TerminalColumns(STDERR_FILENO));
+        std::fprintf(stderr, "\r\033[K%s", text.c_str());
         std::fflush(stderr);
         drawn_ = seen;
         next_ = now + kStatusInterval;
@@ -169,7 +176,9 @@ int Finish(Ending ending, RowOutput& output, const RecordingSink& sink)
         std::fprintf(stderr, "pelmora-log: %s\n", output.Error().c_str());
     const std::string summary = SummaryText(sink.Summary());
     std::fputs(summary.c_str(), output.ToStandardOutput() ? stderr : stdout);
-    return closed && ending != Ending::WriteFailed ? kExitDone : kExitLogWrite;
+    if (!closed || ending == Ending::WriteFailed)
+        return kExitLogWrite;
+    return ending == Ending::PortGone ? kExitPortLost : kExitDone;
 }
 
 }  // namespace
@@ -188,7 +197,7 @@ int RunRecording(const LoggerOptions& options)
         return kExitPort;
     }
     RowOutput output;
-    if (!output.Open(options.csv)) {
+    if (!output.Open(options.csv, signals.Get())) {
         std::fprintf(stderr, "pelmora-log: %s\n", output.Error().c_str());
         return kExitLogWrite;
     }

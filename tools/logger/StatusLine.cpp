@@ -1,7 +1,11 @@
 #include "tools/logger/StatusLine.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -22,4 +26,26 @@ std::string StatusText(const LiveStats& stats)
            "  mean " + Figure("%.3f", stats.meanHz) + " Hz  sd " + Figure("%.3g", stats.stddevHz) +
            " Hz  drift " + Figure("%.3g", stats.driftHzPerS) + " Hz/s  ADEV(tau0) " +
            Figure("%.3g", stats.adevTau0.fractional);
+}
+
+std::string FitToColumns(const std::string& line, size_t columns)
+{
+    const size_t room = columns > 0 ? columns - 1 : 0;
+    if (line.size() <= room)
+        return line;
+    const size_t lastField = line.rfind("  ", room);
+    return line.substr(0, lastField != std::string::npos && lastField > 0 ? lastField : room);
+}
+
+size_t TerminalColumns(int fd)
+{
+    winsize size {};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    const char* columns = std::getenv("COLUMNS");
+    size_t value = 0;
+    if (columns != nullptr && std::from_chars(columns, columns + std::strlen(columns), value).ec == std::errc() &&
+        value > 0)
+        return value;
+    return 80;
 }

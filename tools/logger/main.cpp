@@ -11,7 +11,7 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::fputs(LoggerUsage().c_str(), stdout);
+        std::fputs(LoggerHelp().c_str(), stdout);
         return kExitDone;
     }
     LoggerOptions options;

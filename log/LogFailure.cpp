@@ -1,0 +1,27 @@
+#include "log/LogFailure.h"
+
+#include <system_error>
+
+namespace {
+
+std::string CauseText(const LogFailure& failure)
+{
+    switch (failure.cause) {
+    case LogFailure::Cause::NotRegularFile:
+        return "not a regular file";
+    case LogFailure::Cause::OutOfMemory:
+        return "out of memory";
+    case LogFailure::Cause::RemovedOrRenamed:
+        return "removed or renamed";
+    default:
+        return std::generic_category().message(failure.systemError);
+    }
+}
+
+}  // namespace
+
+std::string LogFailureText(const std::string& path, const LogFailure& failure)
+{
+    return std::string(failure.started ? "Logging stopped: " : "Logging could not start: ") + path + ": " +
+           CauseText(failure) + (failure.lastRowCutShort ? " (the last row is cut short)" : "");
+}
