@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 // Waiting on the port with a wake-up descriptor beside it.
 namespace portpoll {
 
@@ -11,5 +13,8 @@ Event WaitForPort(int portFd, int wakeFd);
 
 // Blocks until wake becomes readable; the port is no longer looked at.
 void WaitForWake(int wakeFd);
+
+// Blocks until wake becomes readable (true) or the steady clock reaches until (false).
+bool WaitForWakeUntil(int wakeFd, std::chrono::steady_clock::time_point until);
 
 }  // namespace portpoll

@@ -30,13 +30,18 @@ std::shared_ptr<RecordLog> RecordPresenter::CurrentLog()
 
 void RecordPresenter::OnRecord(const char* record)
 {
+    OnRecordAt(record, Clock::now());
+}
+
+void RecordPresenter::OnRecordAt(const char* record, Clock::time_point readable)
+{
     LogCapacitors capacitors;
     readout_.With([&](ReadoutState& state) {
         ShowRecord(state, state.C1, state.C2, record, false);
         capacitors = {state.C1, state.C2};
     });
     if (const auto log = CurrentLog())
-        log->Add(record, capacitors);
+        log->Add(record, capacitors, readable);
     watchdog_.NoteRecord();
     if (handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());

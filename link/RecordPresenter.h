@@ -42,6 +42,8 @@ public:
     void SetLog(std::shared_ptr<RecordLog> log);
 
     void OnRecord(const char* record) override;
+    // A logged record is stamped with readable, when its last byte became readable.
+    void OnRecordAt(const char* record, Clock::time_point readable) override;
 
 private:
     std::shared_ptr<RecordLog> CurrentLog();
