@@ -227,7 +227,7 @@ void CCounterDisplayDlg::PresentChanges()
 void CCounterDisplayDlg::ShowChanges()
 {
     // Records only write their lines: the one compose per frame draws the latest.
-    const QRect changed = readout_.With([this](ReadoutState& state) {
+    const QRegion changed = readout_.With([this](ReadoutState& state) {
         ComposeReadout(state);
         return shown_.TakeChanges(state);
     });
@@ -249,7 +249,7 @@ void CCounterDisplayDlg::paintEvent(QPaintEvent* event)
             shown_.TakeAll(state);
     });
     QPainter painter(this);
-    shown_.Paint(painter, event->rect());
+    shown_.Paint(painter, event->region());
 }
 
 void CCounterDisplayDlg::mousePressEvent(QMouseEvent* event)

@@ -119,6 +119,7 @@ private:
     DialogResult result_ = IDCANCEL;
 
     ShownPicture shown_;
+    std::string accessibleReading_;  // the reading last told to assistive technology
     PaintPacer pacer_;
     QTimer paceTimer_;
 

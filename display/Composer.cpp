@@ -176,7 +176,7 @@ void ComposeReadout(ReadoutState& state)
             continue;
         DrawGlyph(state, draw.Code, draw.Column, draw.Row, draw.Scale);
         state.Composed.Codes[slot] = code;
-        state.Dirty |= CellArea(state, draw);
+        state.Dirty += CellArea(state, draw);
     }
     Remember(state);
 }
