@@ -534,7 +534,8 @@ void MeasurePaintLatency(benchmark::State& state, CounterPty& pty, int rate, std
     const auto end = Clock::now() + span + 1s;
     while (Clock::now() < end && shown < count) {
         const auto grabbed = Clock::now();
-        const QImage picture = screen->grabWindow(window, 0, 0, reader.Area().width(), reader.Area().height()).toImage();
+        const QSize area = reader.Area();
+        const QImage picture = screen->grabWindow(window, 0, 0, area.width(), area.height()).toImage();
         grabSeconds += std::chrono::duration<double>(Clock::now() - grabbed).count();
         ++grabs;
         const long long value = reader.Read(picture) - kFirst;

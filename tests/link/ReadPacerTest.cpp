@@ -7,15 +7,15 @@
 #include "link/ReadPacer.h"
 #include "link/RecordAssembler.h"
 #include "log/LogClock.h"
+#include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"
 
 namespace {
 
-using Clock = ReadPacer::Clock;
 using std::chrono::microseconds;
 
 const std::string kLine = "001 010 0001000000\r\n";
-const Clock::time_point kStart{};
+const ReadPacer::Clock::time_point kStart{};
 
 // One read: woken at wokeUs for a first byte (a quiet line), or gathered (-1); read at readUs.
 struct Read {
@@ -24,25 +24,10 @@ struct Read {
     std::string Bytes;
 };
 
-// The log's stamps in microseconds after kStart: the readable moment, then the +1 us rule.
-class StampingSink : public RecordSink {
-public:
-    void OnRecord(const char*) override { ADD_FAILURE() << "a record without its moment"; }
-    void OnRecordAt(const char*, Clock::time_point readable) override
-    {
-        const auto us = std::chrono::duration_cast<microseconds>(readable - kStart).count();
-        Stamps.push_back(last_ = NextStampUs(us, last_));
-    }
-    std::vector<int64_t> Stamps;
-
-private:
-    int64_t last_ = -1;
-};
-
 struct StampRow {
     const char* Name;
     std::vector<Read> Reads;
-    std::vector<int64_t> Stamps;
+    std::vector<int64_t> Stamps;  // as the log gives them: us after kStart, then the +1 us rule
 };
 
 class RecordStamps : public ::testing::TestWithParam<StampRow> {};
@@ -51,7 +36,7 @@ class RecordStamps : public ::testing::TestWithParam<StampRow> {};
 TEST_P(RecordStamps, LieWhereTheLastByteBecameReadable)
 {
     ReadPacer pacer(115200);
-    StampingSink sink;
+    RecordingSink sink;
     RecordAssembler assembler(sink);
     for (const Read& read : GetParam().Reads) {
         EXPECT_EQ(pacer.Gathering(), read.WokeUs < 0);
@@ -59,7 +44,12 @@ TEST_P(RecordStamps, LieWhereTheLastByteBecameReadable)
         const ReadPass pass = pacer.Took(woke, kStart + microseconds(read.ReadUs), read.Bytes.size());
         assembler.Feed(reinterpret_cast<const uint8_t*>(read.Bytes.data()), read.Bytes.size(), pass);
     }
-    EXPECT_EQ(sink.Stamps, GetParam().Stamps);
+    std::vector<int64_t> stamps;
+    for (int64_t last = -1; const auto readable : sink.Stamps()) {
+        const auto us = std::chrono::duration_cast<microseconds>(readable - kStart).count();
+        stamps.push_back(last = NextStampUs(us, last));
+    }
+    EXPECT_EQ(stamps, GetParam().Stamps);
 }
 
 INSTANTIATE_TEST_SUITE_P(
