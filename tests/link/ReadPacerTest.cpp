@@ -18,11 +18,7 @@ const std::string kLine = "001 010 0001000000\r\n";
 const ReadPacer::Clock::time_point kStart{};
 
 // One read: woken at wokeUs for a first byte (a quiet line), or gathered (-1); read at readUs.
-struct Read {
-    long WokeUs;
-    long ReadUs;
-    std::string Bytes;
-};
+struct Read { long WokeUs; long ReadUs; std::string Bytes; };
 
 struct StampRow {
     const char* Name;

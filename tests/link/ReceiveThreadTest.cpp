@@ -66,21 +66,20 @@ TEST_F(ReceiveThreadTest, RecordsArriveInOrderWithRisingStamps)
     options.FrequencyMode = GeneratorOptions::Mode::Sweep;
     options.SweepStep = 1;
     RecordGenerator generator(options);
-    std::vector<std::string> lines;
     std::vector<std::string> expected;
-    for (int i = 0; i < 3000; ++i) {
-        lines.push_back(generator.Next());
-        expected.push_back(lines.back().substr(0, 18));
-    }
+    std::string rest;
     StartThread();
     const auto start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 3000; ++i) {
+        const std::string line = generator.Next();
+        expected.push_back(line.substr(0, 18));
+        if (i >= 2000) {
+            rest += line;  // the tail in one write
+            continue;
+        }
         std::this_thread::sleep_until(start + i * std::chrono::microseconds(1736));
-        ASSERT_TRUE(pty.Write(lines[i]));
+        ASSERT_TRUE(pty.Write(line));
     }
-    std::string rest;
-    for (std::size_t i = 2000; i < lines.size(); ++i)
-        rest += lines[i];
     ASSERT_TRUE(pty.Write(rest));
     ASSERT_TRUE(sink.WaitFor(expected.size()));
     EXPECT_EQ(sink.Records(), expected);
