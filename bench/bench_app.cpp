@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +28,9 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+
+#include <xcb/damage.h>
+#include <xcb/xcb.h>
 
 #include "display/Composer.h"
 #include "display/FontLoader.h"
@@ -356,6 +360,62 @@ CallCounts CountCalls(const fs::path& task, std::chrono::seconds span)
     return counts;
 }
 
+// The paints of one window as the X server sees them, counted on a connection of
+// the benchmark's own: every drawing into the window raises a damage event, and the
+// rectangles of one paint carry the same server time.
+class PaintCounter {
+public:
+    explicit PaintCounter(uint32_t window) : connection_(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_query_extension_reply_t* damage = xcb_get_extension_data(connection_, &xcb_damage_id);
+        if (xcb_connection_has_error(connection_) || !damage || !damage->present)
+            return;
+        std::free(xcb_damage_query_version_reply(connection_, xcb_damage_query_version(connection_, 1, 1),
+                                                 nullptr));
+        firstEvent_ = damage->first_event;
+        xcb_damage_create(connection_, xcb_generate_id(connection_), window,
+                          XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        xcb_flush(connection_);
+        reader_ = std::thread([this] { Count(); });
+    }
+    ~PaintCounter()
+    {
+        stop_ = true;
+        if (reader_.joinable())
+            reader_.join();
+        xcb_disconnect(connection_);
+    }
+
+    long long Paints() const { return paints_.load(); }
+    long long Pixels() const { return pixels_.load(); }
+
+private:
+    void Count()
+    {
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        uint32_t lastTime = 0;
+        while (!stop_) {
+            ::poll(&fd, 1, 100);
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                if ((event->response_type & 0x7f) == firstEvent_ + XCB_DAMAGE_NOTIFY) {
+                    const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+                    paints_ += notify->timestamp != lastTime ? 1 : 0;
+                    pixels_ += notify->area.width * notify->area.height;
+                    lastTime = notify->timestamp;
+                }
+                std::free(event);
+            }
+        }
+    }
+
+    xcb_connection_t* connection_;
+    uint8_t firstEvent_ = 0;
+    std::thread reader_;
+    std::atomic<bool> stop_{false};
+    std::atomic<long long> paints_{0};  // written by the reader, read by the benchmark
+    std::atomic<long long> pixels_{0};
+};
+
 // A thread's sleeps that ended in a wake-up: its voluntary context switches.
 long long WakeUps(const fs::path& task)
 {
@@ -376,10 +436,11 @@ struct ReceiveSample {
     long long ReadCalls = 0;
     long long ReceiveWakeUps = 0;
     long long WindowWakeUps = 0;
-    long long WindowWrites = 0;  // the X connection's flushes, one or more per paint
+    long long Paints = 0;
+    long long PaintedPixels = 0;
 };
 
-ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask)
+ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask, const PaintCounter& paints)
 {
     const fs::path windowTask = ProcFolder(pid) / "task" / std::to_string(pid);
     return {Clock::now(),
@@ -390,7 +451,8 @@ ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask)
             IoCounter(receiveTask, "syscr"),
             WakeUps(receiveTask),
             WakeUps(windowTask),
-            IoCounter(windowTask, "syscw")};
+            paints.Paints(),
+            paints.Pixels()};
 }
 
 void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const ReceiveSample& to)
@@ -409,11 +471,12 @@ void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const R
     state.counters["reads_per_s"] = double(to.ReadCalls - from.ReadCalls) / seconds;
     state.counters["receive_wakeups_per_s"] = double(to.ReceiveWakeUps - from.ReceiveWakeUps) / seconds;
     state.counters["window_wakeups_per_s"] = double(to.WindowWakeUps - from.WindowWakeUps) / seconds;
-    const double writes = double(to.WindowWrites - from.WindowWrites);
-    state.counters["window_x_writes_per_s"] = writes / seconds;
-    state.counters["window_us_per_x_write"] =
-        writes > 0 ? 1e6 * double(to.WindowTicks - from.WindowTicks) / double(sysconf(_SC_CLK_TCK)) / writes
-                   : 0.0;
+    const double paints = double(to.Paints - from.Paints);
+    state.counters["paints_per_s"] = paints / seconds;
+    const double pixels = double(to.PaintedPixels - from.PaintedPixels);
+    state.counters["painted_pixels_per_paint"] = paints > 0 ? pixels / paints : 0;
+    state.counters["window_us_per_paint"] =
+        paints > 0 ? 1e6 * double(to.WindowTicks - from.WindowTicks) / double(sysconf(_SC_CLK_TCK)) / paints : 0;
 }
 
 void ReportCallsPerRecord(benchmark::State& state, const fs::path& receiveTask)
@@ -564,8 +627,9 @@ double RecordsLost(const fs::path& receiveTask, uint64_t sent)
 // The receive path's cost: a pseudo-terminal fed one record per write at
 // argument 0 records a second (576: as fast as 115200 baud allows). Over a
 // window of argument 1 seconds: CPU of the whole program, its window thread
-// and its receive thread (utime + stime from /proc) and read calls per record
-// (the thread's syscr). Then, over 20 s with strace attached to the receive
+// and its receive thread (utime + stime from /proc), their wake-ups (voluntary
+// context switches), read calls (the thread's syscr) and the window's paints
+// (PaintCounter) with the window thread's CPU per paint. Then, over 20 s with strace attached to the receive
 // thread only, poll and read calls per record. Then the records sent that
 // the thread never read; a reader too slow for the rate would instead hold the
 // writer back on a full pty and show as a received_per_s below the rate.
@@ -597,10 +661,11 @@ void BM_ReceivePathCpu(benchmark::State& state)
         std::atomic<bool> stop{false};
         uint64_t sent = 0;
         std::thread counter([&] { sent = RunSimulator(pty, options, stop); });
+        const PaintCounter paints(static_cast<uint32_t>(WindowNamed("^Pelmora$")));
         std::this_thread::sleep_for(2s);
-        const ReceiveSample from = SampleReceivePath(program.Pid(), receiveTask);
+        const ReceiveSample from = SampleReceivePath(program.Pid(), receiveTask, paints);
         std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
-        ReportCpuWindow(state, from, SampleReceivePath(program.Pid(), receiveTask));
+        ReportCpuWindow(state, from, SampleReceivePath(program.Pid(), receiveTask, paints));
         ReportCallsPerRecord(state, receiveTask);
         stop = true;
         counter.join();

@@ -181,6 +181,19 @@ void ComposeReadout(ReadoutState& state)
     Remember(state);
 }
 
+bool ComposeWouldDraw(const ReadoutState& state)
+{
+    if (!MemoryHolds(state))
+        return true;
+    std::array<CellDraw, ComposeMemory::kSlots> draws;
+    const int count = ListCellDraws(state, draws);
+    for (int slot = 0; slot < count; ++slot) {
+        if (state.Composed.Codes[slot] != static_cast<unsigned char>(draws[slot].Code))
+            return true;
+    }
+    return false;
+}
+
 // The painter works in logical pixels and maps them to device pixels by the
 // device's ratio. Without smoothing or antialiasing the raster engine takes
 // the nearest back-buffer pixel for every device pixel, so at a fractional

@@ -20,6 +20,7 @@ void RecordAssembler::Feed(const uint8_t* bytes, std::size_t count, const ReadPa
         if (const char* record = Take(bytes[i]))
             sink_.OnRecordAt(record, pass.ReadableAt(i));
     }
+    sink_.OnReadEnd();
 }
 
 const char* RecordAssembler::Take(uint8_t byte)

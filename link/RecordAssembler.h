@@ -22,7 +22,7 @@ public:
 
     void FeedByte(uint8_t byte);
     // The bytes of one read in order; each record goes out with the moment its
-    // line feed became readable.
+    // line feed became readable, then the sink hears that the read is done.
     void Feed(const uint8_t* bytes, std::size_t count, const ReadPass& pass);
 
     // Bytes collected since the last line feed, modulo 256.

@@ -1,5 +1,8 @@
 #include "link/RecordPresenter.h"
 
+#include <utility>
+
+#include "display/Composer.h"
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
@@ -31,6 +34,7 @@ std::shared_ptr<RecordLog> RecordPresenter::CurrentLog()
 void RecordPresenter::OnRecord(const char* record)
 {
     OnRecordAt(record, Clock::now());
+    OnReadEnd();
 }
 
 void RecordPresenter::OnRecordAt(const char* record, Clock::time_point readable)
@@ -43,6 +47,16 @@ void RecordPresenter::OnRecordAt(const char* record, Clock::time_point readable)
     if (const auto log = CurrentLog())
         log->Add(record, capacitors, readable);
     watchdog_.NoteRecord();
-    if (handOff_.exchange(HandOff::Pending) == HandOff::Idle)
+    recordsInRead_ = true;
+}
+
+// Once per read: an even number of records that only flip the indicator back
+// and forth shows nothing new, and the window sleeps on.
+void RecordPresenter::OnReadEnd()
+{
+    if (!std::exchange(recordsInRead_, false))
+        return;
+    const bool shows = readout_.With([](ReadoutState& state) { return ComposeWouldDraw(state); });
+    if (shows && handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());
 }

@@ -14,4 +14,6 @@ public:
     // The same with the moment the record's last byte became readable. A sink
     // that does not stamp records takes them without it.
     virtual void OnRecordAt(const char* record, Clock::time_point /*readable*/) { OnRecord(record); }
+    // The records of one read have all come.
+    virtual void OnReadEnd() {}
 };
