@@ -416,6 +416,25 @@ private:
     std::atomic<long long> pixels_{0};
 };
 
+// Nanoseconds a task has run, as the scheduler counts them: exact, where utime
+// and stime charge whole clock ticks to whichever thread runs at the tick, which
+// overcharges a thread whose timer wakes it together with the tick.
+long long RunNanoseconds(const fs::path& task)
+{
+    long long nanoseconds = 0;
+    std::istringstream(ReadFile(task / "schedstat")) >> nanoseconds;
+    return nanoseconds;
+}
+
+long long ProcessRunNanoseconds(pid_t pid)
+{
+    long long sum = 0;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator(ProcFolder(pid) / "task", error))
+        sum += RunNanoseconds(task.path());
+    return sum;
+}
+
 // A thread's sleeps that ended in a wake-up: its voluntary context switches.
 long long WakeUps(const fs::path& task)
 {
@@ -438,6 +457,9 @@ struct ReceiveSample {
     long long WindowWakeUps = 0;
     long long Paints = 0;
     long long PaintedPixels = 0;
+    long long ProcessRunNs = 0;
+    long long WindowRunNs = 0;
+    long long ReceiveRunNs = 0;
 };
 
 ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask, const PaintCounter& paints)
@@ -452,7 +474,10 @@ ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask, const Pa
             WakeUps(receiveTask),
             WakeUps(windowTask),
             paints.Paints(),
-            paints.Pixels()};
+            paints.Pixels(),
+            ProcessRunNanoseconds(pid),
+            RunNanoseconds(windowTask),
+            RunNanoseconds(receiveTask)};
 }
 
 void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const ReceiveSample& to)
@@ -475,8 +500,11 @@ void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const R
     state.counters["paints_per_s"] = paints / seconds;
     const double pixels = double(to.PaintedPixels - from.PaintedPixels);
     state.counters["painted_pixels_per_paint"] = paints > 0 ? pixels / paints : 0;
-    state.counters["window_us_per_paint"] =
-        paints > 0 ? 1e6 * double(to.WindowTicks - from.WindowTicks) / double(sysconf(_SC_CLK_TCK)) / paints : 0;
+    const auto runPercent = [&](long long nanoseconds) { return 1e-7 * double(nanoseconds) / seconds; };
+    state.counters["process_run_pct"] = runPercent(to.ProcessRunNs - from.ProcessRunNs);
+    state.counters["window_run_pct"] = runPercent(to.WindowRunNs - from.WindowRunNs);
+    state.counters["receive_run_pct"] = runPercent(to.ReceiveRunNs - from.ReceiveRunNs);
+    state.counters["window_us_per_paint"] = paints > 0 ? 1e-3 * double(to.WindowRunNs - from.WindowRunNs) / paints : 0;
 }
 
 void ReportCallsPerRecord(benchmark::State& state, const fs::path& receiveTask)
@@ -627,7 +655,8 @@ double RecordsLost(const fs::path& receiveTask, uint64_t sent)
 // The receive path's cost: a pseudo-terminal fed one record per write at
 // argument 0 records a second (576: as fast as 115200 baud allows). Over a
 // window of argument 1 seconds: CPU of the whole program, its window thread
-// and its receive thread (utime + stime from /proc), their wake-ups (voluntary
+// and its receive thread (utime + stime from /proc: *_cpu_pct; the scheduler's
+// run time, exact: *_run_pct), their wake-ups (voluntary
 // context switches), read calls (the thread's syscr) and the window's paints
 // (PaintCounter) with the window thread's CPU per paint. Then, over 20 s with strace attached to the receive
 // thread only, poll and read calls per record. Then the records sent that

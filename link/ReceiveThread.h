@@ -24,7 +24,7 @@ public:
     static constexpr const char* kThreadName = "pelmora-receive";
     static constexpr std::chrono::milliseconds kStopLimit{1000};
     // More than a port receives between two wake-ups; a fuller queue is
-    // taken by the next pass at once.
+    // taken by the next pass.
     static constexpr std::size_t kReadSize = 4096;
 
     // stopRequested is 1 while a stop is under way; Start expects it at 0.
