@@ -238,17 +238,15 @@ void CCounterDisplayDlg::PaintWhenDue()
         paceTimer_.start(delay);
 }
 
-// Records come faster than frames: while each frame finds new records, the
-// window looks again at the next one by itself and records wake nobody. A
-// frame without records hands the waking back to them.
+// Records come faster than frames: while each frame finds something new to
+// show, the window looks again at the next one by itself and records wake
+// nobody. A frame with nothing new hands the waking back to them.
 void CCounterDisplayDlg::PresentPacedChanges()
 {
-    if (link_->HoldRecords()) {
-        ShowChanges();
+    if (link_->HoldRecords() && ShowChanges())
         paceTimer_.start(pacer_.FrameInterval());
-    } else {
+    else
         PresentChanges();
-    }
 }
 
 void CCounterDisplayDlg::PresentChanges()
@@ -257,10 +255,10 @@ void CCounterDisplayDlg::PresentChanges()
     ShowChanges();
 }
 
-void CCounterDisplayDlg::ShowChanges()
+bool CCounterDisplayDlg::ShowChanges()
 {
     // Records only write their lines: the one compose per frame draws the latest.
-    const QRect changed = readout_.With([this](ReadoutState& state) {
+    const QRegion changed = readout_.With([this](ReadoutState& state) {
         ComposeReadout(state);
         return shown_.TakeChanges(state);
     });
@@ -268,6 +266,7 @@ void CCounterDisplayDlg::ShowChanges()
     if (!changed.isEmpty())
         repaint(changed);
     UpdateAccessibleReading();
+    return !changed.isEmpty();
 }
 
 // A paint of the whole window shows the latest compose; a partial one (the
@@ -282,7 +281,7 @@ void CCounterDisplayDlg::paintEvent(QPaintEvent* event)
             shown_.TakeAll(state);
     });
     QPainter painter(this);
-    shown_.Paint(painter, event->rect());
+    shown_.Paint(painter, event->region());
 }
 
 void CCounterDisplayDlg::mousePressEvent(QMouseEvent* event)

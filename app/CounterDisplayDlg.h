@@ -109,8 +109,8 @@ private:
     // Tells assistive technology what the read-out now shows (WindowAccessibility.cpp).
     void UpdateAccessibleReading();
     void PresentPacedChanges();
-    // Composes, takes the changes and repaints where they are.
-    void ShowChanges();
+    // Composes, takes the changes and repaints where they are; returns whether anything changed.
+    bool ShowChanges();
     void CentreOnScreen();
     // Ends the log and, when tell is set, reports a write error or dropped rows.
     void EndLogging(bool tell);
@@ -130,6 +130,7 @@ private:
     DialogResult result_ = IDCANCEL;
 
     ShownPicture shown_;
+    std::string accessibleReading_;  // the reading last told to assistive technology
     PaintPacer pacer_;
     QTimer paceTimer_;
 

@@ -36,26 +36,30 @@ void ShownPicture::TakeAll(ReadoutState& state)
     else
         back_ = back.copy();
     metrics_ = state.Metrics;
-    state.Dirty = QRect();
+    state.Dirty = QRegion();
 }
 
-QRect ShownPicture::TakeChanges(ReadoutState& state)
+QRegion ShownPicture::TakeChanges(ReadoutState& state)
 {
     if (!Matches(state)) {
         TakeAll(state);
         return WholeWindow(metrics_);
     }
-    const QRect changed = state.Dirty & back_.rect();
-    state.Dirty = QRect();
-    if (changed.isEmpty())
-        return {};
-    CopyArea(state.Images.BackBitmap, changed);
-    return WindowArea(changed, metrics_) & WholeWindow(metrics_);
+    const QRegion changed = state.Dirty & back_.rect();
+    state.Dirty = QRegion();
+    QRegion repaint;
+    for (const QRect& cells : changed) {
+        CopyArea(state.Images.BackBitmap, cells);
+        repaint += WindowArea(cells, metrics_);
+    }
+    return repaint & WholeWindow(metrics_);
 }
 
-void ShownPicture::Paint(QPainter& painter, const QRect& area) const
+// One rectangle at a time: a clip of several sends the scaled copy down a far slower path.
+void ShownPicture::Paint(QPainter& painter, const QRegion& area) const
 {
-    PaintReadout(painter, back_, metrics_, area);
+    for (const QRect& part : area)
+        PaintReadout(painter, back_, metrics_, part);
 }
 
 void ShownPicture::CopyArea(const QImage& back, const QRect& area)

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 
 #include "display/GlyphMetrics.h"
 
@@ -21,13 +22,13 @@ public:
     // included and cleared.
     void TakeAll(ReadoutState& state);
 
-    // The readout's dirty area into the copy, then clears it. Returns the
-    // window pixels to repaint: empty when nothing changed, the whole window
-    // when the copy no longer matched and was taken whole.
-    QRect TakeChanges(ReadoutState& state);
+    // The readout's dirty cells into the copy, then clears them. Returns the
+    // window pixels to repaint: the changed cells only, empty when nothing
+    // changed, the whole window when the copy no longer matched and was taken whole.
+    QRegion TakeChanges(ReadoutState& state);
 
     // The copy onto the window, inside area (window pixels).
-    void Paint(QPainter& painter, const QRect& area) const;
+    void Paint(QPainter& painter, const QRegion& area) const;
 
 private:
     void CopyArea(const QImage& back, const QRect& area);

@@ -4,11 +4,12 @@
 
 void CCounterDisplayDlg::UpdateAccessibleReading()
 {
-    const std::string reading = readout_.With([](ReadoutState& state) {
+    std::string reading = readout_.With([](ReadoutState& state) {
         return ReadingText(state.Text, state.LMeterVisible != 0);
     });
-    const QString description = QString::fromStdString(reading);
     // Qt sends DescriptionChanged on every set: an unchanged reading must not be announced again.
-    if (description != accessibleDescription())
-        setAccessibleDescription(description);
+    if (reading == accessibleReading_)
+        return;
+    accessibleReading_ = std::move(reading);
+    setAccessibleDescription(QString::fromStdString(accessibleReading_));
 }

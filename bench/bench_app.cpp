@@ -7,10 +7,12 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -27,6 +29,11 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <xcb/damage.h>
+#include <xcb/xcb.h>
+
+#include "display/Composer.h"
+#include "display/FontLoader.h"
 #include "link/ReceiveThread.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
@@ -353,7 +360,92 @@ CallCounts CountCalls(const fs::path& task, std::chrono::seconds span)
     return counts;
 }
 
-// CPU ticks and bytes read, sampled at the two ends of a window.
+// The paints of one window as the X server sees them, counted on a connection of
+// the benchmark's own: every drawing into the window raises a damage event, and the
+// rectangles of one paint carry the same server time.
+class PaintCounter {
+public:
+    explicit PaintCounter(uint32_t window) : connection_(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_query_extension_reply_t* damage = xcb_get_extension_data(connection_, &xcb_damage_id);
+        if (xcb_connection_has_error(connection_) || !damage || !damage->present)
+            return;
+        std::free(xcb_damage_query_version_reply(connection_, xcb_damage_query_version(connection_, 1, 1),
+                                                 nullptr));
+        firstEvent_ = damage->first_event;
+        xcb_damage_create(connection_, xcb_generate_id(connection_), window,
+                          XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        xcb_flush(connection_);
+        reader_ = std::thread([this] { Count(); });
+    }
+    ~PaintCounter()
+    {
+        stop_ = true;
+        if (reader_.joinable())
+            reader_.join();
+        xcb_disconnect(connection_);
+    }
+
+    long long Paints() const { return paints_.load(); }
+    long long Pixels() const { return pixels_.load(); }
+
+private:
+    void Count()
+    {
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        uint32_t lastTime = 0;
+        while (!stop_) {
+            ::poll(&fd, 1, 100);
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                if ((event->response_type & 0x7f) == firstEvent_ + XCB_DAMAGE_NOTIFY) {
+                    const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+                    paints_ += notify->timestamp != lastTime ? 1 : 0;
+                    pixels_ += notify->area.width * notify->area.height;
+                    lastTime = notify->timestamp;
+                }
+                std::free(event);
+            }
+        }
+    }
+
+    xcb_connection_t* connection_;
+    uint8_t firstEvent_ = 0;
+    std::thread reader_;
+    std::atomic<bool> stop_{false};
+    std::atomic<long long> paints_{0};  // written by the reader, read by the benchmark
+    std::atomic<long long> pixels_{0};
+};
+
+// Nanoseconds a task has run, as the scheduler counts them: exact, where utime
+// and stime charge whole clock ticks to whichever thread runs at the tick, which
+// overcharges a thread whose timer wakes it together with the tick.
+long long RunNanoseconds(const fs::path& task)
+{
+    long long nanoseconds = 0;
+    std::istringstream(ReadFile(task / "schedstat")) >> nanoseconds;
+    return nanoseconds;
+}
+
+long long ProcessRunNanoseconds(pid_t pid)
+{
+    long long sum = 0;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator(ProcFolder(pid) / "task", error))
+        sum += RunNanoseconds(task.path());
+    return sum;
+}
+
+// A thread's sleeps that ended in a wake-up: its voluntary context switches.
+long long WakeUps(const fs::path& task)
+{
+    std::istringstream status(ReadFile(task / "status"));
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::atoll(line.c_str() + 24);
+    return -1;
+}
+
+// CPU ticks, wake-ups and bytes read, sampled at the two ends of a window.
 struct ReceiveSample {
     Clock::time_point Time;
     long long ProcessTicks = 0;
@@ -361,9 +453,16 @@ struct ReceiveSample {
     long long ReceiveTicks = 0;
     long long ReceivedBytes = 0;
     long long ReadCalls = 0;
+    long long ReceiveWakeUps = 0;
+    long long WindowWakeUps = 0;
+    long long Paints = 0;
+    long long PaintedPixels = 0;
+    long long ProcessRunNs = 0;
+    long long WindowRunNs = 0;
+    long long ReceiveRunNs = 0;
 };
 
-ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask)
+ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask, const PaintCounter& paints)
 {
     const fs::path windowTask = ProcFolder(pid) / "task" / std::to_string(pid);
     return {Clock::now(),
@@ -371,7 +470,14 @@ ReceiveSample SampleReceivePath(pid_t pid, const fs::path& receiveTask)
             CpuTicks(windowTask / "stat"),
             CpuTicks(receiveTask / "stat"),
             IoCounter(receiveTask, "rchar"),
-            IoCounter(receiveTask, "syscr")};
+            IoCounter(receiveTask, "syscr"),
+            WakeUps(receiveTask),
+            WakeUps(windowTask),
+            paints.Paints(),
+            paints.Pixels(),
+            ProcessRunNanoseconds(pid),
+            RunNanoseconds(windowTask),
+            RunNanoseconds(receiveTask)};
 }
 
 void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const ReceiveSample& to)
@@ -387,6 +493,18 @@ void ReportCpuWindow(benchmark::State& state, const ReceiveSample& from, const R
     state.counters["receive_cpu_pct"] = percent(to.ReceiveTicks - from.ReceiveTicks);
     state.counters["received_per_s"] = records / seconds;
     state.counters["reads_per_record"] = double(to.ReadCalls - from.ReadCalls) / records;
+    state.counters["reads_per_s"] = double(to.ReadCalls - from.ReadCalls) / seconds;
+    state.counters["receive_wakeups_per_s"] = double(to.ReceiveWakeUps - from.ReceiveWakeUps) / seconds;
+    state.counters["window_wakeups_per_s"] = double(to.WindowWakeUps - from.WindowWakeUps) / seconds;
+    const double paints = double(to.Paints - from.Paints);
+    state.counters["paints_per_s"] = paints / seconds;
+    const double pixels = double(to.PaintedPixels - from.PaintedPixels);
+    state.counters["painted_pixels_per_paint"] = paints > 0 ? pixels / paints : 0;
+    const auto runPercent = [&](long long nanoseconds) { return 1e-7 * double(nanoseconds) / seconds; };
+    state.counters["process_run_pct"] = runPercent(to.ProcessRunNs - from.ProcessRunNs);
+    state.counters["window_run_pct"] = runPercent(to.WindowRunNs - from.WindowRunNs);
+    state.counters["receive_run_pct"] = runPercent(to.ReceiveRunNs - from.ReceiveRunNs);
+    state.counters["window_us_per_paint"] = paints > 0 ? 1e-3 * double(to.WindowRunNs - from.WindowRunNs) / paints : 0;
 }
 
 void ReportCallsPerRecord(benchmark::State& state, const fs::path& receiveTask)
@@ -396,6 +514,133 @@ void ReportCallsPerRecord(benchmark::State& state, const fs::path& receiveTask)
     const double records = double(IoCounter(receiveTask, "rchar") - bytesBefore) / kRecordWireSize;
     state.counters["traced_polls_per_record"] = double(calls.Polls) / records;
     state.counters["traced_reads_per_record"] = double(calls.Reads) / records;
+    state.counters["traced_polls_per_s"] = double(calls.Polls) / 20.0;
+    state.counters["traced_reads_per_s"] = double(calls.Reads) / 20.0;
+}
+
+// The large digits as the program draws them at zoom 1, to read the frequency
+// off the screen: one image per character a frequency line holds there.
+class DigitReader {
+public:
+    DigitReader()
+    {
+        std::string fontPath = (BuildDir() / "font" / "font.bmp").string();
+        loaded_ = LoadFont(readout_, fontPath, fontPath).Loaded;
+        readout_.With([this](ReadoutState& state) {
+            metrics_ = state.Metrics;
+            for (const char c : std::string_view(kCharacters)) {
+                DrawGlyph(state, c, 0, 0, 2);
+                glyphs_.push_back(Cell(state.Images.BackBitmap, 0));
+            }
+        });
+    }
+
+    bool Loaded() const { return loaded_; }
+    // The picture's size holding the eleven large digits.
+    QSize Area() const { return {22 * metrics_.CellWidth, 2 * metrics_.CellHeight}; }
+
+    // The frequency the picture shows; -1 when a cell matches no character.
+    long long Read(const QImage& picture) const
+    {
+        long long value = 0;
+        for (int position = 0; position < 11; ++position) {
+            const QImage cell = Cell(picture, position);
+            const auto glyph = std::find(glyphs_.begin(), glyphs_.end(), cell);
+            if (glyph == glyphs_.end())
+                return -1;
+            const char c = kCharacters[glyph - glyphs_.begin()];
+            if (c >= '0' && c <= '9')
+                value = value * 10 + (c - '0');
+        }
+        return value;
+    }
+
+private:
+    static constexpr const char* kCharacters = "0123456789, ";
+
+    QImage Cell(const QImage& picture, int position) const
+    {
+        const int width = 2 * metrics_.CellWidth;
+        return picture.copy(position * width, 0, width, 2 * metrics_.CellHeight)
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    Readout readout_;
+    GlyphMetrics metrics_;
+    std::vector<QImage> glyphs_;
+    bool loaded_ = false;
+};
+
+WId WindowNamed(const std::string& name)
+{
+    const std::string command = "timeout 10 xdotool search --onlyvisible --name '" + name + "'";
+    FILE* output = popen(command.c_str(), "r");
+    if (!output)
+        return 0;
+    unsigned long id = 0;
+    if (std::fscanf(output, "%lu", &id) != 1)
+        id = 0;
+    pclose(output);
+    return static_cast<WId>(id);
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(fraction * double(values.size() - 1))];
+}
+
+// From a record's last byte to the first picture that shows it (or a later
+// record): the benchmark writes rate records a second for span, each with its
+// own frequency, and reads the window's digits back as fast as the X server
+// gives them. A picture counts at the start of the grab that saw it, so the
+// figures are short by up to one grab (grab_ms).
+void MeasurePaintLatency(benchmark::State& state, CounterPty& pty, int rate, std::chrono::seconds span)
+{
+    static const DigitReader reader;
+    const WId window = WindowNamed("^Pelmora$");
+    if (!reader.Loaded() || window == 0)
+        return;
+    constexpr uint32_t kFirst = 100'000'000;
+    const auto count = static_cast<std::size_t>(rate * span.count());
+    std::vector<Clock::time_point> written(count);
+    std::atomic<std::size_t> sent{0};
+    std::thread writer([&] {
+        const auto start = Clock::now();
+        for (std::size_t k = 0; k < count; ++k) {
+            std::this_thread::sleep_until(start + std::chrono::microseconds(1'000'000 * k / rate));
+            if (!pty.Write(FormatRecord(1, 10, kFirst + static_cast<uint32_t>(k))))
+                break;
+            written[k] = Clock::now();
+            sent.store(k + 1, std::memory_order_release);
+        }
+    });
+    QScreen* screen = QGuiApplication::primaryScreen();
+    std::vector<double> latencies;
+    double grabSeconds = 0;
+    long long grabs = 0;
+    std::size_t shown = 0;
+    const auto end = Clock::now() + span + 1s;
+    while (Clock::now() < end && shown < count) {
+        const auto grabbed = Clock::now();
+        const QSize area = reader.Area();
+        const QImage picture = screen->grabWindow(window, 0, 0, area.width(), area.height()).toImage();
+        grabSeconds += std::chrono::duration<double>(Clock::now() - grabbed).count();
+        ++grabs;
+        const long long value = reader.Read(picture) - kFirst;
+        const std::size_t known = sent.load(std::memory_order_acquire);
+        if (value < 0 || static_cast<std::size_t>(value) >= known)
+            continue;
+        for (; shown <= static_cast<std::size_t>(value); ++shown)
+            latencies.push_back(std::chrono::duration<double, std::milli>(grabbed - written[shown]).count());
+    }
+    writer.join();
+    state.counters["latency_median_ms"] = Percentile(latencies, 0.5);
+    state.counters["latency_max_ms"] = Percentile(latencies, 1.0);
+    state.counters["latency_records"] = double(latencies.size());
+    state.counters["grab_ms"] = grabs > 0 ? 1e3 * grabSeconds / double(grabs) : -1;
 }
 
 // Waits for the receive thread to have read every byte sent; the records it
@@ -410,11 +655,15 @@ double RecordsLost(const fs::path& receiveTask, uint64_t sent)
 // The receive path's cost: a pseudo-terminal fed one record per write at
 // argument 0 records a second (576: as fast as 115200 baud allows). Over a
 // window of argument 1 seconds: CPU of the whole program, its window thread
-// and its receive thread (utime + stime from /proc) and read calls per record
-// (the thread's syscr). Then, over 20 s with strace attached to the receive
-// thread only, poll and read calls per record. Finally the records sent that
+// and its receive thread (utime + stime from /proc: *_cpu_pct; the scheduler's
+// run time, exact: *_run_pct), their wake-ups (voluntary
+// context switches), read calls (the thread's syscr) and the window's paints
+// (PaintCounter) with the window thread's CPU per paint. Then, over 20 s with strace attached to the receive
+// thread only, poll and read calls per record. Then the records sent that
 // the thread never read; a reader too slow for the rate would instead hold the
 // writer back on a full pty and show as a received_per_s below the rate.
+// Finally, over 10 s at the same rate, the latency from a record's last byte
+// to the picture that shows it (MeasurePaintLatency).
 // Argument 2 set: the program logs every record (--log) into a file.
 void BM_ReceivePathCpu(benchmark::State& state)
 {
@@ -441,15 +690,17 @@ void BM_ReceivePathCpu(benchmark::State& state)
         std::atomic<bool> stop{false};
         uint64_t sent = 0;
         std::thread counter([&] { sent = RunSimulator(pty, options, stop); });
+        const PaintCounter paints(static_cast<uint32_t>(WindowNamed("^Pelmora$")));
         std::this_thread::sleep_for(2s);
-        const ReceiveSample from = SampleReceivePath(program.Pid(), receiveTask);
+        const ReceiveSample from = SampleReceivePath(program.Pid(), receiveTask, paints);
         std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
-        ReportCpuWindow(state, from, SampleReceivePath(program.Pid(), receiveTask));
+        ReportCpuWindow(state, from, SampleReceivePath(program.Pid(), receiveTask, paints));
         ReportCallsPerRecord(state, receiveTask);
         stop = true;
         counter.join();
         state.counters["records_sent"] = double(sent);
         state.counters["records_lost"] = RecordsLost(receiveTask, sent);
+        MeasurePaintLatency(state, pty, rate, 10s);
     }
     fs::remove(log);
 }

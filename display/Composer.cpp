@@ -176,9 +176,22 @@ void ComposeReadout(ReadoutState& state)
             continue;
         DrawGlyph(state, draw.Code, draw.Column, draw.Row, draw.Scale);
         state.Composed.Codes[slot] = code;
-        state.Dirty |= CellArea(state, draw);
+        state.Dirty += CellArea(state, draw);
     }
     Remember(state);
+}
+
+bool ComposeWouldDraw(const ReadoutState& state)
+{
+    if (!MemoryHolds(state))
+        return true;
+    std::array<CellDraw, ComposeMemory::kSlots> draws;
+    const int count = ListCellDraws(state, draws);
+    for (int slot = 0; slot < count; ++slot) {
+        if (state.Composed.Codes[slot] != static_cast<unsigned char>(draws[slot].Code))
+            return true;
+    }
+    return false;
 }
 
 // The painter works in logical pixels and maps them to device pixels by the

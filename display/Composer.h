@@ -15,6 +15,9 @@ void DrawGlyph(ReadoutState& state, char code, int column, int row, int scale);
 
 // The three lines into the back buffer; does not invalidate.
 void ComposeReadout(ReadoutState& state);
+// Whether ComposeReadout would draw any cell now: false when the lines show what
+// the last compose drew.
+bool ComposeWouldDraw(const ReadoutState& state);
 
 // The top Rows rows of the back buffer, stretched by Zoom without smoothing,
 // at (0, 0) of the painter's device. Does nothing while the back buffer is null.

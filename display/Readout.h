@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include <QRect>
+#include <QRegion>
 
 #include "display/FontImages.h"
 #include "display/GlyphMetrics.h"
@@ -39,8 +39,8 @@ struct ReadoutState {
     double C2 = 0.0;
     FontImages Images;
     ComposeMemory Composed;
-    // Back-buffer pixels changed by composes since the window last took them.
-    QRect Dirty;
+    // Back-buffer cells changed by composes since the window last took them.
+    QRegion Dirty;
 };
 
 // The one way into ReadoutState. Nobody may hold the lock while stopping the

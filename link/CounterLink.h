@@ -80,7 +80,7 @@ public:
 
     // Records call recordsWaiting no more until the next TakeRecords: the
     // window looks again by itself at its next frame. Returns whether a
-    // record came since the last TakeRecords or HoldRecords.
+    // record changed the read-out since the last TakeRecords or HoldRecords.
     bool HoldRecords() { return presenter_.HoldHandOff(); }
 
     std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }

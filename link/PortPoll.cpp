@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <poll.h>
 
 namespace portpoll {
@@ -50,6 +51,23 @@ Event WaitForPort(int portFd, int wakeFd, std::chrono::milliseconds timeout)
         event = PollBoth(portFd, wakeFd, static_cast<int>(std::max<long long>(left.count(), 0)), interrupted);
     }
     return event;
+}
+
+bool WaitForWakeUntil(int wakeFd, std::chrono::steady_clock::time_point until)
+{
+    pollfd fd{wakeFd, POLLIN, 0};
+    for (;;) {
+        const auto left = std::max(until - std::chrono::steady_clock::now(),
+                                   std::chrono::steady_clock::duration::zero());
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        const timespec timeout{static_cast<time_t>(seconds.count()),
+                               static_cast<long>((left - seconds) / std::chrono::nanoseconds(1))};
+        const int ready = ::ppoll(&fd, 1, &timeout, nullptr);
+        if (ready >= 0)
+            return ready > 0;
+        if (errno != EINTR)
+            return false;
+    }
 }
 
 void WaitForWake(int wakeFd)

@@ -17,4 +17,7 @@ Event WaitForPort(int portFd, int wakeFd, std::chrono::milliseconds timeout);
 // Blocks until wake becomes readable; the port is no longer looked at.
 void WaitForWake(int wakeFd);
 
+// Blocks until wake becomes readable (true) or the steady clock reaches until (false).
+bool WaitForWakeUntil(int wakeFd, std::chrono::steady_clock::time_point until);
+
 }  // namespace portpoll

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include "link/PortPoll.h"
+#include "link/ReadPacer.h"
 #include "link/RecordAssembler.h"
 #include "link/Tty.h"
 #include "link/WakeEvent.h"
@@ -101,13 +103,10 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
 {
     Shared& s = *shared;
     uint8_t buffer[kReadSize];
+    ReadPacer pacer(tty::BitRate(s.PortFd.Get()));
     bool hungUp = false;
     for (;;) {
-        // A vanished device reports hang-up at once on every poll: from then
-        // on only the stop is waited for.
-        const auto event = hungUp ? (portpoll::WaitForWake(s.Wake.Descriptor()),
-                                     portpoll::Event::Woken)
-                                  : portpoll::WaitForPort(s.PortFd.Get(), s.Wake.Descriptor());
+        const Wait wait = WaitForBytes(s, pacer, hungUp);
         if (s.AfterWaitHook)
             s.AfterWaitHook();
         {
@@ -115,23 +114,41 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
             if (EndRequested(s.StopRequested, s.Abandoned, s.Acknowledged))
                 return;
         }
-        if (event == portpoll::Event::HungUp)
+        if (wait.Event == portpoll::Event::HungUp)
             hungUp = LetGoOfPort(s);
-        if (event != portpoll::Event::Data)
+        if (wait.Event != portpoll::Event::Data)
             continue;
-        // Never waits for more: bytes held back would delay records and, at
-        // a slow rate, let the no-data text show while data flows.
         const long count = tty::ReadSome(s.PortFd.Get(), buffer, kReadSize);
+        const auto taken = static_cast<std::size_t>(std::max(count, 0L));
+        const ReadPass pass = pacer.Took(wait.Woke, ReadPass::Clock::now(), taken);
         {
             std::lock_guard lock(s.Mutex);
             if (s.Abandoned)
                 return;
-            for (long i = 0; i < count; ++i)
-                s.Assembler.FeedByte(buffer[i]);
+            s.Assembler.Feed(buffer, taken, pass);
         }
         if (count < 0)
             hungUp = LetGoOfPort(s);
     }
+}
+
+// A quiet line: sleeps until the first byte, which is read at once. A busy one:
+// sleeps while bytes gather (ReadPacer). Either way the stop wakes it at once.
+ReceiveThread::Wait ReceiveThread::WaitForBytes(Shared& s, const ReadPacer& pacer, bool hungUp)
+{
+    // A vanished device reports hang-up at once on every poll: from then on
+    // only the stop is waited for.
+    if (hungUp) {
+        portpoll::WaitForWake(s.Wake.Descriptor());
+        return {portpoll::Event::Woken, std::nullopt};
+    }
+    if (pacer.Gathering()) {
+        const bool woken = portpoll::WaitForWakeUntil(s.Wake.Descriptor(),
+                                                      pacer.GatherUntil(ReadPass::Clock::now()));
+        return {woken ? portpoll::Event::Woken : portpoll::Event::Data, std::nullopt};
+    }
+    const auto event = portpoll::WaitForPort(s.PortFd.Get(), s.Wake.Descriptor());
+    return {event, ReadPass::Clock::now()};
 }
 
 // The old node stays busy while any descriptor holds it, and an adapter

@@ -5,19 +5,26 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
+#include "link/PortPoll.h"
+
+class ReadPacer;
 class RecordAssembler;
 
 // The worker of one connection: waits for received bytes, takes all the port
 // holds in one non-blocking read and feeds them in order to the record
-// assembler. StopReceiveThread ends it from the window thread.
+// assembler, each record with the moment its last byte became readable. On a
+// busy line it lets bytes gather for a few milliseconds between reads instead
+// of waking for each arrival (ReadPacer). StopReceiveThread ends it from the
+// window thread, also during the gathering.
 class ReceiveThread {
 public:
     static constexpr const char* kThreadName = "pelmora-receive";
     static constexpr std::chrono::milliseconds kStopLimit{1000};
     // More than a port receives between two wake-ups; a fuller queue is
-    // taken by the next pass at once.
+    // taken by the next pass.
     static constexpr std::size_t kReadSize = 4096;
 
     // stopRequested is 1 while a stop is under way; Start expects it at 0.
@@ -48,7 +55,13 @@ public:
 
 private:
     struct Shared;
+    // How a wait ended; Woke: when a wait for the first byte returned.
+    struct Wait {
+        portpoll::Event Event;
+        std::optional<std::chrono::steady_clock::time_point> Woke;
+    };
     static void Run(std::shared_ptr<Shared> shared);
+    static Wait WaitForBytes(Shared& s, const ReadPacer& pacer, bool hungUp);
     static bool LetGoOfPort(Shared& s);
 
     RecordAssembler& assembler_;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "link/RecordSink.h"
+
+struct ReadPass;
 
 inline constexpr int kRecordLength = 18;
 
@@ -18,11 +21,16 @@ public:
     explicit RecordAssembler(RecordSink& sink);
 
     void FeedByte(uint8_t byte);
+    // The bytes of one read in order; each record goes out with the moment its
+    // line feed became readable, then the sink hears that the read is done.
+    void Feed(const uint8_t* bytes, std::size_t count, const ReadPass& pass);
 
     // Bytes collected since the last line feed, modulo 256.
     uint8_t Length() const { return length_; }
 
 private:
+    // Collects byte; returns the record it completes, else null.
+    const char* Take(uint8_t byte);
     bool IsRecord() const;
 
     RecordSink& sink_;

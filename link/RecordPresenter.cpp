@@ -1,5 +1,8 @@
 #include "link/RecordPresenter.h"
 
+#include <utility>
+
+#include "display/Composer.h"
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
@@ -30,14 +33,30 @@ std::shared_ptr<RecordLog> RecordPresenter::CurrentLog()
 
 void RecordPresenter::OnRecord(const char* record)
 {
+    OnRecordAt(record, Clock::now());
+    OnReadEnd();
+}
+
+void RecordPresenter::OnRecordAt(const char* record, Clock::time_point readable)
+{
     LogCapacitors capacitors;
     readout_.With([&](ReadoutState& state) {
         ShowRecord(state, state.C1, state.C2, record, false);
         capacitors = {state.C1, state.C2};
     });
     if (const auto log = CurrentLog())
-        log->Add(record, capacitors);
+        log->Add(record, capacitors, readable);
     watchdog_.NoteRecord();
-    if (handOff_.exchange(HandOff::Pending) == HandOff::Idle)
+    recordsInRead_ = true;
+}
+
+// Once per read: an even number of records that only flip the indicator back
+// and forth shows nothing new, and the window sleeps on.
+void RecordPresenter::OnReadEnd()
+{
+    if (!std::exchange(recordsInRead_, false))
+        return;
+    const bool shows = readout_.With([](ReadoutState& state) { return ComposeWouldDraw(state); });
+    if (shows && handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());
 }

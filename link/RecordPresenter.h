@@ -13,13 +13,14 @@ class Readout;
 class RecordLog;
 
 // The program's record sink, on the receive thread: writes each record's
-// lines into the read-out under the readout lock, notes its time for the
-// watchdog and, when no hand-off is pending or held, hands "records wait" to
-// the window thread, tagged with the connection it came from. The window
-// composes the lines when it takes the changes, so records that come between
-// two paints are never drawn. Records that come while a hand-off is pending
-// or held cost the window thread nothing; it re-opens the hand-off when it
-// takes the changes. Never waits for the window thread.
+// lines into the read-out under the readout lock and notes its time for the
+// watchdog. After each read, when the lines differ from what the window last
+// composed and no hand-off is pending or held, it hands "records wait" to the
+// window thread, tagged with the connection it came from. The window composes the
+// lines when it takes the changes, so records that come between two paints
+// are never drawn. Records that change nothing visible, or come while a
+// hand-off is pending or held, cost the window thread nothing; it re-opens the
+// hand-off when it takes the changes. Never waits for the window thread.
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.
@@ -34,7 +35,7 @@ public:
     // Window thread: the changes posted so far are taken; the next record posts again.
     void ReopenHandOff() { handOff_.store(HandOff::Idle); }
     // Window thread: records post nothing until the next ReopenHandOff.
-    // Returns whether a record came since the last reopen or hold.
+    // Returns whether a record changed the lines since the last reopen or hold.
     bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Pending; }
 
     // Window thread: every record from now on also goes to log, with the read-out's
@@ -42,6 +43,9 @@ public:
     void SetLog(std::shared_ptr<RecordLog> log);
 
     void OnRecord(const char* record) override;
+    // A logged record is stamped with readable, when its last byte became readable.
+    void OnRecordAt(const char* record, Clock::time_point readable) override;
+    void OnReadEnd() override;
 
 private:
     std::shared_ptr<RecordLog> CurrentLog();
@@ -51,11 +55,12 @@ private:
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
     std::atomic<uint64_t> connection_{0};
-    // Idle: no record since the window looked; the next one posts. Pending:
-    // a record came since. Held: the window looks by itself, no record since.
+    // Idle: no change since the window looked; the next one posts. Pending:
+    // a record changed the lines since. Held: the window looks by itself, no change since.
     // Records exchange in Pending, the window stores Idle or exchanges in Held.
     enum class HandOff { Idle, Pending, Held };
     std::atomic<HandOff> handOff_{HandOff::Idle};
+    bool recordsInRead_ = false;  // the receive thread of the moment only
     std::mutex logMutex_;  // guards log_
     std::shared_ptr<RecordLog> log_;
 };

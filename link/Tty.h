@@ -24,6 +24,8 @@ void ConfigureLine(int fd);
 
 // Any bit rate, including those POSIX has no constant for (14400).
 void SetBitRate(int fd, uint32_t bitsPerSecond);
+// The receiving bit rate the line is set to; 0 when it cannot be asked.
+uint32_t BitRate(int fd);
 
 // Gives up the exclusive mode and the lock, then closes.
 void CloseExclusive(int fd);

@@ -19,4 +19,12 @@ void SetBitRate(int fd, uint32_t bitsPerSecond)
     ::ioctl(fd, TCSETS2, &line);
 }
 
+uint32_t BitRate(int fd)
+{
+    termios2 line{};
+    if (::ioctl(fd, TCGETS2, &line) != 0)
+        return 0;
+    return line.c_ispeed;
+}
+
 }  // namespace tty

@@ -64,11 +64,16 @@ void LogClock::Restart()
 
 LogTime LogClock::Now()
 {
+    return At(std::chrono::steady_clock::now());
+}
+
+LogTime LogClock::At(std::chrono::steady_clock::time_point readable)
+{
     const auto wall = std::chrono::system_clock::now();
-    const auto elapsed = std::chrono::steady_clock::now() - start_;
+    const auto since = std::chrono::steady_clock::now() - readable;
     LogTime time;
-    time.utcMs = std::chrono::duration_cast<milliseconds>(wall.time_since_epoch()).count();
-    lastUs_ = NextStampUs(std::chrono::duration_cast<microseconds>(elapsed).count(), lastUs_);
+    time.utcMs = std::chrono::duration_cast<milliseconds>(wall.time_since_epoch() - since).count();
+    lastUs_ = NextStampUs(std::chrono::duration_cast<microseconds>(readable - start_).count(), lastUs_);
     time.elapsedUs = lastUs_;
     return time;
 }

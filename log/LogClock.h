@@ -25,6 +25,8 @@ public:
     // Elapsed time starts again at 0 (a new run appended to the same file).
     void Restart();
     LogTime Now();
+    // A reading whose last byte came at readable (on the steady clock), taken now.
+    LogTime At(std::chrono::steady_clock::time_point readable);
 
 private:
     std::chrono::steady_clock::time_point start_;

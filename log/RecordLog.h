@@ -4,18 +4,21 @@
 #include "log/LogQueue.h"
 #include "log/RecordRow.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
 // The receive thread's end of a log: each accepted record becomes a row stamped by
-// the log's clock and goes into the queue. Never waits for the writer.
+// the log's clock at the moment its last byte became readable, and goes into the
+// queue. Never waits for the writer.
 class RecordLog {
 public:
     explicit RecordLog(std::shared_ptr<LogQueue> queue) : queue_(std::move(queue)) {}
 
-    void Add(const char* record, const std::optional<LogCapacitors>& capacitors)
+    void Add(const char* record, const std::optional<LogCapacitors>& capacitors,
+             std::chrono::steady_clock::time_point readable)
     {
-        queue_->Push(RowFromRecord(record, clock_.Now(), capacitors));
+        queue_->Push(RowFromRecord(record, clock_.At(readable), capacitors));
     }
 
     const std::shared_ptr<LogQueue>& Queue() const { return queue_; }

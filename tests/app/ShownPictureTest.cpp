@@ -4,7 +4,9 @@
 #include <QPainter>
 
 #include "app/ShownPicture.h"
+#include "display/Composer.h"
 #include "display/Readout.h"
+#include "link/RecordDisplay.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -43,6 +45,40 @@ INSTANTIATE_TEST_SUITE_P(
                       ChangeRow{"IndicatorAtZoom1", 1, QRect(414, 0, 18, 24), QRect(414, 0, 18, 24)},
                       ChangeRow{"IndicatorAtZoom5", 5, QRect(414, 0, 18, 24), QRect(2070, 0, 90, 120)},
                       ChangeRow{"HiddenFourthRow", 2, QRect(0, 72, 18, 24), QRect()}), kRowName);
+
+struct FrameRow {
+    const char* Name;
+    std::vector<const char*> Records;  // that came since the last frame
+    std::vector<QRect> Cells;          // window pixels to repaint
+};
+
+class ShownPictureFrames : public ::testing::TestWithParam<FrameRow> {};
+
+// A frame after one that showed kShown: records that change nothing visible cost
+// no paint, others only the cells whose glyph changed.
+TEST_P(ShownPictureFrames, RepaintOnlyTheChangedCells)
+{
+    constexpr const char* kShown = "001 010 0001000000";
+    ReadoutState state = StateWithBackBuffer(1);
+    ShowRecord(state, 0, 0, kShown, true);
+    ShownPicture shown;
+    shown.TakeAll(state);
+    for (const char* record : GetParam().Records)
+        ShowRecord(state, 0, 0, record, false);
+    ComposeReadout(state);
+    QRegion expected;
+    for (const QRect& cell : GetParam().Cells)
+        expected += cell;
+    EXPECT_EQ(shown.TakeChanges(state), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, ShownPictureFrames,
+    ::testing::Values(FrameRow{"TwoRecordsShowingTheSame", {"001 010 0001000000", "001 010 0001000000"}, {}},
+                      FrameRow{"OneRecordShowingTheSame", {"001 010 0001000000"}, {QRect(414, 0, 18, 24)}},
+                      FrameRow{"LastDigitAndIndicator", {"001 010 0001000001"},
+                               {QRect(360, 0, 36, 48), QRect(414, 0, 18, 24)}}),
+    kRowName);
 
 // Changes not yet taken stay out of the copy: a paint never shows half a compose.
 TEST(ShownPicture, KeepsTheLastTakenPicture)

@@ -35,12 +35,12 @@ QImage FullCompose(const ReadoutState& state)
 }
 
 // Every pixel the compose changed lies inside the dirty rectangle.
-int ChangedOutside(const QImage& before, const QImage& after, const QRect& dirty)
+int ChangedOutside(const QImage& before, const QImage& after, const QRegion& dirty)
 {
     int outside = 0;
     for (int y = 0; y < after.height(); ++y)
         for (int x = 0; x < after.width(); ++x)
-            outside += before.pixel(x, y) != after.pixel(x, y) && !dirty.contains(x, y) ? 1 : 0;
+            outside += before.pixel(x, y) != after.pixel(x, y) && !dirty.contains(QPoint(x, y)) ? 1 : 0;
     return outside;
 }
 

@@ -9,6 +9,20 @@ void RecordingSink::OnRecord(const char* record)
     changed_.notify_all();
 }
 
+void RecordingSink::OnRecordAt(const char* record, Clock::time_point readable)
+{
+    std::lock_guard lock(mutex_);
+    stamps_.push_back(readable);
+    records_.emplace_back(record);
+    changed_.notify_all();
+}
+
+std::vector<RecordSink::Clock::time_point> RecordingSink::Stamps()
+{
+    std::lock_guard lock(mutex_);
+    return stamps_;
+}
+
 bool RecordingSink::WaitFor(std::size_t count)
 {
     std::unique_lock lock(mutex_);

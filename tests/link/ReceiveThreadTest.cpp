@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <future>
 #include <sys/ioctl.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include "link/CSerialPort.h"
+#include "link/ReadPacer.h"
 #include "link/ReceiveThread.h"
 #include "link/RecordAssembler.h"
 #include "tests/link/LinkTestSupport.h"
@@ -56,30 +58,41 @@ TEST_F(ReceiveThreadTest, LineSplitAtAnyPointArrivesWhole)
     EXPECT_TRUE(thread.StopReceiveThread());
 }
 
-TEST_F(ReceiveThreadTest, RecordsArriveInOrder)
+// A long burst at the line's rate, which the thread takes in gatherings, and
+// one write far larger than a read.
+TEST_F(ReceiveThreadTest, RecordsArriveInOrderWithRisingStamps)
 {
     GeneratorOptions options;
     options.FrequencyMode = GeneratorOptions::Mode::Sweep;
     options.SweepStep = 1;
     RecordGenerator generator(options);
-    std::string stream;
     std::vector<std::string> expected;
-    for (int i = 0; i < 500; ++i) {
+    std::string rest;
+    StartThread();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 3000; ++i) {
         const std::string line = generator.Next();
         expected.push_back(line.substr(0, 18));
-        stream += line;
+        if (i >= 2000) {
+            rest += line;  // the tail in one write
+            continue;
+        }
+        std::this_thread::sleep_until(start + i * std::chrono::microseconds(1736));
+        ASSERT_TRUE(pty.Write(line));
     }
-    StartThread();
-    ASSERT_TRUE(pty.Write(stream));
+    ASSERT_TRUE(pty.Write(rest));
     ASSERT_TRUE(sink.WaitFor(expected.size()));
     EXPECT_EQ(sink.Records(), expected);
+    const auto stamps = sink.Stamps();
+    EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
     EXPECT_TRUE(thread.StopReceiveThread());
 }
 
-// Whatever one write brings is taken with one wait and one read, and fed at
-// once: the thread never waits for more. Each piece is written once the thread
-// has taken the one before.
-TEST_F(ReceiveThreadTest, EachArrivalCostsOneWaitAndOneRead)
+// On a quiet line whatever one write brings is taken with one wait and one
+// read, and fed at once: the thread lets nothing gather. Each piece is written
+// once the thread has taken the one before and the line has been quiet for
+// longer than a gathering tolerates.
+TEST_F(ReceiveThreadTest, EachArrivalOnAQuietLineCostsOneWaitAndOneRead)
 {
     struct Arrival {
         const char* Name;
@@ -109,6 +122,7 @@ TEST_F(ReceiveThreadTest, EachArrivalCostsOneWaitAndOneRead)
         std::size_t bytes = 0;
         long long pieces = 0;
         for (const std::string& piece : arrival.Pieces) {
+            std::this_thread::sleep_for(10 * ReadPacer::kLagLimit);
             ASSERT_TRUE(pty.Write(piece));
             ++pieces;
             ASSERT_TRUE(WaitUntil([&] { return readsSince() >= pieces; }));

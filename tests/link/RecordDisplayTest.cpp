@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "display/Composer.h"
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
@@ -154,6 +155,25 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7, 7, 8})) << "a new connection posts its first record";
     // Every record was shown: the 203rd leaves the indicator at '-'.
     rig.readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
+}
+
+// A read whose records leave the lines as the window last composed them wakes nobody.
+TEST(RecordPresenter, AReadThatShowsNothingNewPostsNothing)
+{
+    PresenterRig rig;
+    rig.readout.With([](ReadoutState& state) { state.Images.BackBitmap = QImage(432, 96, QImage::Format_RGB32); });
+    const auto read = [&rig](int records) {
+        for (int i = 0; i < records; ++i)
+            rig.presenter.OnRecordAt(kRecord, {});
+        rig.presenter.OnReadEnd();
+    };
+    read(1);
+    rig.readout.With([](ReadoutState& state) { ComposeReadout(state); });
+    rig.presenter.ReopenHandOff();
+    read(2);
+    EXPECT_EQ(rig.posts.size(), 1u) << "the indicator flipped there and back";
+    read(1);
+    EXPECT_EQ(rig.posts.size(), 2u);
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#include "link/ReadPacer.h"
+
+#include <algorithm>
+
+#include "link/RecordAssembler.h"
+
+namespace {
+
+constexpr long kBitsPerByte = 10;  // start bit, eight data bits, stop bit
+constexpr long kRecordWireBytes = kRecordLength + 2;  // with carriage return and line feed
+
+std::chrono::nanoseconds ByteTimeAt(uint32_t bitsPerSecond)
+{
+    if (bitsPerSecond == 0)
+        return std::chrono::nanoseconds::zero();
+    return std::chrono::nanoseconds(kBitsPerByte * 1'000'000'000L / bitsPerSecond);
+}
+
+}  // namespace
+
+ReadPacer::ReadPacer(uint32_t bitsPerSecond)
+    : byteTime_(ByteTimeAt(bitsPerSecond)), recordTime_(byteTime_ * kRecordWireBytes)
+{
+}
+
+ReadPacer::Clock::time_point ReadPacer::GatherUntil(Clock::time_point now) const
+{
+    const auto latest = now + kGather;
+    if (!lastByte_ || recordTime_ > kGather)
+        return latest;
+    const auto records = std::max<long>(1, kGather / recordTime_);
+    const auto due = *lastByte_ + std::chrono::duration_cast<Clock::duration>(recordTime_ * records) +
+                     kReadMargin;
+    return std::clamp(due, now, latest);
+}
+
+ReadPass ReadPacer::Took(std::optional<Clock::time_point> woke, Clock::time_point readAt,
+                         std::size_t count)
+{
+    ReadPass pass;
+    pass.ReadAt = readAt;
+    pass.ByteTime = byteTime_;
+    if (woke) {
+        pass.Anchor = *woke;
+        pass.ReadableAtAnchor = count;
+    } else {
+        pass.Anchor = lastByte_.value_or(readAt);
+    }
+    if (count == 0) {
+        gathering_ = false;
+        return pass;
+    }
+    const auto lineWouldHaveSent = [&](Clock::time_point since) {
+        return since + std::chrono::duration_cast<Clock::duration>(byteTime_ * static_cast<long>(count));
+    };
+    const bool keptPace = woke ? lastByte_ && *woke <= lineWouldHaveSent(*lastByte_) + kLagLimit
+                               : readAt - pass.ReadableAt(count - 1) <= kLagLimit;
+    gathering_ = byteTime_.count() > 0 && keptPace;
+    lastByte_ = pass.ReadableAt(count - 1);
+    return pass;
+}
