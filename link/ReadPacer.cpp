@@ -1,6 +1,7 @@
 #include "link/ReadPacer.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "link/RecordAssembler.h"
 
@@ -34,26 +35,30 @@ ReadPacer::Clock::time_point ReadPacer::GatherUntil(Clock::time_point now) const
     return std::clamp(due, now, latest);
 }
 
-ReadPass ReadPacer::Took(std::optional<Clock::time_point> woke, Clock::time_point readAt,
+ReadPass ReadPacer::Took(std::optional<FirstByteWait> wait, Clock::time_point readAt,
                          std::size_t count)
 {
+    const auto lineTime = std::chrono::duration_cast<Clock::duration>(byteTime_ * static_cast<long>(count));
+    const bool woke = wait && (wait->Returned - wait->Began >= kSlept || !lastByte_);
     ReadPass pass;
     pass.ReadAt = readAt;
     pass.ByteTime = byteTime_;
+    if (lastRead_)
+        pass.Since = *lastRead_;
     if (woke) {
-        pass.Anchor = *woke;
+        pass.Anchor = wait->Returned;
         pass.ReadableAtAnchor = count;
     } else {
         pass.Anchor = lastByte_.value_or(readAt);
+        if (wait)  // they waited since shortly before the wait began, as far as the line tells
+            pass.Since = std::max(pass.Since, wait->Began - lineTime - kLagLimit);
     }
+    lastRead_ = readAt;
     if (count == 0) {
         gathering_ = false;
         return pass;
     }
-    const auto lineWouldHaveSent = [&](Clock::time_point since) {
-        return since + std::chrono::duration_cast<Clock::duration>(byteTime_ * static_cast<long>(count));
-    };
-    const bool keptPace = woke ? lastByte_ && *woke <= lineWouldHaveSent(*lastByte_) + kLagLimit
+    const bool keptPace = woke ? lastByte_ && wait->Returned <= *lastByte_ + lineTime + kLagLimit
                                : readAt - pass.ReadableAt(count - 1) <= kLagLimit;
     gathering_ = byteTime_.count() > 0 && keptPace;
     lastByte_ = pass.ReadableAt(count - 1);

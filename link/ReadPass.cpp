@@ -8,5 +8,5 @@ ReadPass::Clock::time_point ReadPass::ReadableAt(std::size_t position) const
         return Anchor;
     const auto bytesAfterAnchor = static_cast<long>(position - ReadableAtAnchor + 1);
     const auto lineRate = Anchor + std::chrono::duration_cast<Clock::duration>(ByteTime * bytesAfterAnchor);
-    return std::min(lineRate, ReadAt);
+    return std::max(Since, std::min(lineRate, ReadAt));
 }

@@ -120,7 +120,7 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
             continue;
         const long count = tty::ReadSome(s.PortFd.Get(), buffer, kReadSize);
         const auto taken = static_cast<std::size_t>(std::max(count, 0L));
-        const ReadPass pass = pacer.Took(wait.Woke, ReadPass::Clock::now(), taken);
+        const ReadPass pass = pacer.Took(wait.FirstByte, ReadPass::Clock::now(), taken);
         {
             std::lock_guard lock(s.Mutex);
             if (s.Abandoned)
@@ -147,8 +147,9 @@ ReceiveThread::Wait ReceiveThread::WaitForBytes(Shared& s, const ReadPacer& pace
                                                       pacer.GatherUntil(ReadPass::Clock::now()));
         return {woken ? portpoll::Event::Woken : portpoll::Event::Data, std::nullopt};
     }
+    const auto began = ReadPass::Clock::now();
     const auto event = portpoll::WaitForPort(s.PortFd.Get(), s.Wake.Descriptor());
-    return {event, ReadPass::Clock::now()};
+    return {event, ReadPacer::FirstByteWait{began, ReadPass::Clock::now()}};
 }
 
 // The old node stays busy while any descriptor holds it, and an adapter

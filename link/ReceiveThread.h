@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "link/PortPoll.h"
+#include "link/ReadPacer.h"
 
-class ReadPacer;
 class RecordAssembler;
 
 // The worker of one connection: waits for received bytes, takes all the port
@@ -55,10 +55,10 @@ public:
 
 private:
     struct Shared;
-    // How a wait ended; Woke: when a wait for the first byte returned.
+    // How a wait ended; FirstByte: its span when it waited for the first byte.
     struct Wait {
         portpoll::Event Event;
-        std::optional<std::chrono::steady_clock::time_point> Woke;
+        std::optional<ReadPacer::FirstByteWait> FirstByte;
     };
     static void Run(std::shared_ptr<Shared> shared);
     static Wait WaitForBytes(Shared& s, const ReadPacer& pacer, bool hungUp);

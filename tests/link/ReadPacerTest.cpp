@@ -17,8 +17,8 @@ using std::chrono::microseconds;
 const std::string kLine = "001 010 0001000000\r\n";
 const ReadPacer::Clock::time_point kStart{};
 
-// One read: woken at wokeUs for a first byte (a quiet line), or gathered (-1); read at readUs.
-struct Read { long WokeUs; long ReadUs; std::string Bytes; };
+// One read: woken at wokeUs after waitedUs for a first byte, or gathered (-1); read at readUs.
+struct Read { long WokeUs; long ReadUs; std::string Bytes; long WaitedUs = 1000; };
 
 struct StampRow {
     const char* Name;
@@ -36,8 +36,11 @@ TEST_P(RecordStamps, LieWhereTheLastByteBecameReadable)
     RecordAssembler assembler(sink);
     for (const Read& read : GetParam().Reads) {
         EXPECT_EQ(pacer.Gathering(), read.WokeUs < 0);
-        const auto woke = read.WokeUs < 0 ? std::nullopt : std::optional(kStart + microseconds(read.WokeUs));
-        const ReadPass pass = pacer.Took(woke, kStart + microseconds(read.ReadUs), read.Bytes.size());
+        const auto woke = kStart + microseconds(read.WokeUs);
+        std::optional<ReadPacer::FirstByteWait> wait;
+        if (read.WokeUs >= 0)
+            wait = ReadPacer::FirstByteWait{woke - microseconds(read.WaitedUs), woke};
+        const ReadPass pass = pacer.Took(wait, kStart + microseconds(read.ReadUs), read.Bytes.size());
         assembler.Feed(reinterpret_cast<const uint8_t*>(read.Bytes.data()), read.Bytes.size(), pass);
     }
     std::vector<int64_t> stamps;
@@ -68,6 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
         StampRow{"LagBehindTheLineEndsTheGathering",
                  {{1000, 1010, kLine}, {2736, 2740, kLine}, {-1, 9900, kLine}, {30000, 30010, kLine}},
                  {1000, 2736, 4472, 30000}},
+        StampRow{"AlreadyThereAfterALateRead",
+                 {{1000, 1010, kLine}, {2736, 2740, kLine}, {-1, 10900, kLine + kLine + kLine + kLine},
+                  {11500, 11510, kLine, 2}},
+                 {1000, 2736, 4472, 6208, 7944, 9680, 11416}},
         StampRow{"FasterThanTheLineAtTheRead",
                  {{1000, 1010, kLine}, {2736, 2740, kLine}, {-1, 3000, kLine + kLine + kLine}},
                  {1000, 2736, 3000, 3001, 3002}}),
