@@ -14,7 +14,6 @@ namespace analysis {
 namespace {
 
 constexpr size_t kRatioMinimumPoints = 4;
-constexpr int kMaxDifferences = 2;
 // From this averaging factor on, R(n) separates white from flicker phase noise better
 // than the autocorrelation of the averages does.
 constexpr size_t kPhaseRatioAveraging = 4;
@@ -38,6 +37,8 @@ double Mean(const std::vector<double>& z)
 
 double Lag1Autocorrelation(const std::vector<double>& z)
 {
+    if (z.size() < 3)
+        return std::numeric_limits<double>::quiet_NaN();
     const double mean = Mean(z);
     long double products = 0.0L;
     long double squares = 0.0L;
@@ -83,19 +84,13 @@ double ExpectedFlickerPhaseRatio(double m)
     return 3 * std::log(256.0 / 27.0) / (2 * (1.038 + 3 * std::log(std::numbers::pi * m)));
 }
 
-std::optional<NoiseType> PhaseNoiseByRatio(std::span<const double> y, size_t m)
+std::optional<NoiseType> PhaseNoiseByRatio(const NoiseEvidence& evidence)
 {
-    if (m < 2)
+    if (evidence.m < 2 || std::isnan(evidence.modifiedToAllan))
         return std::nullopt;
-    const PhaseDeviations deviations(y, 1.0);
-    const double allan = deviations.OverlappingAllan(m).value;
-    const double modified = deviations.ModifiedAllan(m).value;
-    const double ratio = modified * modified / (allan * allan);
-    if (std::isnan(ratio))
-        return std::nullopt;
-    const double md = static_cast<double>(m);
+    const double md = static_cast<double>(evidence.m);
     const double boundary = std::sqrt(ExpectedFlickerPhaseRatio(md) / md);
-    return ratio > boundary ? NoiseType::FlickerPhase : NoiseType::WhitePhase;
+    return evidence.modifiedToAllan > boundary ? NoiseType::FlickerPhase : NoiseType::WhitePhase;
 }
 
 // The lag-1 estimate of alpha that y ~ f^(-2 dy) gives at m after one difference, as
@@ -122,13 +117,14 @@ double ExpectedDifferencedAlpha(double dy, size_t m)
     return -2 * (r1 / (1 + r1) + 1);
 }
 
-std::optional<NoiseType> ByAutocorrelation(std::span<const double> y, size_t m)
+std::optional<NoiseType> ByAutocorrelation(const NoiseEvidence& evidence)
 {
-    const double alpha = Lag1AutocorrelationAlpha(y, m);
+    const double alpha = Lag1AutocorrelationAlpha(evidence);
+    const size_t m = evidence.m;
     if (std::isnan(alpha))
         return std::nullopt;
     if (alpha >= 0.5)
-        return m >= kPhaseRatioAveraging ? PhaseNoiseByRatio(y, m) : NearestNoiseType(alpha);
+        return m >= kPhaseRatioAveraging ? PhaseNoiseByRatio(evidence) : NearestNoiseType(alpha);
     if (alpha >= -0.5)
         return NoiseType::WhiteFrequency;
     const double walkBoundary = (ExpectedDifferencedAlpha(0.5, m) + ExpectedDifferencedAlpha(1.0, m)) / 2;
@@ -137,40 +133,72 @@ std::optional<NoiseType> ByAutocorrelation(std::span<const double> y, size_t m)
 
 }  // namespace
 
-double Lag1AutocorrelationAlpha(std::span<const double> y, size_t m)
+NoiseEvidence NoiseEvidenceOf(std::span<const double> y, size_t m)
 {
+    NoiseEvidence evidence;
+    evidence.m = m;
     std::vector<double> z = BlockAverages(y, m);
-    for (int d = 0; z.size() >= 3; ++d) {
-        const double r1 = Lag1Autocorrelation(z);
+    evidence.averages = z.size();
+    if (z.size() >= 2)
+        evidence.b1 = ObservedB1(z);
+    for (size_t d = 0; d <= kMaxDifferences && !z.empty(); ++d) {
+        evidence.lag1[d] = Lag1Autocorrelation(z);
+        Difference(z);
+    }
+    if (m >= 2) {
+        const PhaseDeviations deviations(y, 1.0);
+        const double allan = deviations.OverlappingAllan(m).value;
+        const double modified = deviations.ModifiedAllan(m).value;
+        evidence.modifiedToAllan = modified * modified / (allan * allan);
+    }
+    return evidence;
+}
+
+double Lag1AutocorrelationAlpha(const NoiseEvidence& evidence)
+{
+    for (size_t d = 0; d <= kMaxDifferences && !std::isnan(evidence.lag1[d]); ++d) {
+        const double r1 = evidence.lag1[d];
         const double delta = r1 / (1 + r1);
         if (delta < 0.25 || d == kMaxDifferences)
-            return -2 * (delta + d);
-        Difference(z);
+            return -2 * (delta + static_cast<double>(d));
     }
     return std::numeric_limits<double>::quiet_NaN();
 }
 
-std::optional<NoiseType> NoiseByVarianceRatios(std::span<const double> y, size_t m)
+std::optional<NoiseType> NoiseByVarianceRatios(const NoiseEvidence& evidence)
 {
-    const std::vector<double> z = BlockAverages(y, m);
-    if (z.size() < kRatioMinimumPoints)
+    if (evidence.averages < kRatioMinimumPoints || std::isnan(evidence.b1))
         return std::nullopt;
-    const double n = static_cast<double>(z.size());
-    const double observed = ObservedB1(z);
+    const double n = static_cast<double>(evidence.averages);
     for (int mu = 1; mu > -2; --mu) {
-        if (observed > std::sqrt(ExpectedB1(n, mu) * ExpectedB1(n, mu - 1)))
+        if (evidence.b1 > std::sqrt(ExpectedB1(n, mu) * ExpectedB1(n, mu - 1)))
             return static_cast<NoiseType>(-mu - 1);
     }
-    return PhaseNoiseByRatio(y, m);
+    return PhaseNoiseByRatio(evidence);
+}
+
+std::optional<NoiseType> IdentifyNoise(const NoiseEvidence& evidence)
+{
+    if (evidence.m == 0)
+        return std::nullopt;
+    if (evidence.averages >= kAutocorrelationMinimumPoints)
+        return ByAutocorrelation(evidence);
+    return NoiseByVarianceRatios(evidence);
+}
+
+double Lag1AutocorrelationAlpha(std::span<const double> y, size_t m)
+{
+    return Lag1AutocorrelationAlpha(NoiseEvidenceOf(y, m));
+}
+
+std::optional<NoiseType> NoiseByVarianceRatios(std::span<const double> y, size_t m)
+{
+    return NoiseByVarianceRatios(NoiseEvidenceOf(y, m));
 }
 
 std::optional<NoiseType> IdentifyNoise(std::span<const double> y, size_t m)
 {
-    if (m == 0)
-        return std::nullopt;
-    if (y.size() / m >= kAutocorrelationMinimumPoints)
-        return ByAutocorrelation(y, m);
-    return NoiseByVarianceRatios(y, m);
+    return IdentifyNoise(NoiseEvidenceOf(y, m));
 }
 
 }  // namespace analysis

@@ -2,7 +2,10 @@
 
 #include "analysis/NoiseType.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 
@@ -10,6 +13,29 @@ namespace analysis {
 
 // Below this many averages at tau the lag-1 autocorrelation gives way to the ratios.
 inline constexpr size_t kAutocorrelationMinimumPoints = 30;
+inline constexpr int kMaxDifferences = 2;
+
+// What the identification looks at, at one averaging factor m: statistics of the
+// non-overlapping m-averages z of y. The batch functions below take them from a span;
+// a stream gathers the same sums reading by reading (AverageSeries.h).
+struct NoiseEvidence {
+    size_t m = 0;
+    uint64_t averages = 0;
+    // Lag-1 autocorrelation of z differenced d times, d = 0 .. kMaxDifferences; NaN
+    // where fewer than 3 values remain.
+    std::array<double, kMaxDifferences + 1> lag1{
+        std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(),
+        std::numeric_limits<double>::quiet_NaN()};
+    // Observed B1: the standard variance of z over half the mean squared difference.
+    double b1 = std::numeric_limits<double>::quiet_NaN();
+    // R(n): the modified over the overlapping Allan variance of y at m.
+    double modifiedToAllan = std::numeric_limits<double>::quiet_NaN();
+};
+
+NoiseEvidence NoiseEvidenceOf(std::span<const double> y, size_t m);
+std::optional<NoiseType> IdentifyNoise(const NoiseEvidence& evidence);
+double Lag1AutocorrelationAlpha(const NoiseEvidence& evidence);
+std::optional<NoiseType> NoiseByVarianceRatios(const NoiseEvidence& evidence);
 
 // The dominant power-law noise at tau = m tau0 of N fractional frequencies y. While
 // floor(N / m) >= 30 averages remain, by the lag-1 autocorrelation estimate of alpha:

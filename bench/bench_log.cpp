@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "log/FrequencyStats.h"
+#include "log/StabilityEngine.h"
 #include "log/LogFile.h"
 #include "log/StabilityAnalysis.h"
 
@@ -118,7 +118,7 @@ BENCHMARK(BM_AppendRow);
 
 void BM_LiveStatsAdd(benchmark::State& state)
 {
-    FrequencyStats stats;
+    StabilityEngine stats;
     uint64_t noise = 1;
     size_t i = 0;
     for (auto _ : state) {

@@ -102,43 +102,70 @@ void AppendBreaks(std::string& out, const StabilitySummary& s)
     Line(out, "Readings", readings);
 }
 
-// Each deviation and its terms side by side, one row per tau of either curve.
-void AppendDeviationTable(std::string& out, const std::vector<DeviationPoint>& adev,
-                          const std::vector<DeviationPoint>& mdev)
+std::string NoiseText(const std::optional<analysis::NoiseType>& noise)
 {
-    out += "   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n";
-    const size_t rows = std::max(adev.size(), mdev.size());
-    for (size_t i = 0; i < rows; ++i) {
-        const DeviationPoint none{};
-        const DeviationPoint& a = i < adev.size() ? adev[i] : none;
-        const DeviationPoint& m = i < mdev.size() ? mdev[i] : none;
-        const double tau = i < adev.size() ? a.tauS : m.tauS;
-        out += RightAligned(Seconds(tau), 10);
-        for (const DeviationPoint* point : {&a, &m}) {
-            out += RightAligned(Scientific(point->fractional, 3), 11);
-            out += RightAligned(Scientific(point->hz, 3), 11);
-            out += RightAligned(std::to_string(point->terms), 10);
-        }
-        out += '\n';
+    return noise ? std::string(analysis::NoiseName(*noise)) : "-";
+}
+
+struct Curve {
+    std::string_view name;
+    const std::vector<DeviationPoint>& points;
+    bool seconds;  // the time deviation: seconds, no Hz
+};
+
+// One row per tau: the deviation, its interval, in Hz, the terms and the noise type.
+void AppendDeviationTable(std::string& out, const Curve& curve)
+{
+    if (curve.points.empty())
+        return;
+    out += "   tau (s) " + RightAligned(std::string(curve.name), 10) +
+           "      lower      upper         Hz      terms  noise\n";
+    for (const DeviationPoint& point : curve.points) {
+        out += RightAligned(Seconds(point.tauS), 10);
+        out += RightAligned(Scientific(curve.seconds ? point.seconds : point.fractional, 3), 11);
+        out += RightAligned(Scientific(point.lower, 3), 11);
+        out += RightAligned(Scientific(point.upper, 3), 11);
+        out += RightAligned(curve.seconds ? "" : Scientific(point.hz, 3), 11);
+        out += RightAligned(std::to_string(point.terms), 11);
+        out += "  " + NoiseText(point.noise);
+        out += point.stride > 1 ? " *\n" : "\n";
     }
 }
 
-// One table; with several gate times one per gate, each under a line naming it.
+template <typename Deviations>
+void AppendCurves(std::string& out, const Deviations& d)
+{
+    for (const Curve& curve : {Curve{"ADEV", d.adev, false}, Curve{"MDEV", d.mdev, false},
+                               Curve{"HDEV", d.hdev, false}, Curve{"TDEV (s)", d.tdev, true}}) {
+        if (curve.points.empty())
+            continue;
+        out += '\n';
+        AppendDeviationTable(out, curve);
+    }
+}
+
+bool Decimated(const std::vector<DeviationPoint>& points)
+{
+    return std::any_of(points.begin(), points.end(), [](const DeviationPoint& p) { return p.stride > 1; });
+}
+
+// One set of tables; with several gate times one per gate, each under a line naming it.
 void AppendDeviations(std::string& out, const StabilitySummary& s)
 {
     if (s.byGate.size() <= 1) {
-        if (!s.adev.empty() || !s.mdev.empty()) {
-            out += '\n';
-            AppendDeviationTable(out, s.adev, s.mdev);
+        AppendCurves(out, s);
+    } else {
+        for (const GateDeviations& gate : s.byGate) {
+            out += "\nGate " + GateText(gate.gateMs) + ": " +
+                   Plural(gate.count, "reading", "readings") + ", tau0 " + Seconds(gate.tau0S) + " s\n";
+            AppendCurves(out, gate);
         }
-        return;
     }
-    for (const GateDeviations& gate : s.byGate) {
-        out += "\nGate " + GateText(gate.gateMs) + ": " +
-               Plural(gate.count, "reading", "readings") + ", tau0 " + Seconds(gate.tau0S) + " s\n";
-        if (!gate.adev.empty() || !gate.mdev.empty())
-            AppendDeviationTable(out, gate.adev, gate.mdev);
-    }
+    const bool decimated = std::any_of(s.byGate.begin(), s.byGate.end(), [](const GateDeviations& g) {
+        return Decimated(g.adev) || Decimated(g.mdev);
+    });
+    if (decimated)
+        out += "\n* above 65536 tau0: terms taken at a stride of 1024 readings or more\n";
 }
 
 std::string JsonNumber(double value)
@@ -161,18 +188,36 @@ void JsonMember(std::string& out, std::string_view key, const std::string& value
     out += value;
 }
 
-std::string JsonCurve(const std::vector<DeviationPoint>& points)
+std::string JsonCurve(const std::vector<DeviationPoint>& points, bool seconds = false)
 {
     std::string out = "[";
     for (const DeviationPoint& point : points) {
         out += out.size() > 1 ? ",{" : "{";
         JsonMember(out, "tau_s", JsonNumber(point.tauS));
         JsonMember(out, "terms", std::to_string(point.terms));
-        JsonMember(out, "fractional", JsonNumber(point.fractional));
-        JsonMember(out, "hz", JsonNumber(point.hz));
+        if (seconds) {
+            JsonMember(out, "seconds", JsonNumber(point.seconds));
+        } else {
+            JsonMember(out, "fractional", JsonNumber(point.fractional));
+            JsonMember(out, "hz", JsonNumber(point.hz));
+        }
+        JsonMember(out, "lower", JsonNumber(point.lower));
+        JsonMember(out, "upper", JsonNumber(point.upper));
+        JsonMember(out, "edf", JsonNumber(point.edf));
+        JsonMember(out, "noise", point.noise ? "\"" + NoiseText(point.noise) + "\"" : "null");
+        JsonMember(out, "stride", std::to_string(point.stride));
         out += '}';
     }
     return out + "]";
+}
+
+template <typename Deviations>
+void JsonCurves(std::string& out, const Deviations& d)
+{
+    JsonMember(out, "adev", JsonCurve(d.adev));
+    JsonMember(out, "mdev", JsonCurve(d.mdev));
+    JsonMember(out, "hdev", JsonCurve(d.hdev));
+    JsonMember(out, "tdev", JsonCurve(d.tdev, true));
 }
 
 std::string JsonGates(const std::vector<GateDeviations>& gates)
@@ -183,8 +228,7 @@ std::string JsonGates(const std::vector<GateDeviations>& gates)
         JsonMember(out, "gate_s", gate.gateMs ? JsonNumber(*gate.gateMs / 1000.0) : "null");
         JsonMember(out, "tau0_s", JsonNumber(gate.tau0S));
         JsonMember(out, "count", std::to_string(gate.count));
-        JsonMember(out, "adev", JsonCurve(gate.adev));
-        JsonMember(out, "mdev", JsonCurve(gate.mdev));
+        JsonCurves(out, gate);
         out += '}';
     }
     return out + "]";
@@ -206,6 +250,10 @@ std::string SummaryText(const StabilitySummary& s)
     Line(out, "Drift",
          Scientific(s.driftHzPerS, 3, true) + " Hz/s (" + Scientific(s.driftPpmPerHour, 3, true) +
              " ppm/h)");
+    if (std::isfinite(s.driftRemovedHzPerS))
+        Line(out, "Drift removed", Scientific(s.driftRemovedHzPerS, 3, true) + " Hz/s, before the deviations");
+    if (std::isfinite(s.confidence))
+        Line(out, "Intervals", Fixed(s.confidence * 100.0, 1) + " % (chi-squared, EDF by noise type)");
     AppendDeviations(out, s);
     return out;
 }
@@ -228,8 +276,9 @@ std::string SummaryJson(const StabilitySummary& s)
     JsonMember(out, "last_hz", JsonNumber(s.lastHz));
     JsonMember(out, "drift_hz_per_s", JsonNumber(s.driftHzPerS));
     JsonMember(out, "drift_ppm_per_hour", JsonNumber(s.driftPpmPerHour));
-    JsonMember(out, "adev", JsonCurve(s.adev));
-    JsonMember(out, "mdev", JsonCurve(s.mdev));
+    JsonMember(out, "drift_removed_hz_per_s", JsonNumber(s.driftRemovedHzPerS));
+    JsonMember(out, "confidence", JsonNumber(s.confidence));
+    JsonCurves(out, s);
     JsonMember(out, "by_gate", JsonGates(s.byGate));
     return out + "}\n";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/NoiseType.h"
 #include "log/FrequencySample.h"
 
 #include <cstdint>
@@ -14,6 +15,15 @@ struct DeviationPoint {
     uint64_t terms = 0;  // squared differences pooled over all segments
     double fractional = std::numeric_limits<double>::quiet_NaN();
     double hz = std::numeric_limits<double>::quiet_NaN();  // fractional * mean; NaN without a mean
+    double seconds = std::numeric_limits<double>::quiet_NaN();  // the time deviation's value
+    // The interval at the summary's confidence, in the unit of fractional (seconds for
+    // the time deviation), and the degrees of freedom it rests on; NaN where the
+    // terms are too few or the noise type is not known.
+    double lower = std::numeric_limits<double>::quiet_NaN();
+    double upper = std::numeric_limits<double>::quiet_NaN();
+    double edf = std::numeric_limits<double>::quiet_NaN();
+    std::optional<analysis::NoiseType> noise;  // identified at this tau
+    uint64_t stride = 1;  // 1: every overlapping term; else the decimation above the exact range
 };
 
 // The deviations of the readings of one gate time, pooled over its segments alone.
@@ -23,6 +33,8 @@ struct GateDeviations {
     uint64_t count = 0;                                       // its readings
     std::vector<DeviationPoint> adev;
     std::vector<DeviationPoint> mdev;
+    std::vector<DeviationPoint> hdev;  // overlapping Hadamard
+    std::vector<DeviationPoint> tdev;  // time deviation, seconds
 };
 
 // Where a gap-free segment begins, and why.
@@ -57,6 +69,11 @@ struct StabilitySummary {
     // taus with terms are listed.
     std::vector<DeviationPoint> adev;
     std::vector<DeviationPoint> mdev;
+    std::vector<DeviationPoint> hdev;
+    std::vector<DeviationPoint> tdev;
+    double confidence = std::numeric_limits<double>::quiet_NaN();  // of the intervals
+    // The slope taken out of the readings before the deviations; NaN when none was.
+    double driftRemovedHzPerS = std::numeric_limits<double>::quiet_NaN();
     // The same for each gate time, in order of gate time (unknown first).
     std::vector<GateDeviations> byGate;
 

@@ -1,3 +1,4 @@
+#include "analysis/AverageSeries.h"
 #include "analysis/NoiseIdentification.h"
 #include "tests/analysis/PowerLawNoise.h"
 
@@ -5,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <numeric>
 
 using namespace analysis;
 
@@ -38,6 +40,16 @@ void CheckConfusion(const char* method, const Identify& identify)
 
 TEST(NoiseIdentification, NineteenOfTwentyRightPerType)
 {
-    CheckConfusion("lag-1 autocorrelation", IdentifyNoise);
-    CheckConfusion("B1 and R(n) ratios", NoiseByVarianceRatios);
+    CheckConfusion("lag-1 autocorrelation",
+                   [](std::span<const double> y, size_t m) { return IdentifyNoise(y, m); });
+    CheckConfusion("B1 and R(n) ratios",
+                   [](std::span<const double> y, size_t m) { return NoiseByVarianceRatios(y, m); });
+    CheckConfusion("sums gathered as a stream", [](std::span<const double> y, size_t m) {
+        AverageSeries series;
+        for (size_t i = 0; i + m <= y.size(); i += m)
+            series.Add(std::accumulate(y.begin() + i, y.begin() + i + m, 0.0L));
+        NoiseEvidence evidence = series.Evidence(m);
+        evidence.modifiedToAllan = NoiseEvidenceOf(y, m).modifiedToAllan;
+        return IdentifyNoise(evidence);
+    });
 }

@@ -1,4 +1,5 @@
-#include "log/AllanDeviation.h"
+#include "tests/log/AllanDeviation.h"
+#include "tests/log/BatchAnalysis.h"
 #include "log/StabilityAnalysis.h"
 
 #include <gtest/gtest.h>

@@ -9,6 +9,27 @@
 
 namespace {
 
+DeviationPoint Point(double tauS, uint64_t terms, double fractional, double hz)
+{
+    DeviationPoint point;
+    point.tauS = tauS;
+    point.terms = terms;
+    point.fractional = fractional;
+    point.hz = hz;
+    return point;
+}
+
+GateDeviations Gate(std::optional<uint32_t> gateMs, double tau0S, uint64_t count,
+                    std::vector<DeviationPoint> adev)
+{
+    GateDeviations gate;
+    gate.gateMs = gateMs;
+    gate.tau0S = tau0S;
+    gate.count = count;
+    gate.adev = std::move(adev);
+    return gate;
+}
+
 StabilitySummary Example()
 {
     StabilitySummary s;
@@ -25,8 +46,15 @@ StabilitySummary Example()
     s.lastHz = 10000000.25;
     s.driftHzPerS = -1.5e-6;
     s.driftPpmPerHour = -0.00054;
-    s.adev = {{1.0, 3598, 5.12e-9, 0.0512}, {2.0, 3594, 3.6e-9, 0.036}};
-    s.mdev = {{1.0, 3598, 5.12e-9, 0.0512}};
+    s.adev = {Point(1.0, 3598, 5.12e-9, 0.0512), Point(2.0, 3594, 3.6e-9, 0.036)};
+    s.mdev = {Point(1.0, 3598, 5.12e-9, 0.0512)};
+    s.adev[0].lower = 5.0e-9;
+    s.adev[0].upper = 5.25e-9;
+    s.adev[0].edf = 3000.5;
+    s.adev[0].noise = analysis::NoiseType::WhiteFrequency;
+    s.tdev = {Point(1.0, 3598, NAN, NAN)};
+    s.tdev[0].seconds = 2.956e-9;
+    s.confidence = 0.683;
     return s;
 }
 
@@ -41,37 +69,58 @@ TEST(SummaryRendering, TextLinesAlign)
         "Min / max       9999999.9000 / 10000000.3000 Hz\n"
         "Last            10000000.2500 Hz\n"
         "Drift           -1.500e-06 Hz/s (-5.400e-04 ppm/h)\n"
+        "Intervals       68.3 % (chi-squared, EDF by noise type)\n"
         "\n"
-        "   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n"
-        "     1.000  5.120e-09  5.120e-02      3598  5.120e-09  5.120e-02      3598\n"
-        "     2.000  3.600e-09  3.600e-02      3594          -          -         0\n");
+        "   tau (s)       ADEV      lower      upper         Hz      terms  noise\n"
+        "     1.000  5.120e-09  5.000e-09  5.250e-09  5.120e-02       3598  WFM\n"
+        "     2.000  3.600e-09          -          -  3.600e-02       3594  -\n"
+        "\n"
+        "   tau (s)       MDEV      lower      upper         Hz      terms  noise\n"
+        "     1.000  5.120e-09          -          -  5.120e-02       3598  -\n"
+        "\n"
+        "   tau (s)   TDEV (s)      lower      upper         Hz      terms  noise\n"
+        "     1.000  2.956e-09          -          -                  3598  -\n");
     StabilitySummary gates = Example();
-    gates.byGate = {{std::nullopt, NAN, 1, {}, {}}, {250, 0.0017361, 3599, gates.mdev, {}}};
+    gates.byGate = {Gate(std::nullopt, NAN, 1, {}), Gate(250, 0.0017361, 3599, gates.mdev)};
+    gates.byGate[1].adev[0].stride = 1024;
     const std::string text = SummaryText(gates);
     EXPECT_EQ(text.substr(text.find("\nGate")),
               "\nGate unknown: 1 reading, tau0 - s\n"
               "\nGate 0.25 s: 3599 readings, tau0 0.001736 s\n"
-              "   tau (s)       ADEV    ADEV Hz     terms       MDEV    MDEV Hz     terms\n"
-              "     1.000  5.120e-09  5.120e-02      3598          -          -         0\n");
+              "\n"
+              "   tau (s)       ADEV      lower      upper         Hz      terms  noise\n"
+              "     1.000  5.120e-09          -          -  5.120e-02       3598  - *\n"
+              "\n* above 65536 tau0: terms taken at a stride of 1024 readings or more\n");
 }
+
+#define MDEV                                                                            \
+    "{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512,\"lower\":null," \
+    "\"upper\":null,\"edf\":null,\"noise\":null,\"stride\":1}"
 
 TEST(SummaryRendering, JsonHasEveryKeyAndNullForNaN)
 {
     StabilitySummary s = Example();
     s.stddevHz = NAN;
-    s.byGate = {{std::nullopt, NAN, 1, {}, {}}, {1000, 1.0, 3599, {}, s.mdev}};
+    s.byGate = {Gate(std::nullopt, NAN, 1, {}), Gate(1000, 1.0, 3599, {})};
+    s.byGate[1].mdev = s.mdev;
     EXPECT_EQ(
         SummaryJson(s),
         "{\"count\":3600,\"skipped_lines\":2,\"span_s\":3599.5,\"tau0_s\":1,\"segments\":2,"
         "\"restarts\":0,\"gaps\":1,\"gate_changes\":0,\"mean_hz\":10000000.123456,"
         "\"stddev_hz\":null,\"min_hz\":9999999.9,\"max_hz\":10000000.3,\"last_hz\":10000000.25,"
         "\"drift_hz_per_s\":-1.5e-06,\"drift_ppm_per_hour\":-0.00054,"
-        "\"adev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512},"
-        "{\"tau_s\":2,\"terms\":3594,\"fractional\":3.6e-09,\"hz\":0.036}],"
-        "\"mdev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512}],"
-        "\"by_gate\":[{\"gate_s\":null,\"tau0_s\":null,\"count\":1,\"adev\":[],\"mdev\":[]},"
+        "\"drift_removed_hz_per_s\":null,\"confidence\":0.683,"
+        "\"adev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512,"
+        "\"lower\":5e-09,\"upper\":5.25e-09,\"edf\":3000.5,\"noise\":\"WFM\",\"stride\":1},"
+        "{\"tau_s\":2,\"terms\":3594,\"fractional\":3.6e-09,\"hz\":0.036,"
+        "\"lower\":null,\"upper\":null,\"edf\":null,\"noise\":null,\"stride\":1}],"
+        "\"mdev\":[" MDEV "],\"hdev\":[],"
+        "\"tdev\":[{\"tau_s\":1,\"terms\":3598,\"seconds\":2.956e-09,"
+        "\"lower\":null,\"upper\":null,\"edf\":null,\"noise\":null,\"stride\":1}],"
+        "\"by_gate\":[{\"gate_s\":null,\"tau0_s\":null,\"count\":1,"
+        "\"adev\":[],\"mdev\":[],\"hdev\":[],\"tdev\":[]},"
         "{\"gate_s\":1,\"tau0_s\":1,\"count\":3599,\"adev\":[],"
-        "\"mdev\":[{\"tau_s\":1,\"terms\":3598,\"fractional\":5.12e-09,\"hz\":0.0512}]}]}\n");
+        "\"mdev\":[" MDEV "],\"hdev\":[],\"tdev\":[]}]}\n");
     EXPECT_EQ(SummaryJson(StabilitySummary{}).substr(0, 52),
               "{\"count\":0,\"skipped_lines\":0,\"span_s\":null,\"tau0_s\":");
 }

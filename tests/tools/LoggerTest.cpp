@@ -132,6 +132,9 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
                  {{"/dev/ttyS0", "--json"}, 2, "--analyse"},
                  {{"--analyse", "a.csv", "--duration", "3"}, 2, "--duration"},
                  {{"/dev/ttyS0", "/dev/ttyS1"}, 2, "unexpected"},
+                 {{"--analyse", "a.csv", "--confidence", "1"}, 2, "--confidence"},
+                 {{"--analyse", "a.csv", "--confidence", "0"}, 2, "--confidence"},
+                 {{"/dev/ttyS0", "--remove-drift"}, 2, "--analyse"},
                  {{folder.File("no-such-device")}, 3, "No such file or directory"},
                  {{"COM9999"}, 3, "no device"}};
     for (const auto& c : cases) {

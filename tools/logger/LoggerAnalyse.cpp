@@ -25,13 +25,19 @@ bool SavePlot(const std::string& path, const LogSamples& loaded, const Stability
 
 int RunAnalysis(const LoggerOptions& options, int argc, char** argv)
 {
-    LogSamples loaded;
+    const AnalysisOptions analysis{options.confidence, options.removeDrift};
+    LogSamples loaded;  // only for a plot: the analysis itself streams the file
+    StabilitySummary summary;
     std::string error;
-    if (!LoadLogSamples(options.analysePath, loaded, error)) {
+    const bool read = options.plotPath.empty()
+                          ? AnalyseLogFile(options.analysePath, analysis, summary, error)
+                          : LoadLogSamples(options.analysePath, loaded, error);
+    if (!read) {
         std::fprintf(stderr, "pelmora-log: %s\n", error.c_str());
         return kExitCannotRead;
     }
-    const StabilitySummary summary = AnalyseLog(loaded);
+    if (!options.plotPath.empty())
+        summary = AnalyseLog(loaded, analysis);
     const std::string text = options.json ? SummaryJson(summary) : SummaryText(summary);
     std::fputs(text.c_str(), stdout);
     if (!options.plotPath.empty() && !SavePlot(options.plotPath, loaded, summary, argc, argv, error)) {

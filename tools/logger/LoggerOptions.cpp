@@ -56,6 +56,10 @@ const std::map<std::string, ValueSetter>& OptionsWithValue()
              return !v.empty();
          }},
         {"--plot", [](LoggerOptions& o, const std::string& v) { return !v.empty() ? (o.plotPath = v, true) : false; }},
+        {"--confidence", [](LoggerOptions& o, const std::string& v) {
+             std::optional<double> p;
+             return SetNumber(p, v) && *p > 0.0 && *p < 1.0 ? (o.confidence = *p, true) : false;
+         }},
     };
     return options;
 }
@@ -66,8 +70,8 @@ bool ReadArguments(const std::vector<std::string>& arguments, LoggerOptions& opt
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         seen.push_back(argument);
-        if (argument == "--json") {
-            options.json = true;
+        if (argument == "--json" || argument == "--remove-drift") {
+            (argument == "--json" ? options.json : options.removeDrift) = true;
             continue;
         }
         const auto option = OptionsWithValue().find(argument);
@@ -103,8 +107,8 @@ bool CheckCombination(const LoggerOptions& options, const std::vector<std::strin
             return error = "no PORT with --analyse", false;
         return true;
     }
-    if (options.json || !options.plotPath.empty())
-        return error = "--json and --plot need --analyse", false;
+    if (options.json || !options.plotPath.empty() || options.removeDrift)
+        return error = "--json, --plot and --remove-drift need --analyse", false;
     if (options.port.empty())
         return error = "PORT is missing", false;
     if (options.c1.has_value() != options.c2.has_value())
@@ -125,6 +129,7 @@ bool ParseLoggerOptions(const std::vector<std::string>& arguments, LoggerOptions
 std::string LoggerUsage()
 {
     return "usage: pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]\n"
-           "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png]\n"
+           "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png] [--remove-drift]\n"
+           "--confidence P (0 < P < 1, default 0.6827) sets the deviations' intervals.\n"
            "PORT is COM<n> (as the Pelmora window maps it) or a device path.\n";
 }

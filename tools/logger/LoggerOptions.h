@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ConfidenceInterval.h"
+
 // The command line of pelmora-log:
 //   pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]
-//   pelmora-log --analyse FILE.csv [--json] [--plot FILE.png]
+//   pelmora-log --analyse FILE.csv [--json] [--plot FILE.png] [--remove-drift]
+// and with either, [--confidence P].
 struct LoggerOptions {
     bool analyse = false;
 
@@ -20,6 +23,8 @@ struct LoggerOptions {
     std::string analysePath;
     bool json = false;
     std::string plotPath;
+    bool removeDrift = false;
+    double confidence = analysis::kOneSigmaProbability;  // of the deviations' intervals
 };
 
 // False with a one-line reason in error for anything the usage does not allow.

@@ -12,7 +12,7 @@
 
 #include "link/RecordAssembler.h"
 #include "link/Tty.h"
-#include "log/FrequencyStats.h"
+#include "log/StabilityEngine.h"
 #include "log/LogClock.h"
 #include "log/RecordRow.h"
 #include "log/StabilityAnalysis.h"
@@ -29,8 +29,8 @@ constexpr std::chrono::milliseconds kStatusInterval{250};
 // Each accepted record: a row into the output, a sample for the statistics.
 class RecordingSink : public RecordSink {
 public:
-    RecordingSink(RowOutput& output, std::optional<LogCapacitors> capacitors)
-        : output_(output), capacitors_(capacitors)
+    RecordingSink(RowOutput& output, std::optional<LogCapacitors> capacitors, double confidence)
+        : output_(output), capacitors_(capacitors), live_(StabilityEngine::Options{.confidence = confidence})
     {
     }
 
@@ -40,20 +40,19 @@ public:
             return;
         const LogRow row = RowFromRecord(record, clock_.Now(), capacitors_);
         failed_ = !output_.Append(row);
-        samples_.push_back(SampleOf(row));
-        live_.Add(samples_.back());
+        live_.Add(SampleOf(row));
     }
 
     bool Failed() const { return failed_; }
-    const std::vector<FrequencySample>& Samples() const { return samples_; }
-    LiveStats Live() const { return live_.Snapshot(); }
+    uint64_t Count() const { return live_.Count(); }
+    LiveStats Live() const { return live_.Live(); }
+    StabilitySummary Summary() const { return live_.Summary(); }
 
 private:
     RowOutput& output_;
     const std::optional<LogCapacitors> capacitors_;
     LogClock clock_;
-    FrequencyStats live_;
-    std::vector<FrequencySample> samples_;  // the summary at the end is the batch analysis
+    StabilityEngine live_;  // the status line's figures and the summary at the end
     bool failed_ = false;
 };
 
@@ -138,7 +137,7 @@ Ending Pump(int portFd, int signalFd, const std::optional<double>& durationS, Re
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*durationS));
     for (;;) {
         pollfd fds[2] = {{portFd, POLLIN, 0}, {signalFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, PollTimeout(status.Due(sink.Samples().size()), deadline));
+        const int ready = ::poll(fds, 2, PollTimeout(status.Due(sink.Count()), deadline));
         if (ready < 0 && errno != EINTR)
             return Ending::PortGone;
         if ((fds[0].revents != 0 && !DrainPort(portFd, assembler)) || (fds[0].revents & POLLHUP))
@@ -150,7 +149,7 @@ Ending Pump(int portFd, int signalFd, const std::optional<double>& durationS, Re
             status.Clear();
             return Ending::Asked;
         }
-        status.Draw(sink, sink.Samples().size(), now);
+        status.Draw(sink, sink.Count(), now);
     }
 }
 
@@ -168,7 +167,7 @@ int Finish(Ending ending, RowOutput& output, const RecordingSink& sink)
         std::fputs("pelmora-log: the port went away\n", stderr);
     if (!closed || ending == Ending::WriteFailed)
         std::fprintf(stderr, "pelmora-log: %s\n", output.Error().c_str());
-    const std::string summary = SummaryText(AnalyseSamples(sink.Samples()));
+    const std::string summary = SummaryText(sink.Summary());
     std::fputs(summary.c_str(), output.ToStandardOutput() ? stderr : stdout);
     return closed && ending != Ending::WriteFailed ? kExitDone : kExitLogWrite;
 }
@@ -193,6 +192,6 @@ int RunRecording(const LoggerOptions& options)
         std::fprintf(stderr, "pelmora-log: %s\n", output.Error().c_str());
         return kExitLogWrite;
     }
-    RecordingSink sink(output, CapacitorsOf(options));
+    RecordingSink sink(output, CapacitorsOf(options), options.confidence);
     return Finish(Pump(port.Descriptor(), signals.Get(), options.durationS, sink), output, sink);
 }

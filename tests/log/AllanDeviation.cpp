@@ -1,4 +1,4 @@
-#include "log/AllanDeviation.h"
+#include "tests/log/AllanDeviation.h"
 
 #include <cmath>
 #include <limits>

@@ -1,0 +1,83 @@
+#include "analysis/AverageSeries.h"
+
+#include <limits>
+
+namespace analysis {
+
+void AverageSeries::Series::Add(long double value)
+{
+    if (n == 0)
+        first = value;
+    else
+        products += last * value;
+    sum += value;
+    squares += value * value;
+    last = value;
+    ++n;
+}
+
+long double AverageSeries::Series::CentredSquares() const
+{
+    return n == 0 ? 0.0L : squares - sum * sum / static_cast<long double>(n);
+}
+
+long double AverageSeries::Series::CentredProducts() const
+{
+    if (n < 2)
+        return 0.0L;
+    const long double mean = sum / static_cast<long double>(n);
+    return products - mean * (2 * sum - first - last) + static_cast<long double>(n - 1) * mean * mean;
+}
+
+void AverageSeries::Series::Close()
+{
+    pooledCount += n;
+    pooledSquares += CentredSquares();
+    pooledProducts += CentredProducts();
+    pooledRawSquares += squares;
+    const Series pooled{.pooledCount = pooledCount,
+                        .pooledSquares = pooledSquares,
+                        .pooledProducts = pooledProducts,
+                        .pooledRawSquares = pooledRawSquares};
+    *this = pooled;
+}
+
+void AverageSeries::Add(long double value)
+{
+    for (Series& series : series_) {
+        const bool hadValue = series.n > 0;
+        const long double before = series.last;
+        series.Add(value);
+        if (!hadValue)
+            return;
+        value -= before;
+    }
+}
+
+void AverageSeries::Cut()
+{
+    for (Series& series : series_)
+        series.Close();
+}
+
+NoiseEvidence AverageSeries::Evidence(size_t m) const
+{
+    NoiseEvidence evidence;
+    evidence.m = m;
+    evidence.averages = Count();
+    for (size_t d = 0; d < series_.size(); ++d) {
+        const Series& s = series_[d];
+        if (s.pooledCount + s.n < 3)
+            break;
+        const long double squares = s.pooledSquares + s.CentredSquares();
+        const long double products = s.pooledProducts + s.CentredProducts();
+        evidence.lag1[d] = static_cast<double>(products / squares);
+    }
+    const long double differences = series_[1].pooledRawSquares + series_[1].squares;
+    if (evidence.averages >= 2 && differences > 0)
+        evidence.b1 = static_cast<double>(
+            2 * (series_[0].pooledSquares + series_[0].CentredSquares()) / differences);
+    return evidence;
+}
+
+}  // namespace analysis
