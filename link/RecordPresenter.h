@@ -7,6 +7,8 @@
 #include <mutex>
 
 #include "link/RecordSink.h"
+#include "log/LogClock.h"
+#include "log/ReadingTap.h"
 
 class NoDataTimer;
 class Readout;
@@ -19,7 +21,9 @@ class RecordLog;
 // composes the lines when it takes the changes, so records that come between
 // two paints are never drawn. Records that come while a hand-off is pending
 // or held cost the window thread nothing; it re-opens the hand-off when it
-// takes the changes. Never waits for the window thread.
+// takes the changes. Never waits for the window thread. While the tap is
+// open (the statistics window looks), each record's reading also goes into
+// it; the window takes them a few times a second (log/ReadingTap.h).
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.
@@ -41,10 +45,19 @@ public:
     // C1/C2; null ends that.
     void SetLog(std::shared_ptr<RecordLog> log);
 
+    // While open, every record's reading also goes to the tap, stamped as its log row
+    // is when a log runs, else by the presenter's own clock.
+    ReadingTap& Tap() { return tap_; }
+    // Window thread, before the receive thread of a new connection starts: the own
+    // clock counts from now.
+    void RestartClock() { clock_.Restart(); }
+
     void OnRecord(const char* record) override;
 
 private:
     std::shared_ptr<RecordLog> CurrentLog();
+    void TapRecord(const char* record, const LogTime& time, bool inductanceShown,
+                   const LogCapacitors& capacitors);
 
     Readout& readout_;
     NoDataTimer& watchdog_;
@@ -58,4 +71,7 @@ private:
     std::atomic<HandOff> handOff_{HandOff::Idle};
     std::mutex logMutex_;  // guards log_
     std::shared_ptr<RecordLog> log_;
+    ReadingTap tap_;  // guards itself
+    // Stamps on the receive thread; restarted by the window thread while none runs.
+    LogClock clock_;
 };

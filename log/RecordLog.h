@@ -13,9 +13,12 @@ class RecordLog {
 public:
     explicit RecordLog(std::shared_ptr<LogQueue> queue) : queue_(std::move(queue)) {}
 
-    void Add(const char* record, const std::optional<LogCapacitors>& capacitors)
+    // Returns the stamp the row got.
+    LogTime Add(const char* record, const std::optional<LogCapacitors>& capacitors)
     {
-        queue_->Push(RowFromRecord(record, clock_.Now(), capacitors));
+        const LogTime time = clock_.Now();
+        queue_->Push(RowFromRecord(record, time, capacitors));
+        return time;
     }
 
     const std::shared_ptr<LogQueue>& Queue() const { return queue_; }
