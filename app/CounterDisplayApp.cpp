@@ -19,6 +19,8 @@ bool CCounterDisplayApp::InitInstance()
     SetMessageBoxOwner(&dialog);
     if (!options_.LogPath.empty())
         dialog.StartLogging(options_.LogPath);
+    if (options_.Stats)
+        dialog.OpenStatsAtStart();
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);
     return false;

@@ -18,6 +18,7 @@
 #include "res/Icon128.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
+#include "statistics/StatsWindow.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
 CCounterDisplayDlg::~CCounterDisplayDlg()
 {
     EndLogging(false);
+    stats_.reset();  // closes its tap before the link goes
     link_.reset();
 }
 
@@ -68,6 +70,8 @@ bool CCounterDisplayDlg::Start()
         return false;
     CentreOnScreen();
     show();
+    if (openStatsAtStart_ || settings_.Stats.Open == 1)
+        OpenStats();
     return true;
 }
 
@@ -115,6 +119,8 @@ void CCounterDisplayDlg::OnCommand(int id)
         return OnLMeterShow();
     case ID_LMETER_SETTINGS:
         return OnLMeterSettings();
+    case ID_STATS:
+        return OnStats();
     default:
         return;
     }
@@ -136,6 +142,10 @@ bool CCounterDisplayDlg::ExitSequence()
     if (AfxMessageBox(ShownText(kExitQuestion), MB_YESNO | MB_ICONQUESTION) == IDNO)
         return false;
     hide();  // gone from the screen before the slower steps
+    if (stats_) {
+        stats_->KeepGeometry();
+        stats_->hide();
+    }
     if (link_->IsOpen()) {
         link_->KillNoDataTimer();
         link_->Disconnect();

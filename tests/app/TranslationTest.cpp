@@ -10,6 +10,7 @@
 #include "app/Translation.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
+#include "statistics/StatsWindow.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -39,7 +40,16 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"Disconnect", [] { return QString::fromStdString(ContextMenuLabels(0, 0, true, 3)[2].Text); },
                 "切断[COM3](&P)", "&Disconnect [COM3]"},
         TextRow{"ExitQuestion", [] { return ShownText(kExitQuestion); }, "終了しますか？",
-                "Do you want to exit?"}), kRowName);
+                "Do you want to exit?"},
+        TextRow{"StatsItem", [] { return QString::fromStdString(ContextMenuLabels(0, 0, false, 1, true)[3].Text); },
+                "統計(&I)", "Stat&istics"},
+        TextRow{"StatsWindow",
+                [] {
+                    ReadingTap tap;
+                    StatsSettings settings;
+                    return StatsWindow(tap, settings).windowTitle();
+                },
+                "統計", "Statistics"}), kRowName);
 
 // Every item of a level has a mnemonic, and no two share a letter.
 void ExpectOwnMnemonics(const QMenu& menu)
