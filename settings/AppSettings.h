@@ -20,7 +20,7 @@ struct AppSettings {
     int32_t BaudIndex = 6;
     double C1 = 0.1;
     double C2 = 0.1;
-    StatsSettings Stats;  // [Stats]; window thread only
+    StatsSettings Stats{};  // [Stats]; window thread only
 };
 
 // The six fields and [Stats] as the content of Pelmora.ini gives them; absent

@@ -75,10 +75,11 @@ void DrawCurve(QPainter& painter, const PlotFrame& frame, const Curve& curve)
     painter.drawPath(line);
 }
 
-// The corner of the panel that hides the fewest points.
-QRectF LegendBox(const PlotFrame& frame, const QSizeF& size, const std::vector<Curve>& curves)
+// The corner of the panel that hides the fewest points, below the row of noise types.
+QRectF LegendBox(const PlotFrame& frame, const QSizeF& size, const std::vector<Curve>& curves,
+                 double noiseRowHeight)
 {
-    const QRectF area = frame.Area().adjusted(8, 8, -8, -8);
+    const QRectF area = frame.Area().adjusted(8, 8 + noiseRowHeight, -8, -8);
     const QRectF corners[] = {QRectF(QPointF(area.right() - size.width(), area.bottom() - size.height()), size),
                               QRectF(QPointF(area.right() - size.width(), area.top()), size),
                               QRectF(QPointF(area.left(), area.bottom() - size.height()), size),
@@ -104,7 +105,7 @@ void DrawLegend(QPainter& painter, const PlotFrame& frame, const std::vector<Cur
     const QFontMetricsF metrics(painter.font());
     const double row = metrics.height() * 1.25;
     const QSizeF size(metrics.horizontalAdvance(QStringLiteral("HDEV")) + 36, row * 3 + 6);
-    const QRectF box = LegendBox(frame, size, curves);
+    const QRectF box = LegendBox(frame, size, curves, metrics.height());
     painter.setPen(QPen(QColor(190, 190, 190), 1.0));
     painter.setBrush(QColor(255, 255, 255, 235));
     painter.drawRect(box);

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 QString Text(const std::string& text)
@@ -25,9 +27,14 @@ QString Hz(double value, int decimals)
     return WithUnit(FixedText(value, decimals), QStringLiteral("Hz"));
 }
 
+// Three decimals as the read-out's inductance line, or three significant digits below.
 QString Microhenries(double value)
 {
-    return WithUnit(FixedText(value, 3), QStringLiteral("µH"));
+    const bool small = value != 0.0 && std::fabs(value) < 0.1;
+    std::string text = small ? SignedScientific(value) : FixedText(value, 3);
+    if (small && text.front() == '+')
+        text.erase(0, 1);
+    return WithUnit(text, QStringLiteral("µH"));
 }
 
 QLabel* ValueLabel(QWidget* parent, const QString& name)

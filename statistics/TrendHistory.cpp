@@ -1,8 +1,13 @@
 #include "statistics/TrendHistory.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-constexpr size_t kSlidingBuckets = 600;
+// A little more than each sliding tier's reach (1, 10 and 60 minutes at 0.1, 1 and 6 s),
+// so that the oldest bucket of its reach is always whole.
+constexpr size_t kSlidingBuckets = 610;
 constexpr size_t kWholeRunBuckets = 1024;
 
 }  // namespace
@@ -22,6 +27,8 @@ void TrendHistory::Add(double tS, double hz, bool breakBefore)
         breakBefore = true;
     }
     lastS_ = tS + shiftS_;
+    if (empty_)
+        firstS_ = lastS_;
     empty_ = false;
     for (TrendTier& tier : tiers_)
         tier.Add(lastS_, hz, breakBefore);
@@ -32,26 +39,24 @@ void TrendHistory::Clear()
     for (TrendTier& tier : tiers_)
         tier.Clear();
     shiftS_ = 0.0;
+    firstS_ = 0.0;
     lastS_ = 0.0;
     empty_ = true;
 }
 
-const TrendTier& TrendHistory::TierFor(int minutes) const
+const TrendTier& TrendHistory::TierFor(double spanS) const
 {
-    switch (minutes) {
-    case 1:
-        return tiers_[0];
-    case 10:
-        return tiers_[1];
-    case 60:
-        return tiers_[2];
-    default:
-        return tiers_[3];
-    }
+    constexpr double kReach[] = {60.0, 600.0, 3600.0};
+    for (size_t k = 0; k < std::size(kReach); ++k)
+        if (spanS <= kReach[k])
+            return tiers_[k];
+    return tiers_[3];
 }
 
 std::vector<TrendPoint> TrendHistory::Points(int minutes) const
 {
-    const bool whole = &TierFor(minutes) == &tiers_[3];
-    return TierFor(minutes).Points(whole ? -1e300 : lastS_ - minutes * 60.0);
+    const double covered = lastS_ - firstS_;
+    const bool span = minutes == 1 || minutes == 10 || minutes == 60;
+    const double spanS = span ? std::min(minutes * 60.0, covered) : covered;
+    return TierFor(spanS).Points(span ? lastS_ - minutes * 60.0 : -1e300);
 }

@@ -17,14 +17,16 @@ public:
 
     void Add(double tS, double hz, bool breakBefore);
     void Clear();
-    // The points of the last minutes (1, 10 or 60; anything else: the whole run).
+    // The points of the last minutes (1, 10 or 60; anything else: the whole run), from
+    // the finest tier that holds all of them.
     std::vector<TrendPoint> Points(int minutes) const;
 
 private:
-    const TrendTier& TierFor(int minutes) const;
+    const TrendTier& TierFor(double spanS) const;
 
     std::array<TrendTier, 4> tiers_;  // 1 min, 10 min, 60 min, whole run
     double shiftS_ = 0.0;             // added to the stamps after restarts
+    double firstS_ = 0.0;             // of the first reading
     double lastS_ = 0.0;              // of the last reading, shifted
     bool empty_ = true;
 };

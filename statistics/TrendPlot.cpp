@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +11,6 @@
 namespace {
 
 const QColor kLineColor(31, 90, 160);
-const QColor kSpreadColor(31, 90, 160, 50);
 const QColor kMeanColor(214, 96, 30);
 const QColor kBandColor(214, 96, 30, 40);
 const QColor kTextColor(40, 40, 40);
@@ -95,11 +93,11 @@ void TrendPlot::Render(QPainter& painter, const QRectF& whole) const
         return;
     }
     const bool band = std::isfinite(data_.stddevHz) && std::isfinite(data_.meanHz);
-    double low = data_.points.front().minHz;
-    double high = data_.points.front().maxHz;
+    double low = data_.points.front().meanHz;
+    double high = low;
     for (const TrendPoint& point : data_.points) {
-        low = std::min(low, point.minHz);
-        high = std::max(high, point.maxHz);
+        low = std::min(low, point.meanHz);
+        high = std::max(high, point.meanHz);
     }
     if (band) {
         low = std::min(low, data_.meanHz - data_.stddevHz);
@@ -122,21 +120,6 @@ void TrendPlot::Render(QPainter& painter, const QRectF& whole) const
                          kBandColor);
         painter.setPen(QPen(kMeanColor, 1.5, Qt::DashLine));
         painter.drawLine(QPointF(area.left(), y(data_.meanHz)), QPointF(area.right(), y(data_.meanHz)));
-    }
-    // The spread of each stretch between gaps as one band: maxima forth, minima back.
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kSpreadColor);
-    for (size_t first = 0; first < data_.points.size();) {
-        size_t end = first + 1;
-        while (end < data_.points.size() && !data_.points[end].breakBefore)
-            ++end;
-        QPolygonF band;
-        for (size_t i = first; i < end; ++i)
-            band << QPointF(x(data_.points[i]), y(data_.points[i].maxHz));
-        for (size_t i = end; i-- > first;)
-            band << QPointF(x(data_.points[i]), y(data_.points[i].minHz));
-        painter.drawPolygon(band);
-        first = end;
     }
     QPainterPath line;
     for (size_t i = 0; i < data_.points.size(); ++i) {

@@ -9,8 +9,8 @@
 class QPainter;
 
 // The offset from the nominal against time, drawn with QPainter: each point's mean as
-// a line that breaks at gaps, its spread as a faint band, the mean of all readings as
-// a dashed line inside its ±σ band; autoscaled, in ppb or ppm as the offsets call for.
+// a line that breaks at gaps, the mean of all readings as a dashed line inside its ±σ
+// band; autoscaled, in ppb or ppm as the offsets call for.
 class TrendPlot : public QWidget {
     Q_OBJECT
 

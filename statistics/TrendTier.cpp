@@ -8,15 +8,13 @@ void TrendTier::Bucket::Merge(const Bucket& other)
     count += other.count;
     sumT += other.sumT;
     sumHz += other.sumHz;
-    minHz = std::min(minHz, other.minHz);
-    maxHz = std::max(maxHz, other.maxHz);
     breakBefore = breakBefore || other.breakBefore;
 }
 
 TrendPoint TrendTier::Bucket::Point() const
 {
     const auto n = static_cast<long double>(count);
-    return {static_cast<double>(sumT / n), static_cast<double>(sumHz / n), minHz, maxHz, breakBefore};
+    return {static_cast<double>(sumT / n), static_cast<double>(sumHz / n), breakBefore};
 }
 
 TrendTier::TrendTier(double widthS, size_t maxBuckets, Mode mode)
@@ -31,7 +29,7 @@ int64_t TrendTier::IndexOf(double tS) const
 
 void TrendTier::Add(double tS, double hz, bool breakBefore)
 {
-    Bucket reading{IndexOf(tS), 1, tS, hz, hz, hz, breakBefore};
+    Bucket reading{IndexOf(tS), 1, tS, hz, breakBefore};
     if (!buckets_.empty() && reading.index <= buckets_.back().index) {
         buckets_.back().Merge(reading);
         return;

@@ -9,8 +9,6 @@
 struct TrendPoint {
     double tS = 0.0;  // the mean time of its readings
     double meanHz = 0.0;
-    double minHz = 0.0;
-    double maxHz = 0.0;
     bool breakBefore = false;  // a gap or a restart lies before it: no line from the one before
 };
 
@@ -37,8 +35,6 @@ private:
         uint64_t count = 0;
         long double sumT = 0.0L;
         long double sumHz = 0.0L;
-        double minHz = 0.0;
-        double maxHz = 0.0;
         bool breakBefore = false;
 
         void Merge(const Bucket& other);

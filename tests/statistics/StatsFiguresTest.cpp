@@ -200,7 +200,7 @@ TEST(StatsFigures, TrendStaysBoundedAndBreaksAtTheGap)
     const std::vector<TrendPoint> minute = figures.View(10, 1).trend;
     ASSERT_FALSE(minute.empty());
     EXPECT_GE(minute.front().tS, minute.back().tS - 60.0);
-    EXPECT_LE(minute.size(), 601u);
+    EXPECT_LE(minute.size(), 602u);
     EXPECT_GE(minute.size(), 500u);
 }
 
