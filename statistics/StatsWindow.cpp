@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -111,6 +112,7 @@ QWidget* StatsWindow::BuildControls()
     auto* nominalLabel = new QLabel(tr("公称値(&N):"), box);
     nominalLabel->setBuddy(nominal_);
     connect(nominal_, &QLineEdit::editingFinished, this, [this] { EnterNominal(nominal_->text()); });
+    nominal_->installEventFilter(this);
     fromMean_ = new QPushButton(tr("平均値を公称値に(&M)"), box);
     connect(fromMean_, &QPushButton::clicked, this, [this] { NominalFromMean(); });
     nominalMessage_ = new QLabel(box);
@@ -256,6 +258,16 @@ void StatsWindow::closeEvent(QCloseEvent* event)
     settings_.Open = 0;
     Stop();
     event->accept();
+}
+
+// The field has the focus when the window opens: Ctrl+C there copies the figures
+// unless text of the field is selected.
+bool StatsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == nominal_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !nominal_->hasSelectedText())
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void StatsWindow::Stop()

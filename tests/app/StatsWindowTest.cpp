@@ -2,6 +2,7 @@
 #include <map>
 #include <sstream>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -132,6 +133,13 @@ TEST(StatsWindow, CopyTakesTheShownFiguresAndThePlotsSaveAsPng)
     for (int i = 0; i < 50; ++i)
         window->Link().Readings().Push(Reading(0.1 * i, 10'000'000.0 + i % 3));
     ASSERT_TRUE(WaitUntil([&] { return stats.Shown().summary.count == 50; }));
+    QGuiApplication::clipboard()->clear();
+    stats.activateWindow();
+    if (QTest::qWaitForWindowActive(&stats)) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), stats.CopiedFigures())
+            << "Ctrl+C in the nominal field without a selection";
+    }
     stats.Copy();
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), stats.CopiedFigures());
     EXPECT_EQ(stats.CopiedFigures().rfind("count\t50\n", 0), 0u);
