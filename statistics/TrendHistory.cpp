@@ -9,6 +9,8 @@ namespace {
 // so that the oldest bucket of its reach is always whole.
 constexpr size_t kSlidingBuckets = 610;
 constexpr size_t kWholeRunBuckets = 1024;
+// Points of a trend: enough to follow it, few enough to read at a glance.
+constexpr size_t kTrendPoints = 100;
 
 }  // namespace
 
@@ -58,5 +60,5 @@ std::vector<TrendPoint> TrendHistory::Points(int minutes) const
     const double covered = lastS_ - firstS_;
     const bool span = minutes == 1 || minutes == 10 || minutes == 60;
     const double spanS = span ? std::min(minutes * 60.0, covered) : covered;
-    return TierFor(spanS).Points(span ? lastS_ - minutes * 60.0 : -1e300);
+    return TierFor(spanS).Points(span ? lastS_ - minutes * 60.0 : -1e300, kTrendPoints);
 }

@@ -18,7 +18,7 @@ public:
     void Add(double tS, double hz, bool breakBefore);
     void Clear();
     // The points of the last minutes (1, 10 or 60; anything else: the whole run), from
-    // the finest tier that holds all of them.
+    // the finest tier that holds all of them, at most 100.
     std::vector<TrendPoint> Points(int minutes) const;
 
 private:

@@ -71,14 +71,28 @@ void TrendTier::Clear()
     widthS_ = firstWidthS_;
 }
 
-std::vector<TrendPoint> TrendTier::Points(double fromS) const
+std::vector<TrendPoint> TrendTier::Points(double fromS, size_t maxPoints) const
 {
-    std::vector<TrendPoint> points;
-    points.reserve(buckets_.size());
-    for (const Bucket& bucket : buckets_) {
-        const TrendPoint point = bucket.Point();
-        if (point.tS >= fromS)
-            points.push_back(point);
+    const auto first = std::find_if(buckets_.begin(), buckets_.end(),
+                                    [fromS](const Bucket& b) { return b.Point().tS >= fromS; });
+    const auto count = static_cast<size_t>(buckets_.end() - first);
+    // Groups aligned on whole multiples of the index, so that a point keeps its place as
+    // time goes on; the alignment may cost one group more.
+    const size_t groups = std::max<size_t>(maxPoints, 2) - 1;
+    const auto group = static_cast<int64_t>((count + groups - 1) / groups);
+    std::vector<Bucket> merged;
+    for (auto bucket = first; bucket != buckets_.end(); ++bucket) {
+        const int64_t key = group > 1 ? bucket->index / group : bucket->index;
+        if (!merged.empty() && merged.back().index == key) {
+            merged.back().Merge(*bucket);
+        } else {
+            merged.push_back(*bucket);
+            merged.back().index = key;
+        }
     }
+    std::vector<TrendPoint> points;
+    points.reserve(merged.size());
+    for (const Bucket& bucket : merged)
+        points.push_back(bucket.Point());
     return points;
 }

@@ -25,8 +25,9 @@ public:
     // tS never decreases from one call to the next.
     void Add(double tS, double hz, bool breakBefore);
     void Clear();
-    // The points whose time is fromS or later, oldest first.
-    std::vector<TrendPoint> Points(double fromS) const;
+    // The points whose time is fromS or later, oldest first; neighbouring buckets are
+    // merged (in groups of whole multiples of the width) until at most maxPoints remain.
+    std::vector<TrendPoint> Points(double fromS, size_t maxPoints) const;
     size_t Size() const { return buckets_.size(); }
 
 private:
