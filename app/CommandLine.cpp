@@ -35,7 +35,7 @@ QString HelpText(const QCommandLineParser& parser)
 }
 
 CommandLine Checked(const QCommandLineParser& parser, const QCommandLineOption& lang,
-                    const QCommandLineOption& log)
+                    const QCommandLineOption& log, const QCommandLineOption& stats)
 {
     if (!parser.positionalArguments().isEmpty())
         return Ending(2, {}, QStringLiteral("unexpected argument '%1'")
@@ -46,6 +46,7 @@ CommandLine Checked(const QCommandLineParser& parser, const QCommandLineOption& 
     CommandLine result;
     result.Options.Language = language.toStdString();
     result.Options.LogPath = parser.value(log).toStdString();
+    result.Options.Stats = parser.isSet(stats);
     return result;
 }
 
@@ -66,12 +67,14 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Record the readings to a CSV file."),
                                  QStringLiteral("file.csv"));
-    parser.addOptions({help, version, lang, log});
+    const QCommandLineOption stats(QStringLiteral("stats"),
+                                   QStringLiteral("Open the statistics window with the read-out."));
+    parser.addOptions({help, version, lang, log, stats});
     if (!parser.parse(arguments))
         return Ending(2, {}, parser.errorText());
     if (parser.isSet(help))
         return Ending(0, HelpText(parser), {});
     if (parser.isSet(version))
         return Ending(0, kProgram + QStringLiteral(" " PELMORA_VERSION "\n"), {});
-    return Checked(parser, lang, log);
+    return Checked(parser, lang, log, stats);
 }

@@ -10,6 +10,8 @@ struct CommandLineOptions {
     std::string Language;
     // --log: the CSV file the window records readings to; empty for no log.
     std::string LogPath;
+    // --stats: the statistics window opens with the read-out.
+    bool Stats = false;
 };
 
 // The outcome of parsing: either options to run with, or an end right away

@@ -23,13 +23,14 @@ std::string ConnectText(bool portOpen, int32_t portNumber)
 
 }  // namespace
 
-std::array<MenuLabel, 3> ContextMenuLabels(int32_t topMost, int32_t lmeterVisible, bool portOpen,
-                                           int32_t portNumber)
+std::array<MenuLabel, 4> ContextMenuLabels(int32_t topMost, int32_t lmeterVisible, bool portOpen,
+                                           int32_t portNumber, bool statsOpen)
 {
     return {{
         {ID_TOPMOST, MenuText("常に最前面に表示(&T)"), topMost == 1},
         {ID_LMETER_SHOW, MenuText("Lメータ表示(L)"), lmeterVisible == 1},
         {ID_CONNECT, ConnectText(portOpen, portNumber), false},
+        {ID_STATS, MenuText("統計(&I)"), statsOpen},
     }};
 }
 

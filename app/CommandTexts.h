@@ -13,10 +13,10 @@ struct MenuLabel {
     bool Checked = false;
 };
 
-// The labels of items 1005, 1015 and 1003, in that order, for the state at the
-// moment of the right-button press.
-std::array<MenuLabel, 3> ContextMenuLabels(int32_t topMost, int32_t lmeterVisible, bool portOpen,
-                                           int32_t portNumber);
+// The labels of items 1005, 1015, 1003 and the statistics window's, in that
+// order, for the state at the moment of the right-button press.
+std::array<MenuLabel, 4> ContextMenuLabels(int32_t topMost, int32_t lmeterVisible, bool portOpen,
+                                           int32_t portNumber, bool statsOpen = false);
 
 // The about box: version line, an empty line, credit line, web address, CR LF
 // between the lines.

@@ -1,5 +1,5 @@
 // The context menu and the commands that belong to it: always on top, about,
-// and the L-meter and font entries.
+// the L-meter and font entries, and the statistics window.
 #include <memory>
 
 #include <QAction>
@@ -15,6 +15,7 @@
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "settings/ProgramFolders.h"
+#include "statistics/StatsWindow.h"
 
 void CCounterDisplayDlg::OnRButtonDown()
 {
@@ -23,7 +24,8 @@ void CCounterDisplayDlg::OnRButtonDown()
     const int32_t lmeterVisible =
         readout_.With([](ReadoutState& state) { return state.LMeterVisible; });
     for (const MenuLabel& label : ContextMenuLabels(settings_.TopMost, lmeterVisible,
-                                                    link_->IsOpen(), settings_.PortNumber))
+                                                    link_->IsOpen(), settings_.PortNumber,
+                                                    IsStatsOpen()))
         ModifyMenuByCommand(*menu, label.Id, label.Text.c_str(), label.Checked);
     const QAction* chosen = menu->exec(at);
     const int id = chosen ? chosen->data().toInt() : 0;
@@ -62,6 +64,27 @@ void CCounterDisplayDlg::OnLMeterShow()
 void CCounterDisplayDlg::OnLMeterSettings()
 {
     OnLMeterSettingsDialog(this, readout_);
+}
+
+void CCounterDisplayDlg::OnStats()
+{
+    if (IsStatsOpen())
+        stats_->close();
+    else
+        OpenStats();
+}
+
+void CCounterDisplayDlg::OpenStats()
+{
+    if (!stats_)
+        stats_ = std::make_unique<StatsWindow>(link_->Readings(), settings_.Stats);
+    if (!stats_->isVisible())
+        stats_->Open(frameGeometry());
+}
+
+bool CCounterDisplayDlg::IsStatsOpen() const
+{
+    return stats_ && stats_->isVisible();
 }
 
 void CCounterDisplayDlg::OnChangeFont()

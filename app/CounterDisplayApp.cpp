@@ -23,6 +23,8 @@ bool CCounterDisplayApp::InitInstance()
     QObject::connect(&endSignals, &EndSignals::Received, &dialog, [&dialog] { dialog.OnEndSignal(); });
     if (!options_.LogPath.empty())
         dialog.StartLogging(options_.LogPath);
+    if (options_.Stats)
+        dialog.OpenStatsAtStart();
     dialog.DoModal();
     SetMessageBoxOwner(nullptr);
     endedBy_ = endSignals.First();

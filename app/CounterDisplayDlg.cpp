@@ -20,6 +20,7 @@
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "settings/ProgramFolders.h"
+#include "statistics/StatsWindow.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
 CCounterDisplayDlg::~CCounterDisplayDlg()
 {
     EndLogging(false);
+    stats_.reset();  // closes its tap before the link goes
     link_.reset();
 }
 
@@ -71,6 +73,8 @@ bool CCounterDisplayDlg::Start()
         return false;
     CentreOnScreen();
     show();
+    if (openStatsAtStart_ || settings_.Stats.Open == 1)
+        OpenStats();
     return true;
 }
 
@@ -118,6 +122,8 @@ void CCounterDisplayDlg::OnCommand(int id)
         return OnLMeterShow();
     case ID_LMETER_SETTINGS:
         return OnLMeterSettings();
+    case ID_STATS:
+        return OnStats();
     default:
         return;
     }
@@ -163,6 +169,10 @@ bool CCounterDisplayDlg::ExitSequence()
 void CCounterDisplayDlg::EndSession(bool tellLogEnd)
 {
     hide();  // gone from the screen before the slower steps
+    if (stats_) {
+        stats_->KeepGeometry();
+        stats_->hide();
+    }
     if (link_->IsOpen()) {
         link_->KillNoDataTimer();
         link_->Disconnect();

@@ -18,6 +18,7 @@
 class CounterLink;
 class LogQueue;
 class LogWriter;
+class StatsWindow;
 
 // The read-out window: frameless, sized by the font and zoom, painted from
 // the back buffer. Every command arrives through OnCommand.
@@ -52,6 +53,13 @@ public:
     void OnLMeterShow();
     void OnLMeterSettings();
     void OnChangeFont();
+    // Opens or closes the statistics window (ContextMenu.cpp).
+    void OnStats();
+    void OpenStats();
+    bool IsStatsOpen() const;
+    StatsWindow* Stats() { return stats_.get(); }
+    // The statistics window opens when the read-out appears, whatever [Stats] says.
+    void OpenStatsAtStart() { openStatsAtStart_ = true; }
 
     // Connect and disconnect (ConnectCommand.cpp).
     void OnConnect();
@@ -124,6 +132,8 @@ private:
     std::unique_ptr<CounterLink> link_;
     std::shared_ptr<LogQueue> logQueue_;
     std::unique_ptr<LogWriter> logWriter_;
+    std::unique_ptr<StatsWindow> stats_;  // made when first opened
+    bool openStatsAtStart_ = false;
 
     QEventLoop loop_;
     bool ended_ = false;

@@ -38,6 +38,7 @@ bool CounterLink::Connect(int portNumber, int baudIndex)
         failure_ = port_.LastOpenFailure();
         return false;
     }
+    presenter_.RestartClock();
     if (!StartReceiving()) {
         failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}, {}, {}};
         port_.Close();

@@ -72,6 +72,8 @@ public:
 
     // Every accepted record from now on also goes to log (null: none).
     void SetLog(std::shared_ptr<RecordLog> log) { presenter_.SetLog(std::move(log)); }
+    // The readings of the live connection for a view that opens it (RecordPresenter.h).
+    ReadingTap& Readings() { return presenter_.Tap(); }
 
     // The window takes the records' changes (the readout's dirty area) right
     // after this: the next record is handed off again, and a record that came

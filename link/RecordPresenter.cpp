@@ -4,9 +4,12 @@
 
 #include "display/Composer.h"
 #include "display/Readout.h"
+#include "display/ReadoutText.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
+#include "lmeter/Inductance.h"
 #include "log/RecordLog.h"
+#include "log/RecordRow.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post post)
     : readout_(readout), watchdog_(watchdog), post_(std::move(post))
@@ -40,12 +43,17 @@ void RecordPresenter::OnRecord(const char* record)
 void RecordPresenter::OnRecordAt(const char* record, Clock::time_point readable)
 {
     LogCapacitors capacitors;
+    bool inductanceShown = false;
     readout_.With([&](ReadoutState& state) {
         ShowRecord(state, state.C1, state.C2, record, false);
         capacitors = {state.C1, state.C2};
+        inductanceShown = state.LMeterVisible == 1;
     });
+    std::optional<LogTime> logged;
     if (const auto log = CurrentLog())
-        log->Add(record, capacitors, readable);
+        logged = log->Add(record, capacitors, readable);
+    if (tap_.IsOpen())
+        TapRecord(record, logged ? *logged : clock_.At(readable), inductanceShown, capacitors);
     watchdog_.NoteRecord();
     recordsInRead_ = true;
 }
@@ -59,4 +67,17 @@ void RecordPresenter::OnReadEnd()
     const bool shows = readout_.With([](ReadoutState& state) { return ComposeWouldDraw(state); });
     if (shows && handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());
+}
+
+void RecordPresenter::TapRecord(const char* record, const LogTime& time, bool inductanceShown,
+                                const LogCapacitors& capacitors)
+{
+    TappedReading reading;
+    const uint32_t frequency = RecordFrequency(record);
+    reading.sample = {static_cast<double>(time.elapsedUs) / 1e6, static_cast<double>(frequency),
+                      RecordGateMs(record)};
+    if (inductanceShown)
+        reading.inductanceUh = ComputeInductance(frequency, capacitors.c1, capacitors.c2);
+    reading.capacitors = capacitors;
+    tap_.Push(reading);
 }

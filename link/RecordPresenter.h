@@ -7,6 +7,8 @@
 #include <mutex>
 
 #include "link/RecordSink.h"
+#include "log/LogClock.h"
+#include "log/ReadingTap.h"
 
 class NoDataTimer;
 class Readout;
@@ -21,6 +23,9 @@ class RecordLog;
 // are never drawn. Records that change nothing visible, or come while a
 // hand-off is pending or held, cost the window thread nothing; it re-opens the
 // hand-off when it takes the changes. Never waits for the window thread.
+// While the tap is open (the statistics window looks), each record's reading also
+// goes into it, with the stamp its log row gets; the window takes them a few times a
+// second (log/ReadingTap.h).
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.
@@ -42,6 +47,13 @@ public:
     // C1/C2; null ends that.
     void SetLog(std::shared_ptr<RecordLog> log);
 
+    // While open, every record's reading also goes to the tap, stamped as its log row
+    // is when a log runs, else by the presenter's own clock.
+    ReadingTap& Tap() { return tap_; }
+    // Window thread, before the receive thread of a new connection starts: the own
+    // clock counts from now.
+    void RestartClock() { clock_.Restart(); }
+
     void OnRecord(const char* record) override;
     // A logged record is stamped with readable, when its last byte became readable.
     void OnRecordAt(const char* record, Clock::time_point readable) override;
@@ -49,6 +61,8 @@ public:
 
 private:
     std::shared_ptr<RecordLog> CurrentLog();
+    void TapRecord(const char* record, const LogTime& time, bool inductanceShown,
+                   const LogCapacitors& capacitors);
 
     Readout& readout_;
     NoDataTimer& watchdog_;
@@ -63,4 +77,7 @@ private:
     bool recordsInRead_ = false;  // the receive thread of the moment only
     std::mutex logMutex_;  // guards log_
     std::shared_ptr<RecordLog> log_;
+    ReadingTap tap_;  // guards itself
+    // Stamps on the receive thread; restarted by the window thread while none runs.
+    LogClock clock_;
 };

@@ -15,10 +15,13 @@ class RecordLog {
 public:
     explicit RecordLog(std::shared_ptr<LogQueue> queue) : queue_(std::move(queue)) {}
 
-    void Add(const char* record, const std::optional<LogCapacitors>& capacitors,
-             std::chrono::steady_clock::time_point readable)
+    // Returns the stamp the row got.
+    LogTime Add(const char* record, const std::optional<LogCapacitors>& capacitors,
+                std::chrono::steady_clock::time_point readable)
     {
-        queue_->Push(RowFromRecord(record, clock_.At(readable), capacitors));
+        const LogTime time = clock_.At(readable);
+        queue_->Push(RowFromRecord(record, time, capacitors));
+        return time;
     }
 
     const std::shared_ptr<LogQueue>& Queue() const { return queue_; }

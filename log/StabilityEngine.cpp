@@ -87,7 +87,7 @@ DeviationPoint TimeDeviation(const DeviationPoint& modified)
 
 StabilityEngine::StabilityEngine(Options options) : options_(options) {}
 
-void StabilityEngine::Add(const FrequencySample& sample)
+SegmentBreak StabilityEngine::Add(const FrequencySample& sample)
 {
     if (count_ == 0)
         reference_ = sample.frequencyHz;
@@ -111,6 +111,7 @@ void StabilityEngine::Add(const FrequencySample& sample)
     const long double detrended = offset - options_.removeSlopeHzPerS * sample.tS;
     AddToGate(GateOf(sample.gateMs), std::llround(detrended * options_.scale));
     lastGate_ = sample.gateMs;
+    return reason;
 }
 
 StabilityEngine::Gate& StabilityEngine::GateOf(std::optional<uint32_t> gateMs)

@@ -48,7 +48,8 @@ public:
     StabilityEngine() : StabilityEngine(Options{}) {}
     explicit StabilityEngine(Options options);
 
-    void Add(const FrequencySample& sample);
+    // Returns why a new gap-free segment starts at this reading (None when none does).
+    SegmentBreak Add(const FrequencySample& sample);
     // Everything but skippedLines and segmentStarts.
     StabilitySummary Summary() const;
     // The level and the ADEV at tau0 alone, cheaper than a summary.

@@ -78,6 +78,8 @@ const std::vector<MenuEntry>& Menu131()
                     Separator(),
                     Command(ID_LMETER_SHOW, QT_TRANSLATE_NOOP("Menu131", "Lメータ表示(L)")),
                     Command(ID_LMETER_SETTINGS, QT_TRANSLATE_NOOP("Menu131", "Lメータ設定")),
+                    Separator(),
+                    Command(ID_STATS, QT_TRANSLATE_NOOP("Menu131", "統計(&I)")),
                 }),
         Separator(),
         Command(ID_MINIMIZE, QT_TRANSLATE_NOOP("Menu131", "最小化(&N)")),

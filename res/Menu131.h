@@ -15,6 +15,7 @@ enum MenuCommand : int {
     ID_ABOUT = 1014,
     ID_LMETER_SHOW = 1015,
     ID_LMETER_SETTINGS = 1018,
+    ID_STATS = 1020,
 };
 
 // One entry of menu 131 as stored: a command, a separator or a submenu.

@@ -37,7 +37,7 @@ std::string CapacitanceText(double value)
 
 std::vector<ProfileWrite> SettingsWrites(const AppSettings& settings)
 {
-    return {
+    std::vector<ProfileWrite> writes = {
         {"Window", "TopMost", FormatInt(settings.TopMost)},
         {"Font", "Font", settings.FontPath},
         {"Port", "PortNumber", FormatInt(settings.PortNumber)},
@@ -45,6 +45,9 @@ std::vector<ProfileWrite> SettingsWrites(const AppSettings& settings)
         {"LMeter", "C1", CapacitanceText(settings.C1)},
         {"LMeter", "C2", CapacitanceText(settings.C2)},
     };
+    for (ProfileWrite& write : StatsSettingsWrites(settings.Stats))
+        writes.push_back(std::move(write));
+    return writes;
 }
 
 } // namespace
@@ -58,6 +61,7 @@ AppSettings SettingsFromText(std::string_view content, std::string_view defaultF
     settings.BaudIndex = ReadInt(content, "Port", "BaudRate", "6");
     settings.C1 = ReadDouble(content, "LMeter", "C1", "0.1");
     settings.C2 = ReadDouble(content, "LMeter", "C2", "0.1");
+    settings.Stats = StatsSettingsFromText(content);
     return settings;
 }
 

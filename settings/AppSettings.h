@@ -1,10 +1,12 @@
 #pragma once
 
+#include "settings/StatsSettings.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// The six settings kept in Pelmora.ini between runs. One instance lives for the
+// The six settings kept in Pelmora.ini between runs, and the statistics window's. One instance lives for the
 // whole program, owned by the main window; it is read once at start and written
 // once at the confirmed exit.
 //
@@ -18,13 +20,15 @@ struct AppSettings {
     int32_t BaudIndex = 6;
     double C1 = 0.1;
     double C2 = 0.1;
+    StatsSettings Stats{};  // [Stats]; window thread only
 };
 
-// The six fields as the content of Pelmora.ini gives them; absent keys take
-// their defaults.
+// The six fields and [Stats] as the content of Pelmora.ini gives them; absent
+// keys take their defaults.
 AppSettings SettingsFromText(std::string_view content, std::string_view defaultFontPath);
 
-// content with all six fields written into it, every other line kept.
+// content with all six fields (and [Stats] when used) written into it, every
+// other line kept.
 std::string SettingsToText(std::string_view content, const AppSettings& settings);
 
 // Reads all six fields from iniPath; absent keys take their defaults, and so do
@@ -33,9 +37,9 @@ std::string SettingsToText(std::string_view content, const AppSettings& settings
 void LoadSettings(AppSettings& settings, const std::string& iniPath,
                   const std::string& defaultFontPath);
 
-// Writes all six fields into iniPath, keeping every other line of the file. False when
-// the folder cannot be made or the file cannot be written, with the system's reason in
-// reason when one is given.
+// Writes all six fields (and [Stats] when used) into iniPath in one replacement, keeping
+// every other line of the file. False when the folder cannot be made or the file cannot
+// be written, with the system's reason in reason when one is given.
 bool SaveSettings(const AppSettings& settings, const std::string& iniPath, std::string* reason = nullptr);
 
 // Language= in [Window]: the language of menus and dialogs ("en"), empty when

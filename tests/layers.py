@@ -2,7 +2,8 @@
 """Checks that includes between the program's folders run one way only.
 
 app -> link -> log -> lmeter -> display -> res, settings; tools may use
-everything but app; log and tools may use analysis, which uses nothing.
+everything but app; log and tools may use analysis, which uses nothing;
+statistics sits beside link: app may use it, it may use log and below.
 A folder may always include its own headers. Also checks that the
 plain-C++ files include no Qt header.
 """
@@ -11,7 +12,7 @@ import re
 import sys
 
 ALLOWED = {
-    "app": {"app", "link", "lmeter", "display", "log", "res", "settings"},
+    "app": {"app", "link", "lmeter", "display", "log", "res", "settings", "statistics"},
     "link": {"link", "log", "lmeter", "display", "res", "settings"},
     "lmeter": {"lmeter", "display", "res", "settings"},
     "display": {"display", "res", "settings"},
@@ -20,10 +21,14 @@ ALLOWED = {
     "settings": {"settings"},
     "tools": {"tools", "link", "log", "analysis", "lmeter", "display", "res", "settings"},
     "analysis": {"analysis"},
+    "statistics": {"statistics", "log", "analysis", "lmeter", "display", "res", "settings"},
 }
 PLAIN = ["analysis", "settings", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
          "link/TtyPosix", "link/UucpLock", "link/DevicePath", "display/ReadoutText", "log/LogFile",
-         "log/AllanDeviation", "log/StabilityAnalysis"]
+         "log/AllanDeviation", "log/StabilityAnalysis", "log/ReadingTap",
+         "statistics/NominalFrequency", "statistics/MovingAverage", "statistics/InductanceStats",
+         "statistics/TrendTier", "statistics/TrendHistory", "statistics/StatsView",
+         "statistics/StatsFigures", "statistics/StatsText"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 

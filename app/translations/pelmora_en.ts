@@ -147,6 +147,10 @@
         <translation>L meter &amp;settings...</translation>
     </message>
     <message>
+        <source>統計(&amp;I)</source>
+        <translation>Stat&amp;istics</translation>
+    </message>
+    <message>
         <source>最小化(&amp;N)</source>
         <translation>Mi&amp;nimize</translation>
     </message>
@@ -262,6 +266,214 @@
     <message>
         <source>%1 はシリアルポートではありません。%3 の [Port] の %2= にカウンタのデバイスを書いてください。</source>
         <translation>%1 is not a serial port: point %2= in [Port] of %3 at the counter&apos;s device.</translation>
+    </message>
+</context>
+<context>
+    <name>DeviationPlot</name>
+    <message>
+        <source>安定度の曲線には測定値がまだ足りません</source>
+        <translation>Too few readings for a stability curve yet</translation>
+    </message>
+    <message>
+        <source>周波数が一度も変わっていません</source>
+        <translation>The frequency never changed: every deviation is 0</translation>
+    </message>
+    <message>
+        <source>平均化時間 τ (s)</source>
+        <translation>Averaging time τ (s)</translation>
+    </message>
+    <message>
+        <source>偏差 σ(τ)</source>
+        <translation>Deviation σ(τ)</translation>
+    </message>
+</context>
+<context>
+    <name>FiguresPanel</name>
+    <message>
+        <source>公称値からの偏差</source>
+        <translation>Offset from nominal</translation>
+    </message>
+    <message>
+        <source>公称値からの偏差 (Hz)</source>
+        <translation>Offset from nominal (Hz)</translation>
+    </message>
+    <message>
+        <source>周波数</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>件数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>最新値</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>標準偏差</source>
+        <translation>Standard deviation</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>最大 − 最小</source>
+        <translation>Peak to peak</translation>
+    </message>
+    <message>
+        <source>移動平均</source>
+        <translation>Moving average</translation>
+    </message>
+    <message>
+        <source>ドリフト</source>
+        <translation>Drift</translation>
+    </message>
+    <message>
+        <source>ドリフト (ppm/h)</source>
+        <translation>Drift (ppm/h)</translation>
+    </message>
+    <message>
+        <source>経過時間</source>
+        <translation>Elapsed</translation>
+    </message>
+    <message>
+        <source>欠測</source>
+        <translation>Gaps</translation>
+    </message>
+    <message>
+        <source>Lメータ</source>
+        <translation>L meter</translation>
+    </message>
+    <message>
+        <source>%1 (%2 件)</source>
+        <translation>%1 (%2 readings)</translation>
+    </message>
+</context>
+<context>
+    <name>StatsWindow</name>
+    <message>
+        <source>統計</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>トレンド</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>安定度 (ADEV、MDEV、HDEV)</source>
+        <translation>Stability (ADEV, MDEV, HDEV)</translation>
+    </message>
+    <message>
+        <source>公称値(&amp;N):</source>
+        <translation>&amp;Nominal:</translation>
+    </message>
+    <message>
+        <source>平均値を公称値に(&amp;M)</source>
+        <translation>Use the &amp;mean</translation>
+    </message>
+    <message>
+        <source>公称値</source>
+        <translation>Nominal</translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation>%1 readings</translation>
+    </message>
+    <message>
+        <source>移動平均(&amp;A):</source>
+        <translation>Moving &amp;average:</translation>
+    </message>
+    <message>
+        <source>最近 %1 分</source>
+        <translation>Last %1 min</translation>
+    </message>
+    <message>
+        <source>全体</source>
+        <translation>Whole run</translation>
+    </message>
+    <message>
+        <source>トレンドの範囲(&amp;T):</source>
+        <translation>&amp;Trend span:</translation>
+    </message>
+    <message>
+        <source>リセット(&amp;R)</source>
+        <translation>&amp;Reset</translation>
+    </message>
+    <message>
+        <source>ホールド(&amp;H)</source>
+        <translation>&amp;Hold</translation>
+    </message>
+    <message>
+        <source>コピー(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>プロットを保存(&amp;P)...</source>
+        <translation>Save &amp;plots...</translation>
+    </message>
+    <message>
+        <source>τ %1 s: %2; </source>
+        <translation>τ %1 s: %2; </translation>
+    </message>
+    <message>
+        <source>平均 %1、標準偏差 %2 Hz</source>
+        <translation>mean %1, standard deviation %2 Hz</translation>
+    </message>
+    <message>
+        <source>公称値を入力してください。</source>
+        <translation>Enter a nominal frequency.</translation>
+    </message>
+    <message>
+        <source>公称値は 10M、10.000 MHz、32768、32.768 kHz のように、小数点に . を使って入力してください。</source>
+        <translation>Type the nominal as a number with . as the decimal point, such as 10M, 10.000 MHz, 32768 or 32.768 kHz.</translation>
+    </message>
+    <message>
+        <source>数値のあとには k、M、G と Hz だけを書けます。</source>
+        <translation>Only k, M, G and Hz may follow the number.</translation>
+    </message>
+    <message>
+        <source>公称値は 1 Hz から 10 GHz までです。</source>
+        <translation>The nominal must lie between 1 Hz and 10 GHz.</translation>
+    </message>
+    <message>
+        <source>公称値は %1 Hz のままです。</source>
+        <translation>The nominal stays %1 Hz.</translation>
+    </message>
+    <message>
+        <source>プロットを保存</source>
+        <translation>Save plots</translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation>PNG images (*.png)</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。</source>
+        <translation>%1 could not be written.</translation>
+    </message>
+</context>
+<context>
+    <name>TrendPlot</name>
+    <message>
+        <source>測定値がありません</source>
+        <translation>No readings yet</translation>
+    </message>
+    <message>
+        <source>時間 (%1)</source>
+        <translation>Time (%1)</translation>
+    </message>
+    <message>
+        <source>公称値からの偏差 (%1)</source>
+        <translation>Offset from nominal (%1)</translation>
     </message>
 </context>
 </TS>

@@ -1,14 +1,20 @@
 #include "tests/app/AppTestSupport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 
+#include "link/PortDlg.h"
 #include "res/MessageBox.h"
 
 WindowUnderTest::WindowUnderTest(const std::string& iniContent,
@@ -98,4 +104,34 @@ void RightPress(CCounterDisplayDlg& window)
     QMouseEvent press(QEvent::MouseButtonPress, local, window.mapToGlobal(local), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &press);
+}
+
+PseudoTerminal::PseudoTerminal()
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+        devicePath_ = ptsname(master_);
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    if (master_ >= 0)
+        close(master_);
+}
+
+bool PseudoTerminal::Write(const std::string& bytes) const
+{
+    return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+void ConnectWithDialogDefaults(CCounterDisplayDlg& window)
+{
+    WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    window.OnCommand(1003);
+}
+
+std::string IniMapping(const PseudoTerminal& tty, int port)
+{
+    const std::string n = std::to_string(port);
+    return "[Port]\nCOM" + n + "=" + tty.DevicePath() + "\nPortNumber=" + n + "\nBaudRate=6\n";
 }

@@ -53,3 +53,24 @@ void OnNextPopup(std::function<void(QMenu&)> check);
 
 // Sends a right-button press to the window, as the window system would.
 void RightPress(CCounterDisplayDlg& window);
+
+// The counter's end of a pseudo-terminal; the program opens the other end.
+class PseudoTerminal {
+public:
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+    const std::string& DevicePath() const { return devicePath_; }
+    bool Write(const std::string& bytes) const;
+
+private:
+    int master_ = -1;
+    std::string devicePath_;
+};
+
+// Opens the port dialog through command 1003 and presses OK on what it shows.
+void ConnectWithDialogDefaults(CCounterDisplayDlg& window);
+
+// A [Port] section that maps COM<port> to tty and chooses it at 9600 baud.
+std::string IniMapping(const PseudoTerminal& tty, int port);

@@ -13,6 +13,7 @@ struct ParseRow {
     const char* LogPath;
     const char* OutputStart;
     const char* Error;
+    bool Stats = false;
 };
 
 class CommandLineTest : public testing::TestWithParam<ParseRow> {};
@@ -26,6 +27,7 @@ TEST_P(CommandLineTest, OptionsOrEndWithTextAndCode)
     EXPECT_EQ(result.Options.LogPath, row.LogPath);
     EXPECT_EQ(result.Output.substr(0, std::string(row.OutputStart).size()), row.OutputStart);
     EXPECT_EQ(result.Error, row.Error);
+    EXPECT_EQ(result.Options.Stats, row.Stats);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -35,6 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"LangEn", {"--lang", "en"}, -1, "en", "", "", ""},
         ParseRow{"LangJaJoined", {"--lang=ja"}, -1, "ja", "", "", ""},
         ParseRow{"Log", {"--log", "x.csv"}, -1, "", "x.csv", "", ""},
+        ParseRow{"StatsWithLog", {"--stats", "--log", "x.csv"}, -1, "", "x.csv", "", "", true},
         ParseRow{"Help", {"--help"}, 0, "", "", "Usage: pelmora [options]\n", ""},
         ParseRow{"Version", {"--version"}, 0, "", "", "Pelmora 1.10\n", ""},
         ParseRow{"Unknown", {"--bogus"}, 2, "", "", "", "Pelmora: Unknown option 'bogus'.\n"},

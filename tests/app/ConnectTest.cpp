@@ -24,44 +24,6 @@
 
 namespace {
 
-// The counter's end of a pseudo-terminal; the program opens the other end.
-class PseudoTerminal {
-public:
-    PseudoTerminal()
-    {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-            devicePath_ = ptsname(master_);
-    }
-    ~PseudoTerminal()
-    {
-        if (master_ >= 0)
-            close(master_);
-    }
-    const std::string& DevicePath() const { return devicePath_; }
-    bool Write(const std::string& bytes) const
-    {
-        return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    }
-
-private:
-    int master_ = -1;
-    std::string devicePath_;
-};
-
-// Opens the port dialog through command 1003 and presses OK on what it shows.
-void ConnectWithDialogDefaults(CCounterDisplayDlg& window)
-{
-    WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
-    window.OnCommand(1003);
-}
-
-std::string IniMapping(const PseudoTerminal& tty, int port)
-{
-    const std::string n = std::to_string(port);
-    return "[Port]\nCOM" + n + "=" + tty.DevicePath() + "\nPortNumber=" + n + "\nBaudRate=6\n";
-}
-
 QImage ExpectedDigit(CCounterDisplayDlg& window, char code)
 {
     return window.ReadoutData().With([code](ReadoutState& state) {

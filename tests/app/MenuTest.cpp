@@ -53,6 +53,7 @@ struct StateRow {
     bool ShowLMeter;
     bool TopMostChecked;
     bool LMeterChecked;
+    bool StatsChecked = false;
 };
 
 class MenuStateTest : public testing::TestWithParam<StateRow> {};
@@ -67,13 +68,15 @@ TEST_P(MenuStateTest, LabelsAndCheckMarks)
     const ShownMenu shown = ShowAndDismiss(window.Window());
     EXPECT_EQ(shown.TopTexts.join('|'),
               QStringLiteral("接続(&P)||設定(&S)||最小化(&N)||このソフトについて(&A)||終了(&X)"));
+    // The original items stand as they were; the statistics window's comes after them.
     EXPECT_EQ(shown.SettingsTexts.join('|'),
-              QStringLiteral("常に最前面に表示(&T)|フォント変更(&F)||Lメータ表示(L)|Lメータ設定"));
-    ASSERT_EQ(shown.SettingsChecks.size(), 5);
+              QStringLiteral("常に最前面に表示(&T)|フォント変更(&F)||Lメータ表示(L)|Lメータ設定||統計(&I)"));
+    ASSERT_EQ(shown.SettingsChecks.size(), 7);
     EXPECT_EQ(shown.SettingsChecks[0], GetParam().TopMostChecked);
     EXPECT_FALSE(shown.SettingsChecks[1]);
     EXPECT_EQ(shown.SettingsChecks[3], GetParam().LMeterChecked);
     EXPECT_FALSE(shown.SettingsChecks[4]);
+    EXPECT_EQ(shown.SettingsChecks[6], GetParam().StatsChecked);
     EXPECT_TRUE(boxes.Boxes().empty()) << "dismissing runs no command";
     EXPECT_FALSE(window->HasEnded());
 }
@@ -84,7 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
                     StateRow{"TopMostOne", "[Window]\nTopMost=1\n", false, true, false},
                     StateRow{"TopMostTwo", "[Window]\nTopMost=2\n", false, false, false},
                     StateRow{"LMeterShown", "", true, false, true},
-                    StateRow{"Both", "[Window]\nTopMost=1\n", true, true, true}), kRowName);
+                    StateRow{"Both", "[Window]\nTopMost=1\n", true, true, true},
+                    StateRow{"StatsOpenAtStart", "[Stats]\nOpen=1\n", false, false, false, true}),
+    kRowName);
 
 TEST(MenuTest, TopMostCheckFollowsTheToggle)
 {

@@ -49,6 +49,8 @@ TEST(Menu131Test, LoadedMenuHasTheItemsInOrderNoneCheckedOrDisabled)
         "  -",
         "  1015 Lメータ表示(L)",
         "  1018 Lメータ設定",
+        "  -",
+        "  1020 統計(&I)",
         "-",
         "1006 最小化(&N)",
         "-",

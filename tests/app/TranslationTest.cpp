@@ -11,6 +11,7 @@
 #include "app/Translation.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
+#include "statistics/StatsWindow.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -49,8 +50,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "Logging could not start: /d: not a regular file"},
         TextRow{"NoHomeFolder", [] { return ShownText(kSettingsNotSaved).arg("~/p.ini", ShownText(kNoHomeFolder)); },
                 "設定を保存できませんでした: ~/p.ini: ホームフォルダがありません（HOME が未設定で、ユーザーのパスワードエントリもありません）",
-                "The settings were not saved: ~/p.ini: no home folder (HOME is not set and the user has no password entry)"}),
-    kRowName);
+                "The settings were not saved: ~/p.ini: no home folder (HOME is not set and the user has no password entry)"},
+        TextRow{"StatsItem", [] { return QString::fromStdString(ContextMenuLabels(0, 0, false, 1, true)[3].Text); },
+                "統計(&I)", "Stat&istics"},
+        TextRow{"StatsWindow",
+                [] {
+                    ReadingTap tap;
+                    StatsSettings settings;
+                    return StatsWindow(tap, settings).windowTitle();
+                },
+                "統計", "Statistics"}), kRowName);
 
 // Every item of a level has a mnemonic, and no two share a letter.
 void ExpectOwnMnemonics(const QMenu& menu)

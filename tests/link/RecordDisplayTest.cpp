@@ -10,6 +10,8 @@
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "link/RecordPresenter.h"
+#include "lmeter/Inductance.h"
+#include "log/RecordLog.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -174,6 +176,35 @@ TEST(RecordPresenter, AReadThatShowsNothingNewPostsNothing)
     EXPECT_EQ(rig.posts.size(), 1u) << "the indicator flipped there and back";
     read(1);
     EXPECT_EQ(rig.posts.size(), 2u);
+}
+
+// Readings reach the statistics only while the tap is open, stamped as the log's rows.
+TEST(RecordPresenter, StatsTapGetsTheLoggedStampsOnlyWhileOpen)
+{
+    PresenterRig rig;
+    auto queue = std::make_shared<LogQueue>();
+    rig.presenter.SetLog(std::make_shared<RecordLog>(queue));
+    rig.readout.With([](ReadoutState& state) { state.C1 = state.C2 = 0.1; });
+    std::vector<TappedReading> taken;
+    rig.presenter.OnRecord(kRecord);
+    rig.presenter.Tap().Open();
+    rig.presenter.OnRecord(kRecord);
+    rig.readout.With([](ReadoutState& state) { state.LMeterVisible = 1; });
+    rig.presenter.OnRecord(kRecord);
+    EXPECT_EQ(rig.presenter.Tap().Take(taken), 0u);
+    rig.presenter.Tap().Close();
+    rig.presenter.OnRecord(kRecord);
+    std::deque<LogRow> rows;
+    queue->WaitAndTake(rows);
+    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(taken.size(), 2u);
+    for (size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(taken[i].sample.tS, rows[i + 1].elapsedUs / 1e6);
+        EXPECT_EQ(taken[i].sample.frequencyHz, 1e6);
+        EXPECT_EQ(taken[i].sample.gateMs, 1000u);
+    }
+    EXPECT_FALSE(taken[0].inductanceUh) << "the L meter's line was hidden";
+    EXPECT_EQ(taken[1].inductanceUh, ComputeInductance(1000000, 0.1, 0.1));
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "statistics/StatsView.h"
+
+#include <QWidget>
+
+class QFormLayout;
+class QLabel;
+
+// The figures as text: the offset from the nominal in large type, then the counter's
+// statistics and the L meter's, one labelled row each. Each value carries its row's
+// name for screen readers.
+class FiguresPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FiguresPanel(QWidget* parent = nullptr);
+
+    void Show(const StatsView& view, double nominalHz);
+
+private:
+    QLabel* AddRow(QFormLayout& form, const QString& name);
+    void ShowFrequency(const StatsView& view);
+    void ShowInductance(const InductanceFigures& l);
+
+    QLabel* offsetParts_;
+    QLabel* offsetHz_;
+    QLabel* count_;
+    QLabel* last_;
+    QLabel* mean_;
+    QLabel* stddev_;
+    QLabel* min_;
+    QLabel* max_;
+    QLabel* peakToPeak_;
+    QLabel* average_;
+    QLabel* driftHz_;
+    QLabel* driftPpm_;
+    QLabel* elapsed_;
+    QLabel* gaps_;
+    QLabel* lCount_;
+    QLabel* lMean_;
+    QLabel* lStddev_;
+    QLabel* lMin_;
+    QLabel* lMax_;
+};

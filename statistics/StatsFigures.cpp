@@ -1,0 +1,33 @@
+#include "statistics/StatsFigures.h"
+
+void StatsFigures::Add(const TappedReading& reading)
+{
+    const SegmentBreak reason = engine_.Add(reading.sample);
+    average_.Add(reading.sample.frequencyHz);
+    if (reading.inductanceUh)
+        inductance_.Add(*reading.inductanceUh, reading.capacitors);
+    const bool broken = reason == SegmentBreak::Gap || reason == SegmentBreak::Restart;
+    trend_.Add(reading.sample.tS, reading.sample.frequencyHz, broken);
+}
+
+void StatsFigures::Reset()
+{
+    engine_ = StabilityEngine();
+    average_.Clear();
+    inductance_.Clear();
+    trend_.Clear();
+    dropped_ = 0;
+}
+
+StatsView StatsFigures::View(uint32_t averageN, int trendMinutes) const
+{
+    StatsView view;
+    view.summary = engine_.Summary();
+    view.average = average_.Of(averageN);
+    view.averageN = averageN;
+    view.inductance = inductance_.Figures();
+    view.trend = trend_.Points(trendMinutes);
+    view.trendMinutes = trendMinutes;
+    view.dropped = dropped_;
+    return view;
+}

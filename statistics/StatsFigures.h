@@ -1,0 +1,36 @@
+#pragma once
+
+#include "log/ReadingTap.h"
+#include "log/StabilityEngine.h"
+#include "statistics/InductanceStats.h"
+#include "statistics/MovingAverage.h"
+#include "statistics/StatsView.h"
+#include "statistics/TrendHistory.h"
+
+#include <cstdint>
+
+// The statistics window's figures, fed one reading at a time in constant time and
+// bounded memory. The level, spread, drift, gaps and deviations are the
+// StabilityEngine's, the same that pelmora-log --analyse runs over a log; beside it
+// live only what the engine has no notion of: the moving average, the L meter's
+// figures and the trend's history.
+class StatsFigures {
+public:
+    void Add(const TappedReading& reading);
+    // Readings the window missed because the tap was full.
+    void NoteDropped(uint64_t dropped) { dropped_ += dropped; }
+    // Everything starts again, as when the window opens.
+    void Reset();
+
+    uint64_t Count() const { return engine_.Count(); }
+    // The figures now, with the average over the last averageN readings and the trend
+    // of the last trendMinutes (0: the whole run).
+    StatsView View(uint32_t averageN, int trendMinutes) const;
+
+private:
+    StabilityEngine engine_;
+    MovingAverage average_;
+    InductanceStats inductance_;
+    TrendHistory trend_;
+    uint64_t dropped_ = 0;
+};
