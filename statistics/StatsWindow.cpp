@@ -430,7 +430,6 @@ bool StatsWindow::SavePlots(const QString& path) const
     QImage image(std::max(top.width(), bottom.width()), top.height() + bottom.height(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(font());
     trend_->Render(painter, QRectF(QPointF(0, 0), top));
     deviations_->Render(painter, QRectF(QPointF(0, top.height()), bottom));
