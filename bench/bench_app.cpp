@@ -674,9 +674,12 @@ void BM_ReceivePathCpu(benchmark::State& state)
         Folder().WriteIni("[Port]\nPortNumber=1\nBaudRate=11\nCOM1=" + pty.SlavePath() + "\n");
         fs::remove(log);
         Child program;
-        StartAndWaitForPaint(Folder(), program,
-                             state.range(2) ? std::vector<std::string>{"--log", log.string()}
-                                            : std::vector<std::string>{});
+        std::vector<std::string> arguments;
+        if (state.range(2))
+            arguments = {"--log", log.string()};
+        if (state.range(3))
+            arguments.push_back("--stats");
+        StartAndWaitForPaint(Folder(), program, arguments);
         const bool connected = ConnectAndSettle(program.Pid(), pty.SlavePath());
         const fs::path receiveTask =
             connected ? TaskNamed(program.Pid(), ReceiveThread::kThreadName) : fs::path();
@@ -705,8 +708,8 @@ void BM_ReceivePathCpu(benchmark::State& state)
     fs::remove(log);
 }
 BENCHMARK(BM_ReceivePathCpu)
-    ->ArgNames({"records_per_s", "seconds", "log"})
-    ->Args({576, 60, 0})->Args({10, 60, 0})->Args({576, 60, 1})
+    ->ArgNames({"records_per_s", "seconds", "log", "stats"})
+    ->Args({576, 60, 0, 0})->Args({10, 60, 0, 0})->Args({576, 60, 1, 0})->Args({576, 60, 0, 1})
     ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 // The benchmark's own X server when none is given.

@@ -31,3 +31,18 @@ StatsView StatsFigures::View(uint32_t averageN, int trendMinutes) const
     view.dropped = dropped_;
     return view;
 }
+
+void StatsFigures::Refresh(StatsView& view) const
+{
+    const LiveStats live = engine_.Live();
+    StabilitySummary& s = view.summary;
+    s.count = live.count;
+    s.lastHz = live.lastHz;
+    s.meanHz = live.meanHz;
+    s.stddevHz = live.stddevHz;
+    s.driftHzPerS = live.driftHzPerS;
+    s.driftPpmPerHour = live.driftPpmPerHour;
+    view.average = average_.Of(view.averageN);
+    view.inductance = inductance_.Figures();
+    view.dropped = dropped_;
+}

@@ -25,7 +25,8 @@ class TrendPlot;
 //
 // Open, it opens the link's ReadingTap and takes the readings that wait there four
 // times a second on the window thread, feeds them to its StatsFigures and repaints the
-// figures; the plots follow at every fourth take. Closed, the tap is closed and no
+// quick figures; the whole summary and the plots follow at every fourth take, and at
+// a copy, which always takes the figures as they are (unless held). Closed, the tap is closed and no
 // timer runs: nothing is computed. Held, the figures go on counting but what is shown
 // (and copied) stays as it was.
 class StatsWindow : public QWidget {

@@ -156,6 +156,12 @@ TEST(StatsFigures, ResetForgetsEverythingAndStartsAgain)
     EXPECT_EQ(view.summary.count, 1u);
     EXPECT_EQ(view.summary.minHz, 5'000'000.0);
     EXPECT_EQ(view.average.hz, 5'000'000.0);
+    figures.Add(Reading({101.0, 4'000'000.0, 1000}));
+    figures.Refresh(view);
+    EXPECT_EQ(view.summary.count, 2u);
+    EXPECT_EQ(view.summary.meanHz, 4'500'000.0);
+    EXPECT_EQ(view.average.hz, 4'500'000.0);
+    EXPECT_EQ(view.summary.minHz, 5'000'000.0) << "the rest waits for the next View";
 }
 
 TEST(StatsFigures, MovingAverageTakesTheLastReadingsOnly)
