@@ -20,17 +20,6 @@ constexpr double kCapHalfWidth = 3.0;
 using Curve = DeviationPanel::Curve;
 using Marker = DeviationPanel::Marker;
 
-bool Plottable(const DeviationPoint& point)
-{
-    return point.tauS > 0.0 && point.fractional > 0.0 && std::isfinite(point.fractional);
-}
-
-bool HasBar(const DeviationPoint& point)
-{
-    return Plottable(point) && point.lower > 0.0 && std::isfinite(point.upper) &&
-           point.upper > point.lower;
-}
-
 void DrawMarker(QPainter& painter, const QPointF& at, Marker marker, const QColor& color, bool open)
 {
     painter.setPen(QPen(color, open ? 1.6 : 2.0));
@@ -53,7 +42,7 @@ void DrawMarker(QPainter& painter, const QPointF& at, Marker marker, const QColo
 double FirstTau(const Curve& curve)
 {
     for (const DeviationPoint& point : *curve.points) {
-        if (Plottable(point))
+        if (IsPlottable(point))
             return point.tauS;
     }
     return 0.0;
@@ -79,25 +68,17 @@ std::vector<double> BarOffsets(const std::vector<Curve>& curves)
     return offsets;
 }
 
-// The tau and deviation ranges of every point and bar.
 PlotFrame Frame(const QRectF& area, const std::vector<Curve>& curves, bool& any)
 {
-    double tauLow = INFINITY, tauHigh = 0.0, low = INFINITY, high = 0.0;
-    for (const Curve& curve : curves) {
-        for (const DeviationPoint& point : *curve.points) {
-            if (!Plottable(point))
-                continue;
-            tauLow = std::min(tauLow, point.tauS);
-            tauHigh = std::max(tauHigh, point.tauS);
-            low = std::min(low, HasBar(point) ? point.lower : point.fractional);
-            high = std::max(high, HasBar(point) ? point.upper : point.fractional);
-        }
-    }
-    any = high > 0.0;
+    std::vector<const std::vector<DeviationPoint>*> points;
+    for (const Curve& curve : curves)
+        points.push_back(curve.points);
+    const std::optional<DeviationExtent> extent = ExtentOf(points);
+    any = extent.has_value();
     if (!any)
         return PlotFrame(area, {}, {});
-    return PlotFrame(area, PlotFrame::DecadesAround(tauLow, tauHigh),
-                     PlotFrame::DecadesAround(low, high));
+    return PlotFrame(area, PlotFrame::DecadesAround(extent->tauLow, extent->tauHigh),
+                     PlotFrame::DecadesAround(extent->low, extent->high));
 }
 
 void DrawBars(QPainter& painter, const PlotFrame& frame, const Curve& curve, double offset,
@@ -105,7 +86,7 @@ void DrawBars(QPainter& painter, const PlotFrame& frame, const Curve& curve, dou
 {
     painter.setPen(QPen(curve.color, 1.2));
     for (const DeviationPoint& point : *curve.points) {
-        if (!HasBar(point))
+        if (!HasIntervalBar(point))
             continue;
         const double x = frame.MapX(point.tauS) + offset;
         const double top = frame.MapY(point.upper);
@@ -125,7 +106,7 @@ void DrawCurve(QPainter& painter, const PlotFrame& frame, const Curve& curve, do
     QPolygonF line;
     std::vector<bool> open;
     for (const DeviationPoint& point : *curve.points) {
-        if (!Plottable(point))
+        if (!IsPlottable(point))
             continue;
         line << QPointF(frame.MapX(point.tauS), frame.MapY(point.fractional));
         open.push_back(point.stride > 1);
@@ -175,7 +156,7 @@ bool AnyPoint(const std::vector<Curve>& curves, bool (*test)(const DeviationPoin
 
 bool Strided(const DeviationPoint& point)
 {
-    return Plottable(point) && point.stride > 1;
+    return IsPlottable(point) && point.stride > 1;
 }
 
 QString StrideNote()
@@ -247,6 +228,35 @@ void DrawLegend(QPainter& painter, const PlotFrame& frame, const std::vector<Cur
 
 }  // namespace
 
+bool IsPlottable(const DeviationPoint& point)
+{
+    return point.tauS > 0.0 && point.fractional > 0.0 && std::isfinite(point.fractional);
+}
+
+bool HasIntervalBar(const DeviationPoint& point)
+{
+    return IsPlottable(point) && point.lower > 0.0 && std::isfinite(point.upper) &&
+           point.upper > point.lower;
+}
+
+std::optional<DeviationExtent> ExtentOf(const std::vector<const std::vector<DeviationPoint>*>& curves)
+{
+    DeviationExtent e{INFINITY, 0.0, INFINITY, 0.0};
+    for (const std::vector<DeviationPoint>* points : curves) {
+        for (const DeviationPoint& point : *points) {
+            if (!IsPlottable(point))
+                continue;
+            e.tauLow = std::min(e.tauLow, point.tauS);
+            e.tauHigh = std::max(e.tauHigh, point.tauS);
+            e.low = std::min(e.low, HasIntervalBar(point) ? point.lower : point.fractional);
+            e.high = std::max(e.high, HasIntervalBar(point) ? point.upper : point.fractional);
+        }
+    }
+    if (!(e.high > 0.0))
+        return std::nullopt;
+    return e;
+}
+
 DeviationPanel::DeviationPanel(std::vector<Curve> curves, double confidence)
     : curves_(std::move(curves)), confidence_(confidence)
 {}
@@ -263,7 +273,7 @@ bool DeviationPanel::Draw(QPainter& painter, const QRectF& area) const
     for (size_t i = 0; i < curves_.size(); ++i)
         DrawCurve(painter, frame, curves_[i], offsets[i], drawn);
     std::vector<Note> notes;
-    if (AnyPoint(curves_, HasBar))
+    if (AnyPoint(curves_, HasIntervalBar))
         notes.push_back({BarNote(confidence_), true});
     if (AnyPoint(curves_, Strided))
         notes.push_back({StrideNote(), false});

@@ -5,9 +5,24 @@
 #include <QColor>
 #include <QRectF>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class QPainter;
+
+// A point the log-log axes can show, and one that also has an interval to draw as a bar.
+bool IsPlottable(const DeviationPoint& point);
+bool HasIntervalBar(const DeviationPoint& point);
+
+// The tau and deviation ranges of the plottable points, their bars included; none when
+// no point has a positive deviation.
+struct DeviationExtent {
+    double tauLow;
+    double tauHigh;
+    double low;
+    double high;
+};
+std::optional<DeviationExtent> ExtentOf(const std::vector<const std::vector<DeviationPoint>*>& curves);
 
 // The lower panel of the stability plot: deviation curves against tau on log-log
 // axes. Each point carries its interval as an error bar (the bars of curves that share

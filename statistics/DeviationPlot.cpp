@@ -1,5 +1,6 @@
 #include "statistics/DeviationPlot.h"
 
+#include "log/DeviationPanel.h"
 #include "log/PlotFrame.h"
 
 #include <QPainter>
@@ -17,11 +18,6 @@ struct Curve {
     QColor color;
     double shift;  // of the error bars, in pixels, so that bars at one tau stand apart
 };
-
-bool Plottable(const DeviationPoint& point)
-{
-    return point.tauS > 0.0 && point.fractional > 0.0 && std::isfinite(point.fractional);
-}
 
 // A little room around the taus, so that no point sits on the frame; whole decades
 // when the room alone would leave no decade to label.
@@ -45,7 +41,7 @@ void DrawMessage(QPainter& painter, const QRectF& area, const QString& text)
 
 void DrawErrorBar(QPainter& painter, const PlotFrame& frame, const DeviationPoint& point, double x)
 {
-    if (!(point.lower > 0.0) || !std::isfinite(point.upper))
+    if (!HasIntervalBar(point))
         return;
     const double top = frame.MapY(point.upper);
     const double bottom = frame.MapY(point.lower);
@@ -59,7 +55,7 @@ void DrawCurve(QPainter& painter, const PlotFrame& frame, const Curve& curve)
     QPainterPath line;
     painter.setBrush(curve.color);
     for (const DeviationPoint& point : *curve.points) {
-        if (!Plottable(point))
+        if (!IsPlottable(point))
             continue;
         const QPointF at(frame.MapX(point.tauS), frame.MapY(point.fractional));
         if (line.elementCount() == 0)
@@ -90,7 +86,7 @@ QRectF LegendBox(const PlotFrame& frame, const QSizeF& size, const std::vector<C
         long hidden = 0;
         for (const Curve& curve : curves)
             for (const DeviationPoint& point : *curve.points)
-                hidden += Plottable(point) &&
+                hidden += IsPlottable(point) &&
                           corner.adjusted(-6, -6, 6, 6).contains(frame.MapX(point.tauS), frame.MapY(point.fractional));
         if (fewest < 0 || hidden < fewest) {
             fewest = hidden;
@@ -132,7 +128,7 @@ void DrawNoiseTypes(QPainter& painter, const PlotFrame& frame, const std::vector
     painter.setPen(QColor(90, 90, 90));
     const QFontMetricsF metrics(small);
     for (const DeviationPoint& point : adev) {
-        if (!Plottable(point) || !point.noise)
+        if (!IsPlottable(point) || !point.noise)
             continue;
         const QString name = QString::fromLatin1(analysis::NoiseName(*point.noise));
         const double x = frame.MapX(point.tauS);
@@ -171,23 +167,14 @@ void DeviationPlot::Render(QPainter& painter, const QRectF& whole) const
     const std::vector<Curve> curves = {{"ADEV", &adev_, QColor(31, 90, 160), 0.0},
                                        {"MDEV", &mdev_, QColor(214, 96, 30), -4.0},
                                        {"HDEV", &hdev_, QColor(40, 140, 60), 4.0}};
-    double tauLow = INFINITY, tauHigh = 0.0, low = INFINITY, high = 0.0;
-    for (const Curve& curve : curves) {
-        for (const DeviationPoint& point : *curve.points) {
-            if (!Plottable(point))
-                continue;
-            tauLow = std::min(tauLow, point.tauS);
-            tauHigh = std::max(tauHigh, point.tauS);
-            low = std::min({low, point.fractional, point.lower > 0.0 ? point.lower : INFINITY});
-            high = std::max({high, point.fractional, std::isfinite(point.upper) ? point.upper : 0.0});
-        }
-    }
-    if (high <= 0.0) {
+    const std::optional<DeviationExtent> extent = ExtentOf({&adev_, &mdev_, &hdev_});
+    if (!extent) {
         DrawMessage(painter, area, adev_.empty() ? tr("安定度の曲線には測定値がまだ足りません")
                                                  : tr("周波数が一度も変わっていません"));
         return;
     }
-    const PlotFrame frame(area, TauAxis(tauLow, tauHigh), PlotFrame::DecadesAround(low, high));
+    const PlotFrame frame(area, TauAxis(extent->tauLow, extent->tauHigh),
+                          PlotFrame::DecadesAround(extent->low, extent->high));
     // The grid's straight lines need no smoothing, and smoothing them costs most of a paint.
     painter.setRenderHint(QPainter::Antialiasing, false);
     frame.DrawGrid(painter);
