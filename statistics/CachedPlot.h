@@ -5,8 +5,9 @@
 
 class QPainter;
 
-// A plot drawn into a picture only when its data or its size changed; any other repaint
-// (an expose, a neighbour's update) copies the picture.
+// A plot drawn straight onto the window at the first paint after its data changed, as
+// most paints are; a repaint without new data (an expose) draws it into a picture that
+// serves every further repaint until the data or the size change.
 class CachedPlot : public QWidget {
     Q_OBJECT
 
@@ -20,10 +21,12 @@ protected:
     // The data changed: the next paint draws the plot again.
     void Redraw();
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    bool Fits() const;
+    void DrawOnto(QPaintDevice& device);
+    bool PictureFits() const;
 
-    QImage picture_;
-    bool stale_ = true;
+    QImage picture_;      // empty until a repaint without new data asks for it
+    bool fresh_ = true;   // the data or the size changed since the last paint
 };

@@ -1,10 +1,10 @@
 #include "statistics/FiguresPanel.h"
 
+#include "statistics/CachedGroupBox.h"
 #include "statistics/StatsText.h"
 
 #include <QEvent>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -68,7 +68,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto* offsetBox = new QGroupBox(tr("公称値からの偏差"), this);
+    auto* offsetBox = new CachedGroupBox(tr("公称値からの偏差"), this);
     auto* offsetLayout = new QVBoxLayout(offsetBox);
     offsetParts_ = Watched(ValueLabel(offsetBox, tr("公称値からの偏差")));
     QFont large = offsetParts_->font();
@@ -82,7 +82,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
     offsetLayout->addWidget(offsetHz_, 0, Qt::AlignRight);
     layout->addWidget(offsetBox);
 
-    auto* frequencyBox = new QGroupBox(tr("周波数"), this);
+    auto* frequencyBox = new CachedGroupBox(tr("周波数"), this);
     auto* form = new QFormLayout(frequencyBox);
     count_ = AddRow(*form, tr("件数"));
     last_ = AddRow(*form, tr("最新値"));
@@ -98,7 +98,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
     gaps_ = AddRow(*form, tr("欠測"));
     layout->addWidget(frequencyBox);
 
-    auto* inductanceBox = new QGroupBox(tr("Lメータ"), this);
+    auto* inductanceBox = new CachedGroupBox(tr("Lメータ"), this);
     auto* lForm = new QFormLayout(inductanceBox);
     lCount_ = AddRow(*lForm, tr("件数"));
     lMean_ = AddRow(*lForm, tr("平均"));
