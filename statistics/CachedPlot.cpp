@@ -47,6 +47,10 @@ void CachedPlot::DrawOnto(QPaintDevice& device)
 {
     QPainter painter(&device);
     painter.setFont(font());
+    // Only the margins around the panel need the window's colour; the panel is most of it.
+    const QRect panel = PanelIn(rect(), QFontMetricsF(font())).toAlignedRect().adjusted(1, 1, -1, -1);
+    painter.setClipRegion(QRegion(rect()).subtracted(panel));
     painter.fillRect(rect(), palette().window());
+    painter.setClipping(false);
     Render(painter, rect());
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
+class QFontMetricsF;
 class QPainter;
 
 // A plot drawn straight onto the window at the first paint after its data changed, as
@@ -16,6 +17,8 @@ public:
 
     // The plot into area of any paint device, as the widget shows it.
     virtual void Render(QPainter& painter, const QRectF& area) const = 0;
+    // The part of area inside the axes, which Render paints whole.
+    virtual QRectF PanelIn(const QRectF& area, const QFontMetricsF& metrics) const = 0;
 
 protected:
     // The data changed: the next paint draws the plot again.

@@ -149,10 +149,15 @@ void DeviationPlot::SetData(const StabilitySummary& summary)
     Redraw();
 }
 
+QRectF DeviationPlot::PanelIn(const QRectF& whole, const QFontMetricsF& metrics) const
+{
+    const double unit = metrics.height();
+    return whole.adjusted(unit * 5.2, unit * 0.6, -unit * 0.8, -unit * 3.4);
+}
+
 void DeviationPlot::Render(QPainter& painter, const QRectF& whole) const
 {
-    const double unit = QFontMetricsF(painter.font()).height();
-    const QRectF area = whole.adjusted(unit * 5.2, unit * 0.6, -unit * 0.8, -unit * 3.4);
+    const QRectF area = PanelIn(whole, QFontMetricsF(painter.font()));
     const std::vector<Curve> curves = {{"ADEV", &adev_, QColor(31, 90, 160), 0.0},
                                        {"MDEV", &mdev_, QColor(214, 96, 30), -4.0},
                                        {"HDEV", &hdev_, QColor(40, 140, 60), 4.0}};

@@ -15,6 +15,7 @@ public:
     // Only the curves of summary are kept.
     void SetData(const StabilitySummary& summary);
     void Render(QPainter& painter, const QRectF& area) const override;
+    QRectF PanelIn(const QRectF& area, const QFontMetricsF& metrics) const override;
     QSize sizeHint() const override { return {480, 300}; }
     QSize minimumSizeHint() const override { return {360, 200}; }
 

@@ -3,7 +3,6 @@
 #include "statistics/CachedGroupBox.h"
 #include "statistics/StatsText.h"
 
-#include <QEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -50,12 +49,22 @@ QLabel* ValueLabel(QWidget* parent, const QString& name)
     return label;
 }
 
+// The width of text as the sum of its characters' advances, as wide as the shaped text
+// for figures and units: shaping it costs tens of microseconds with some fonts.
+int AdvanceSum(const QFontMetrics& metrics, const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text)
+        width += metrics.horizontalAdvance(c);
+    return width;
+}
+
 // Only a text that changed is set; the label widens, for good, when the text needs it.
 void SetValue(QLabel* label, const QString& text)
 {
     if (label->text() == text)
         return;
-    const int needed = label->fontMetrics().horizontalAdvance(text) + 2;
+    const int needed = AdvanceSum(label->fontMetrics(), text) + 2;
     if (needed > label->width())
         label->setFixedWidth(needed);
     label->setText(text);
@@ -70,14 +79,14 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
 
     auto* offsetBox = new CachedGroupBox(tr("公称値からの偏差"), this);
     auto* offsetLayout = new QVBoxLayout(offsetBox);
-    offsetParts_ = Watched(ValueLabel(offsetBox, tr("公称値からの偏差")));
+    offsetParts_ = Kept(ValueLabel(offsetBox, tr("公称値からの偏差")));
     QFont large = offsetParts_->font();
     large.setPointSizeF(large.pointSizeF() * 2.0);
     large.setBold(true);
     offsetParts_->setFont(large);
     offsetParts_->setFixedSize(offsetParts_->fontMetrics().horizontalAdvance(QStringLiteral("+123.456 ppm0")),
                                offsetParts_->sizeHint().height());
-    offsetHz_ = Watched(ValueLabel(offsetBox, tr("公称値からの偏差 (Hz)")));
+    offsetHz_ = Kept(ValueLabel(offsetBox, tr("公称値からの偏差 (Hz)")));
     offsetLayout->addWidget(offsetParts_, 0, Qt::AlignRight);
     offsetLayout->addWidget(offsetHz_, 0, Qt::AlignRight);
     layout->addWidget(offsetBox);
@@ -112,28 +121,24 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
 QLabel* FiguresPanel::AddRow(QFormLayout& form, const QString& name)
 {
     QWidget* owner = form.parentWidget();
-    QLabel* value = Watched(ValueLabel(owner, name));
+    QLabel* value = Kept(ValueLabel(owner, name));
     form.addRow(new QLabel(name, owner), value);
     form.itemAt(form.rowCount() - 1, QFormLayout::FieldRole)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return value;
 }
 
-QLabel* FiguresPanel::Watched(QLabel* value)
+QLabel* FiguresPanel::Kept(QLabel* value)
 {
-    value->installEventFilter(this);
+    values_.push_back(value);
     return value;
 }
 
 // A selectable label lays its text out as a document at every change, many times the
-// cost of a plain one: a value can be selected while the pointer is over it.
-bool FiguresPanel::eventFilter(QObject* watched, QEvent* event)
+// cost of a plain one, and a value that changes loses its selection at once.
+void FiguresPanel::SetSelectable(bool selectable)
 {
-    auto* value = static_cast<QLabel*>(watched);  // only value labels are watched
-    if (event->type() == QEvent::Enter)
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    else if (event->type() == QEvent::Leave && !value->hasSelectedText())
-        value->setTextInteractionFlags(Qt::NoTextInteraction);
-    return QWidget::eventFilter(watched, event);
+    for (QLabel* value : values_)
+        value->setTextInteractionFlags(selectable ? Qt::TextSelectableByMouse : Qt::NoTextInteraction);
 }
 
 void FiguresPanel::Show(const StatsView& view, double nominalHz)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 class QFormLayout;
 class QLabel;
 
@@ -17,13 +19,12 @@ public:
     explicit FiguresPanel(QWidget* parent = nullptr);
 
     void Show(const StatsView& view, double nominalHz);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The values can be selected with the mouse (while they are held).
+    void SetSelectable(bool selectable);
 
 private:
     QLabel* AddRow(QFormLayout& form, const QString& name);
-    QLabel* Watched(QLabel* value);
+    QLabel* Kept(QLabel* value);
     void ShowFrequency(const StatsView& view);
     void ShowInductance(const InductanceFigures& l);
 
@@ -46,4 +47,5 @@ private:
     QLabel* lStddev_;
     QLabel* lMin_;
     QLabel* lMax_;
+    std::vector<QLabel*> values_;  // every value label above
 };

@@ -300,6 +300,7 @@ void StatsWindow::SetHeld(bool held)
     held_ = held;
     if (hold_->isChecked() != held)
         hold_->setChecked(held);
+    panel_->SetSelectable(held);
     if (!held)
         PresentAll();
 }

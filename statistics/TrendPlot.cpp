@@ -72,10 +72,15 @@ void TrendPlot::SetData(Data data)
     Redraw();
 }
 
+QRectF TrendPlot::PanelIn(const QRectF& whole, const QFontMetricsF& metrics) const
+{
+    const double unit = metrics.height();
+    return whole.adjusted(unit * 5.2, unit * 0.6, -unit * 0.8, -unit * 3.2);
+}
+
 void TrendPlot::Render(QPainter& painter, const QRectF& whole) const
 {
-    const double unit = QFontMetricsF(painter.font()).height();
-    const QRectF area = whole.adjusted(unit * 5.2, unit * 0.6, -unit * 0.8, -unit * 3.2);
+    const QRectF area = PanelIn(whole, QFontMetricsF(painter.font()));
     if (data_.points.empty() || !(data_.nominalHz > 0.0)) {
         DrawMessage(painter, area, tr("測定値がありません"));
         return;

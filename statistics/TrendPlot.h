@@ -24,6 +24,7 @@ public:
 
     void SetData(Data data);
     void Render(QPainter& painter, const QRectF& area) const override;
+    QRectF PanelIn(const QRectF& area, const QFontMetricsF& metrics) const override;
     QSize sizeHint() const override { return {480, 240}; }
     QSize minimumSizeHint() const override { return {360, 180}; }
 

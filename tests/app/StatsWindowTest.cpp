@@ -31,13 +31,25 @@ TappedReading Reading(double tS, double hz)
     return {{tS, hz, 100}, std::nullopt, {0.1, 0.1}};
 }
 
-// What a screen reader hears for the figure called name.
-QString Spoken(QWidget& window, const QString& name)
+// The figure a screen reader calls name.
+const QLabel* Figure(QWidget& window, const QString& name)
 {
     for (const QLabel* label : window.findChildren<QLabel*>())
         if (label->accessibleName() == name)
-            return label->text();
-    return {};
+            return label;
+    return nullptr;
+}
+
+// What a screen reader hears for the figure called name.
+QString Spoken(QWidget& window, const QString& name)
+{
+    const QLabel* label = Figure(window, name);
+    return label ? label->text() : QString();
+}
+
+bool Selectable(QWidget& window, const QString& name)
+{
+    return Figure(window, name)->textInteractionFlags().testFlag(Qt::TextSelectableByMouse);
 }
 
 std::map<std::string, std::string> CopiedValues(const std::string& text, std::vector<double>& adev)
@@ -91,7 +103,9 @@ TEST(StatsWindow, HoldFreezesWhatIsShownAndCopiedWhileCountingGoesOn)
     tap.Push(Reading(0.0, 10'000'010.0));
     ASSERT_TRUE(WaitUntil([&] { return stats.Shown().summary.count == 1; }));
     EXPECT_EQ(Spoken(stats, QStringLiteral("公称値からの偏差")), QStringLiteral("+1.000 ppm"));
+    EXPECT_FALSE(Selectable(stats, QStringLiteral("平均")));
     stats.SetHeld(true);
+    EXPECT_TRUE(Selectable(stats, QStringLiteral("平均"))) << "held values can be selected";
     const std::string held = stats.CopiedFigures();
     for (int i = 1; i <= 3; ++i)
         tap.Push(Reading(0.1 * i, 10'000'030.0));
@@ -100,6 +114,7 @@ TEST(StatsWindow, HoldFreezesWhatIsShownAndCopiedWhileCountingGoesOn)
     EXPECT_EQ(stats.CopiedFigures(), held);
     EXPECT_EQ(Spoken(stats, QStringLiteral("公称値からの偏差")), QStringLiteral("+1.000 ppm"));
     stats.SetHeld(false);
+    EXPECT_FALSE(Selectable(stats, QStringLiteral("平均")));
     EXPECT_EQ(stats.Shown().summary.count, 4u);
     EXPECT_EQ(Spoken(stats, QStringLiteral("公称値からの偏差")), QStringLiteral("+2.500 ppm"));
     stats.Reset();
