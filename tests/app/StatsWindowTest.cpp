@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "link/CounterLink.h"
-#include "log/StabilityAnalysis.h"
+#include "stability/StabilityAnalysis.h"
 #include "statistics/StatsWindow.h"
 #include "tests/app/AppTestSupport.h"
 

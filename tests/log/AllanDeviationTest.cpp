@@ -1,6 +1,6 @@
 #include "tests/log/AllanDeviation.h"
 #include "tests/log/BatchAnalysis.h"
-#include "log/StabilityAnalysis.h"
+#include "stability/StabilityAnalysis.h"
 
 #include <gtest/gtest.h>
 

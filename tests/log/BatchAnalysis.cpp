@@ -1,6 +1,6 @@
 #include "tests/log/BatchAnalysis.h"
 
-#include "log/SegmentTracker.h"
+#include "stability/SegmentTracker.h"
 #include "tests/log/AllanDeviation.h"
 
 #include <algorithm>

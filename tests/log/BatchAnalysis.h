@@ -1,7 +1,7 @@
 #pragma once
 
-#include "log/FrequencySample.h"
-#include "log/StabilitySummary.h"
+#include "stability/FrequencySample.h"
+#include "stability/StabilitySummary.h"
 
 #include <span>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "log/LogQueue.h"
 #include "log/LogWriter.h"
-#include "log/RecordRow.h"
+#include "link/RecordRow.h"
 #include "lmeter/Inductance.h"
 
 #include "tests/support/TempDir.h"

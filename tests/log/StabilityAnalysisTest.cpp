@@ -1,9 +1,9 @@
 #include "tests/log/AllanDeviation.h"
 #include "log/CsvLogReader.h"
-#include "log/StabilityEngine.h"
+#include "stability/StabilityEngine.h"
 #include "log/LogClock.h"
-#include "log/RunTimeline.h"
-#include "log/StabilityAnalysis.h"
+#include "stability/RunTimeline.h"
+#include "stability/StabilityAnalysis.h"
 #include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "log/StabilityAnalysis.h"
-#include "log/StabilityEngine.h"
+#include "stability/StabilityAnalysis.h"
+#include "stability/StabilityEngine.h"
 #include "tests/log/AllanDeviation.h"
 #include "tests/log/BatchAnalysis.h"
 

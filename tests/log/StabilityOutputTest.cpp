@@ -1,5 +1,5 @@
-#include "log/StabilityAnalysis.h"
-#include "log/StabilityPlot.h"
+#include "stability/StabilityAnalysis.h"
+#include "stability/StabilityPlot.h"
 
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "log/ReadingTap.h"
+#include "link/ReadingTap.h"
 
 void ReadingTap::Open()
 {

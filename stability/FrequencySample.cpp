@@ -1,4 +1,4 @@
-#include "log/FrequencySample.h"
+#include "stability/FrequencySample.h"
 
 #include <algorithm>
 #include <cmath>

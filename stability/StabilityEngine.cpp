@@ -1,4 +1,4 @@
-#include "log/StabilityEngine.h"
+#include "stability/StabilityEngine.h"
 
 #include "analysis/EquivalentDegreesOfFreedom.h"
 #include "analysis/NoiseIdentification.h"

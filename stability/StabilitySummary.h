@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/NoiseType.h"
-#include "log/FrequencySample.h"
+#include "stability/FrequencySample.h"
 
 #include <cstdint>
 #include <limits>

@@ -3,9 +3,9 @@
 #include "analysis/AverageSeries.h"
 #include "analysis/ConfidenceInterval.h"
 #include "analysis/OctaveDeviations.h"
-#include "log/FrequencySample.h"
-#include "log/SegmentTracker.h"
-#include "log/StabilitySummary.h"
+#include "stability/FrequencySample.h"
+#include "stability/SegmentTracker.h"
+#include "stability/StabilitySummary.h"
 
 #include <array>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "log/LogClock.h"
 #include "log/LogQueue.h"
-#include "log/RecordRow.h"
+#include "link/RecordRow.h"
 
 #include <chrono>
 #include <memory>

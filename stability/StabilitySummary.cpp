@@ -1,4 +1,4 @@
-#include "log/StabilitySummary.h"
+#include "stability/StabilitySummary.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "log/GateSpacing.h"
+#include "stability/GateSpacing.h"
 
 #include <cmath>
 #include <limits>

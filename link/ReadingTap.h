@@ -1,7 +1,7 @@
 #pragma once
 
-#include "log/FrequencySample.h"
-#include "log/RecordRow.h"
+#include "link/RecordRow.h"
+#include "stability/FrequencySample.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "log/PlotFrame.h"
+#include "stability/PlotFrame.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

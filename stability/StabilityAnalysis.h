@@ -1,9 +1,9 @@
 #pragma once
 
 #include "log/CsvLogReader.h"
-#include "log/FrequencySample.h"
-#include "log/StabilityEngine.h"
-#include "log/StabilitySummary.h"
+#include "stability/FrequencySample.h"
+#include "stability/StabilityEngine.h"
+#include "stability/StabilitySummary.h"
 
 #include <span>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "log/FrequencySample.h"
-#include "log/GateSpacing.h"
+#include "stability/FrequencySample.h"
+#include "stability/GateSpacing.h"
 
 #include <cstdint>
 #include <map>

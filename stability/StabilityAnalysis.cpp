@@ -1,6 +1,6 @@
-#include "log/StabilityAnalysis.h"
+#include "stability/StabilityAnalysis.h"
 
-#include "log/SegmentTracker.h"
+#include "stability/SegmentTracker.h"
 
 #include <algorithm>
 #include <cmath>

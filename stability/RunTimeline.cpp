@@ -1,4 +1,4 @@
-#include "log/RunTimeline.h"
+#include "stability/RunTimeline.h"
 
 #include <cmath>
 

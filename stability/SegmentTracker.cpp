@@ -1,4 +1,4 @@
-#include "log/SegmentTracker.h"
+#include "stability/SegmentTracker.h"
 
 SegmentBreak SegmentTracker::Add(const FrequencySample& sample)
 {

@@ -1,4 +1,4 @@
-#include "log/RecordRow.h"
+#include "link/RecordRow.h"
 
 #include "display/ReadoutText.h"
 #include "lmeter/Inductance.h"

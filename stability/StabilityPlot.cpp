@@ -1,8 +1,8 @@
-#include "log/StabilityPlot.h"
+#include "stability/StabilityPlot.h"
 
-#include "log/DeviationPanel.h"
-#include "log/PlotFrame.h"
-#include "log/RunTimeline.h"
+#include "stability/DeviationPanel.h"
+#include "stability/PlotFrame.h"
+#include "stability/RunTimeline.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
-#include "log/DeviationPanel.h"
+#include "stability/DeviationPanel.h"
 
 #include "analysis/OctaveDeviations.h"
-#include "log/PlotFrame.h"
+#include "stability/PlotFrame.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
