@@ -21,7 +21,7 @@ enum class SegmentBreak {
     First,       // the first reading: the first segment
     Restart,     // t_s went backwards: a new run (appended file) or a clock fault
     GateChange,  // the gate time changed, known to unknown included
-    Gap,         // the step exceeds 1.5 tau0 + 20 ms of its gate: readings are missing
+    Gap,         // the step is a gap of its gate (GateSpacing.h): readings are missing
 };
 
 // The step between consecutive readings in whole microseconds. Steps are compared as

@@ -4,20 +4,8 @@
 #include <optional>
 
 // The spacing of the readings of one gate time, followed reading by reading in
-// constant memory, and the gap rule that follows from it.
-//
-// tau0 is the readings' mean spacing over the gap-free stretches: the sum of their
-// steps over their number. A burst (readings a USB adapter delivers together, 1 us
-// apart, then tens of ms of silence) leaves that mean where it is, where a median or
-// the shortest step would take the 1 us. A step is a gap when it is longer than
-// 1.5 tau0 + 20 ms, the 20 ms being the adapter's delivery latency.
-//
-// Each step is judged as it comes, against the running mean. Until the steps taken
-// cover a second none is a gap: a mean over the first burst alone would be about 1 us.
-// After that the mean the judging uses counts each gap at the limit's length, so cuts
-// made while the mean was too low (a backlog delivered at once) raise it until they
-// stop, instead of starving it of the long steps between bursts. tau0 itself is the
-// mean of the gap-free steps only.
+// constant memory, and the gap rule that follows from it: tau0 and the gaps as
+// stability/README.md (What the analysis computes) describes them.
 class GateSpacing {
 public:
     // Takes one reading of this gate. stepUs is its step from the reading before when

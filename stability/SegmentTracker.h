@@ -8,11 +8,8 @@
 #include <optional>
 
 // Cuts a stream of readings into gap-free segments, one reading at a time, in memory
-// that grows only with the number of gate times seen. A segment ends where t_s goes
-// backwards (a restart: a new run appended to the file; a step of 0, as between the
-// readings of one read() in files with millisecond stamps, is none), where the gate
-// time changes, and where a step is a gap of its gate (GateSpacing.h). Each gate time
-// has its own tau0; the step across a gate change or a restart belongs to no gate.
+// that grows only with the number of gate times seen; where it cuts:
+// stability/README.md (What the analysis computes).
 class SegmentTracker {
 public:
     using Gates = std::map<std::optional<uint32_t>, GateSpacing>;  // unknown first

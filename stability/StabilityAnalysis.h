@@ -10,18 +10,8 @@
 #include <vector>
 
 // The analysis of a whole log is the StabilityEngine fed the log's readings in order:
-// the numbers a live engine shows at the last reading are those of the file.
-//
-// The readings are cut into gap-free segments where t_s goes backwards, where the gate
-// time changes and where a step is a gap (SegmentTracker.h). Each gate time has its own
-// tau0, the mean step of its gap-free stretches (GateSpacing.h), not the gate time.
-// No statistic spans a cut: each deviation pools the squared differences of every
-// segment of one gate time long enough for its tau; the summary's own curves are those
-// of the gate with the most readings, and byGate holds every gate's. The mean,
-// deviation, minimum and maximum are over all readings; the drift is the least-squares
-// slope fitted to each run (t_s advancing without a restart; a gap inside a run is time
-// known) with the runs' sums pooled. Deviations are those of the fractional frequency
-// y = (f - mean) / mean, also given in Hz (fractional * mean).
+// the numbers a live engine shows at the last reading are those of the file. What it
+// computes: stability/README.md.
 
 // The readings of one log file as the plot takes them.
 struct LogSamples {

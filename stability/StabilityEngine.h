@@ -26,16 +26,8 @@ struct LiveStats {
 };
 
 // The one analysis of readings, batch and live alike: it takes readings one at a time
-// and gives the whole summary at any moment. Memory is bounded whatever the length of
-// the run (about 8 MB per gate time at most), each reading costs a constant time, and
-// a summary a fraction of a millisecond.
-//
-// Readings are cut into gap-free segments by a SegmentTracker (FrequencySample.h) and
-// each gate time has its own deviations, pooled over its segments alone. The level,
-// spread and drift are over all readings (drift per run, pooled). The deviations are
-// those of the readings as integers: the frequency in Hz, or, with a scale, in units
-// of 1 / scale Hz (the drift-removed readings of a second pass); see OctaveDeviations
-// for the exact range and the decimated estimators above it.
+// and gives the whole summary at any moment, in constant time per reading and bounded
+// memory. What it computes and how: stability/README.md.
 class StabilityEngine {
 public:
     struct Options {

@@ -85,6 +85,6 @@ struct StabilitySummary {
 // numbers always with a decimal point, whatever the locale.
 std::string SummaryText(const StabilitySummary& summary);
 
-// One JSON object (keys in log/README.md), ending in a line feed. Numbers are the
+// One JSON object (keys in stability/README.md), ending in a line feed. Numbers are the
 // shortest text that reads back as the same double; NaN is null.
 std::string SummaryJson(const StabilitySummary& summary);
