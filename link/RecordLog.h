@@ -24,8 +24,6 @@ public:
         return time;
     }
 
-    const std::shared_ptr<LogQueue>& Queue() const { return queue_; }
-
 private:
     LogClock clock_;  // stamped on the receive thread only
     std::shared_ptr<LogQueue> queue_;
