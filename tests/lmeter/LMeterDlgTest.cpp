@@ -14,7 +14,7 @@
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Modal.h"
 #include "tests/support/RowName.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

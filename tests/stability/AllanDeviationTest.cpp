@@ -1,5 +1,5 @@
-#include "tests/log/AllanDeviation.h"
-#include "tests/log/BatchAnalysis.h"
+#include "tests/stability/AllanDeviation.h"
+#include "tests/stability/BatchAnalysis.h"
 #include "stability/StabilityAnalysis.h"
 
 #include <gtest/gtest.h>

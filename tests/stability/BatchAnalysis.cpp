@@ -1,7 +1,7 @@
-#include "tests/log/BatchAnalysis.h"
+#include "tests/stability/BatchAnalysis.h"
 
 #include "stability/SegmentTracker.h"
-#include "tests/log/AllanDeviation.h"
+#include "tests/stability/AllanDeviation.h"
 
 #include <algorithm>
 #include <cmath>

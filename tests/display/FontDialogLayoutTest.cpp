@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "display/SelectBitmap.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "display/ReadoutText.h"
-#include "tests/readout/RecordBuffer.h"
+#include "tests/support/RecordBuffer.h"
 #include "tests/support/RowName.h"
 
 namespace {

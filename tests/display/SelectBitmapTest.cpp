@@ -10,7 +10,7 @@
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBmp.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/support/UiTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/log/AllanDeviation.h"
+#include "tests/stability/AllanDeviation.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "stability/StabilityAnalysis.h"
 #include "stability/StabilityEngine.h"
-#include "tests/log/AllanDeviation.h"
-#include "tests/log/BatchAnalysis.h"
+#include "tests/stability/AllanDeviation.h"
+#include "tests/stability/BatchAnalysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/log/AllanDeviation.h"
+#include "tests/stability/AllanDeviation.h"
 #include "log/CsvLogReader.h"
 #include "stability/StabilityEngine.h"
 #include "log/LogClock.h"

@@ -7,7 +7,7 @@
 
 #include "display/ReadoutText.h"
 #include "lmeter/Inductance.h"
-#include "tests/readout/RecordBuffer.h"
+#include "tests/support/RecordBuffer.h"
 
 namespace {
 
