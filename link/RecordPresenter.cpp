@@ -8,8 +8,8 @@
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 #include "lmeter/Inductance.h"
-#include "log/RecordLog.h"
-#include "log/RecordRow.h"
+#include "link/RecordLog.h"
+#include "link/RecordRow.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post post)
     : readout_(readout), watchdog_(watchdog), post_(std::move(post))

@@ -6,9 +6,9 @@
 #include <memory>
 #include <mutex>
 
+#include "link/ReadingTap.h"
 #include "link/RecordSink.h"
 #include "log/LogClock.h"
-#include "log/ReadingTap.h"
 
 class NoDataTimer;
 class Readout;
@@ -25,7 +25,7 @@ class RecordLog;
 // hand-off when it takes the changes. Never waits for the window thread.
 // While the tap is open (the statistics window looks), each record's reading also
 // goes into it, with the stamp its log row gets; the window takes them a few times a
-// second (log/ReadingTap.h).
+// second (ReadingTap.h).
 class RecordPresenter : public RecordSink {
 public:
     // post(connection) must not block; it queues the hand-off.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/StabilitySummary.h"
+#include "stability/StabilitySummary.h"
 
 #include <QWidget>
 

@@ -8,7 +8,7 @@
 #include "display/Readout.h"
 #include "link/CounterLink.h"
 #include "lmeter/Inductance.h"
-#include "log/RecordLog.h"
+#include "link/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"

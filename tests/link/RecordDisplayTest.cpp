@@ -9,9 +9,9 @@
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
+#include "link/RecordLog.h"
 #include "link/RecordPresenter.h"
 #include "lmeter/Inductance.h"
-#include "log/RecordLog.h"
 #include "tests/support/RowName.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "display/Readout.h"
 #include "link/CounterLink.h"
-#include "log/RecordLog.h"
+#include "link/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/RowName.h"

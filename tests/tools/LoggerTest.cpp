@@ -1,5 +1,5 @@
 #include "log/CsvLogReader.h"
-#include "log/StabilityAnalysis.h"
+#include "stability/StabilityAnalysis.h"
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"

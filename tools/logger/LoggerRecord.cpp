@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "link/RecordAssembler.h"
+#include "link/RecordRow.h"
 #include "link/Tty.h"
-#include "log/StabilityEngine.h"
 #include "log/LogClock.h"
-#include "log/RecordRow.h"
-#include "log/StabilityAnalysis.h"
 #include "settings/UniqueFd.h"
+#include "stability/StabilityAnalysis.h"
+#include "stability/StabilityEngine.h"
 #include "tools/logger/LoggerPort.h"
 #include "tools/logger/RowOutput.h"
 #include "tools/logger/StatusLine.h"
