@@ -24,6 +24,8 @@ ALLOWED = {
     "statistics": {"statistics", "log", "analysis", "lmeter", "display", "res", "settings"},
 }
 PLAIN = ["analysis", "settings", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
+         "link/CounterSession", "link/SessionSink", "link/SessionLoop", "link/Reading", "link/NoDataWatch",
+         "link/LogSink", "tools/logger/LoggerLoop",
          "link/TtyPosix", "link/UucpLock", "link/DevicePath", "display/ReadoutText", "log/LogFile",
          "log/AllanDeviation", "log/StabilityAnalysis", "log/ReadingTap",
          "statistics/NominalFrequency", "statistics/MovingAverage", "statistics/InductanceStats",
