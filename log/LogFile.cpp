@@ -148,9 +148,9 @@ bool LogFile::Close()
 bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds)
 {
     size_t written = 0;
-    // The rows that got out whole when the writing stops at written.
-    const auto wholeRows = [rowEnds](size_t written) {
-        return static_cast<size_t>(std::upper_bound(rowEnds.begin(), rowEnds.end(), written) - rowEnds.begin());
+    // The rows that got out whole when the writing stops after end bytes.
+    const auto wholeRows = [rowEnds](size_t end) {
+        return static_cast<size_t>(std::upper_bound(rowEnds.begin(), rowEnds.end(), end) - rowEnds.begin());
     };
     while (written < bytes.size()) {
         if (standardOutput_ && !WaitForOutput()) {
