@@ -17,9 +17,10 @@ CounterLink::CounterLink(Readout& readout, std::string iniPath,
       }),
       tapSink_(readout), session_(loop_, std::move(iniPath), std::move(folders))
 {
-    session_.AddSink(presenter_);
+    // The log first: a reading on the screen is on its way to the log already.
     session_.AddSink(logSink_);
     session_.AddSink(tapSink_);
+    session_.AddSink(presenter_);
     session_.AddSink(*this);
 }
 
