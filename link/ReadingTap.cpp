@@ -1,5 +1,7 @@
 #include "link/ReadingTap.h"
 
+#include <algorithm>
+
 void ReadingTap::Open()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -22,14 +24,18 @@ void ReadingTap::Close()
 
 void ReadingTap::Push(const TappedReading& reading)
 {
+    Push(std::span<const TappedReading>(&reading, 1));
+}
+
+void ReadingTap::Push(std::span<const TappedReading> readings)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     if (!open_.load(std::memory_order_relaxed))
         return;
-    if (waiting_.size() >= kCapacity) {
-        ++dropped_;
-        return;
-    }
-    waiting_.push_back(reading);
+    const size_t room = kCapacity - std::min(kCapacity, waiting_.size());
+    const size_t taken = std::min(room, readings.size());
+    waiting_.insert(waiting_.end(), readings.begin(), readings.begin() + static_cast<std::ptrdiff_t>(taken));
+    dropped_ += readings.size() - taken;
 }
 
 uint64_t ReadingTap::Take(std::vector<TappedReading>& readings)

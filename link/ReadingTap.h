@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 // One reading for a live view, as the receive thread stamped it.
@@ -35,6 +36,8 @@ public:
     bool IsOpen() const { return open_.load(std::memory_order_acquire); }
     // Receive thread: ignored while closed.
     void Push(const TappedReading& reading);
+    // The same for the readings of one read, under one lock.
+    void Push(std::span<const TappedReading> readings);
 
     // Window thread: the waiting readings in order into readings (its old content is
     // dropped, its capacity kept for the next swap); returns how many were dropped

@@ -4,27 +4,31 @@
 #include "log/LogQueue.h"
 #include "link/RecordRow.h"
 
-#include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
-// The receive thread's end of a log: each accepted record becomes a row stamped by
-// the log's clock at the moment its last byte became readable, and goes into the
-// queue. Never waits for the writer.
+// The receive thread's end of a log: accepted records become rows with the stamps
+// they were given and go into the queue together, once per read. Never waits for
+// the writer.
 class RecordLog {
 public:
     explicit RecordLog(std::shared_ptr<LogQueue> queue) : queue_(std::move(queue)) {}
 
-    // Returns the stamp the row got.
-    LogTime Add(const char* record, const std::optional<LogCapacitors>& capacitors,
-                std::chrono::steady_clock::time_point readable)
+    // The row of record, to go into the queue with the next Flush.
+    void Add(const char* record, const LogTime& time, const std::optional<LogCapacitors>& capacitors)
     {
-        const LogTime time = clock_.At(readable);
-        queue_->Push(RowFromRecord(record, time, capacitors));
-        return time;
+        rows_.push_back(RowFromRecord(record, time, capacitors));
+    }
+
+    // The rows added since the last Flush into the queue, under one lock.
+    void Flush()
+    {
+        queue_->Push(rows_);
+        rows_.clear();
     }
 
 private:
-    LogClock clock_;  // stamped on the receive thread only
     std::shared_ptr<LogQueue> queue_;
+    std::vector<LogRow> rows_;  // the receive thread's; keeps its capacity
 };

@@ -29,7 +29,9 @@ ALLOWED = {
 }
 PLAIN = ["analysis", "settings", "log", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
          "link/TtyPosix", "link/UucpLock", "link/DevicePath", "link/ReadingTap", "link/RecordRow",
-         "link/RecordLog", "display/ReadoutText", "stability/FrequencySample", "stability/GateSpacing",
+         "link/RecordLog", "link/CounterSession", "link/SessionSink",
+         "link/SessionLoop", "link/Reading", "link/NoDataWatch", "link/LogSink", "tools/logger/LoggerLoop",
+         "display/ReadoutText", "stability/FrequencySample", "stability/GateSpacing",
          "stability/SegmentTracker", "stability/RunTimeline", "stability/StabilityEngine",
          "stability/StabilityAnalysis", "stability/StabilitySummary",
          "statistics/NominalFrequency", "statistics/MovingAverage", "statistics/InductanceStats",
