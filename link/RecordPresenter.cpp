@@ -4,6 +4,7 @@
 
 #include "display/Composer.h"
 #include "display/Readout.h"
+#include "display/ReadoutText.h"
 #include "link/NoDataTimer.h"
 #include "link/RecordDisplay.h"
 
@@ -20,9 +21,13 @@ void RecordPresenter::OnReceiving(uint64_t connection)
 
 void RecordPresenter::OnRecords(std::span<const Reading> readings)
 {
+    if (readings.empty())
+        return;
     const bool shows = readout_.With([readings](ReadoutState& state) {
-        for (const Reading& reading : readings)
-            ShowRecord(state, state.C1, state.C2, reading.Record, false);
+        // Only the last record's lines can be seen; those before it only advance the indicator.
+        for (std::size_t i = 0; i + 1 < readings.size(); ++i)
+            AdvanceIndicator(state.Indicator);
+        ShowRecord(state, state.C1, state.C2, readings.back().Record, false);
         return ComposeWouldDraw(state);
     });
     watchdog_.NoteRecord();

@@ -172,6 +172,19 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     rig.readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
 }
 
+// Of one read, the last record's lines show, with the indicator advanced by every record.
+TEST(RecordPresenter, AReadShowsItsLastRecordAfterAdvancingTheIndicatorForEach)
+{
+    PresenterRig rig;
+    std::vector<Reading> read = Read(2);
+    std::memcpy(read[1].Record, "002 100 0000012345", 18);
+    rig.presenter.OnRecords(read);
+    rig.readout.With([](ReadoutState& state) {
+        EXPECT_STREQ(state.Text.Frequency, "     12,345Hz |");
+        EXPECT_STREQ(state.Text.Status, "P.S:[  2] G.T:[10.00sec]");
+    });
+}
+
 // A read whose records leave the lines as the window last composed them wakes nobody.
 TEST(RecordPresenter, AReadThatShowsNothingNewPostsNothing)
 {
