@@ -4,7 +4,6 @@
 #include "stability/PlotFrame.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include <cmath>
 
@@ -52,23 +51,23 @@ void DrawErrorBar(QPainter& painter, const PlotFrame& frame, const DeviationPoin
 
 void DrawCurve(QPainter& painter, const PlotFrame& frame, const Curve& curve)
 {
-    QPainterPath line;
+    // Each step a line of its own: a path of them all costs several times as much to stroke.
+    std::vector<QPointF> points;
     painter.setBrush(curve.color);
+    painter.setPen(QPen(curve.color, 1.2));
     for (const DeviationPoint& point : *curve.points) {
         if (!IsPlottable(point))
             continue;
-        const QPointF at(frame.MapX(point.tauS), frame.MapY(point.fractional));
-        if (line.elementCount() == 0)
-            line.moveTo(at);
-        else
-            line.lineTo(at);
-        painter.setPen(QPen(curve.color, 1.2));
-        DrawErrorBar(painter, frame, point, at.x() + curve.shift);
-        painter.drawEllipse(at, 3.0, 3.0);
+        points.emplace_back(frame.MapX(point.tauS), frame.MapY(point.fractional));
+        DrawErrorBar(painter, frame, point, points.back().x() + curve.shift);
+        painter.drawEllipse(points.back(), 3.0, 3.0);
     }
+    std::vector<QLineF> steps;
+    for (size_t i = 1; i < points.size(); ++i)
+        steps.emplace_back(points[i - 1], points[i]);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(curve.color, 1.5));
-    painter.drawPath(line);
+    painter.drawLines(steps.data(), static_cast<int>(steps.size()));
 }
 
 // The corner of the panel that hides the fewest points, below the row of noise types.
@@ -140,24 +139,14 @@ void DrawNoiseTypes(QPainter& painter, const PlotFrame& frame, const std::vector
 
 }  // namespace
 
-DeviationPlot::DeviationPlot(QWidget* parent) : QWidget(parent)
-{
-    setFocusPolicy(Qt::NoFocus);
-}
+DeviationPlot::DeviationPlot(QWidget* parent) : CachedPlot(parent) {}
 
 void DeviationPlot::SetData(const StabilitySummary& summary)
 {
     adev_ = summary.adev;
     mdev_ = summary.mdev;
     hdev_ = summary.hdev;
-    update();
-}
-
-void DeviationPlot::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    Render(painter, rect());
+    Redraw();
 }
 
 void DeviationPlot::Render(QPainter& painter, const QRectF& whole) const

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "stability/StabilitySummary.h"
-
-#include <QWidget>
-
-class QPainter;
+#include "statistics/CachedPlot.h"
 
 // ADEV, MDEV and HDEV against tau on log-log axes, drawn with QPainter: each point with
 // its interval as an error bar, and the noise type identified at each tau of the ADEV
 // written along the top.
-class DeviationPlot : public QWidget {
+class DeviationPlot : public CachedPlot {
     Q_OBJECT
 
 public:
@@ -17,12 +14,9 @@ public:
 
     // Only the curves of summary are kept.
     void SetData(const StabilitySummary& summary);
-    void Render(QPainter& painter, const QRectF& area) const;
+    void Render(QPainter& painter, const QRectF& area) const override;
     QSize sizeHint() const override { return {480, 300}; }
     QSize minimumSizeHint() const override { return {360, 200}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     std::vector<DeviationPoint> adev_;

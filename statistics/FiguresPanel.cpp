@@ -1,9 +1,10 @@
 #include "statistics/FiguresPanel.h"
 
+#include "statistics/CachedGroupBox.h"
 #include "statistics/StatsText.h"
 
+#include <QEvent>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -37,15 +38,27 @@ QString Microhenries(double value)
     return WithUnit(text, QStringLiteral("µH"));
 }
 
+// A value label has a fixed size, so that a new value repaints the label alone and lays
+// nothing out again; it starts with room for the usual widest value.
 QLabel* ValueLabel(QWidget* parent, const QString& name)
 {
     auto* label = new QLabel(QStringLiteral("-"), parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setAccessibleName(name);
-    // Room for the widest value, so that the column keeps its width as figures come.
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("-1.234e-05 ppm/h0")));
+    label->setFixedHeight(label->sizeHint().height());
+    label->setFixedWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("-1.234e-05 ppm/h0")));
     return label;
+}
+
+// Only a text that changed is set; the label widens, for good, when the text needs it.
+void SetValue(QLabel* label, const QString& text)
+{
+    if (label->text() == text)
+        return;
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2;
+    if (needed > label->width())
+        label->setFixedWidth(needed);
+    label->setText(text);
 }
 
 }  // namespace
@@ -55,19 +68,21 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto* offsetBox = new QGroupBox(tr("公称値からの偏差"), this);
+    auto* offsetBox = new CachedGroupBox(tr("公称値からの偏差"), this);
     auto* offsetLayout = new QVBoxLayout(offsetBox);
-    offsetParts_ = ValueLabel(offsetBox, tr("公称値からの偏差"));
+    offsetParts_ = Watched(ValueLabel(offsetBox, tr("公称値からの偏差")));
     QFont large = offsetParts_->font();
     large.setPointSizeF(large.pointSizeF() * 2.0);
     large.setBold(true);
     offsetParts_->setFont(large);
-    offsetHz_ = ValueLabel(offsetBox, tr("公称値からの偏差 (Hz)"));
-    offsetLayout->addWidget(offsetParts_);
-    offsetLayout->addWidget(offsetHz_);
+    offsetParts_->setFixedSize(offsetParts_->fontMetrics().horizontalAdvance(QStringLiteral("+123.456 ppm0")),
+                               offsetParts_->sizeHint().height());
+    offsetHz_ = Watched(ValueLabel(offsetBox, tr("公称値からの偏差 (Hz)")));
+    offsetLayout->addWidget(offsetParts_, 0, Qt::AlignRight);
+    offsetLayout->addWidget(offsetHz_, 0, Qt::AlignRight);
     layout->addWidget(offsetBox);
 
-    auto* frequencyBox = new QGroupBox(tr("周波数"), this);
+    auto* frequencyBox = new CachedGroupBox(tr("周波数"), this);
     auto* form = new QFormLayout(frequencyBox);
     count_ = AddRow(*form, tr("件数"));
     last_ = AddRow(*form, tr("最新値"));
@@ -83,7 +98,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
     gaps_ = AddRow(*form, tr("欠測"));
     layout->addWidget(frequencyBox);
 
-    auto* inductanceBox = new QGroupBox(tr("Lメータ"), this);
+    auto* inductanceBox = new CachedGroupBox(tr("Lメータ"), this);
     auto* lForm = new QFormLayout(inductanceBox);
     lCount_ = AddRow(*lForm, tr("件数"));
     lMean_ = AddRow(*lForm, tr("平均"));
@@ -97,17 +112,36 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
 QLabel* FiguresPanel::AddRow(QFormLayout& form, const QString& name)
 {
     QWidget* owner = form.parentWidget();
-    QLabel* value = ValueLabel(owner, name);
+    QLabel* value = Watched(ValueLabel(owner, name));
     form.addRow(new QLabel(name, owner), value);
+    form.itemAt(form.rowCount() - 1, QFormLayout::FieldRole)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return value;
+}
+
+QLabel* FiguresPanel::Watched(QLabel* value)
+{
+    value->installEventFilter(this);
+    return value;
+}
+
+// A selectable label lays its text out as a document at every change, many times the
+// cost of a plain one: a value can be selected while the pointer is over it.
+bool FiguresPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* value = static_cast<QLabel*>(watched);  // only value labels are watched
+    if (event->type() == QEvent::Enter)
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    else if (event->type() == QEvent::Leave && !value->hasSelectedText())
+        value->setTextInteractionFlags(Qt::NoTextInteraction);
+    return QWidget::eventFilter(watched, event);
 }
 
 void FiguresPanel::Show(const StatsView& view, double nominalHz)
 {
     const NominalOffset offset = OffsetFromNominal(view.summary.meanHz, nominalHz);
     const bool known = view.summary.count > 0;
-    offsetParts_->setText(known ? Text(PartsText(offset.ppm)) : QStringLiteral("-"));
-    offsetHz_->setText(known ? WithUnit(SignedFixed(offset.hz, 3), QStringLiteral("Hz")) : QStringLiteral("-"));
+    SetValue(offsetParts_, known ? Text(PartsText(offset.ppm)) : QStringLiteral("-"));
+    SetValue(offsetHz_, known ? WithUnit(SignedFixed(offset.hz, 3), QStringLiteral("Hz")) : QStringLiteral("-"));
     ShowFrequency(view);
     ShowInductance(view.inductance);
 }
@@ -116,28 +150,28 @@ void FiguresPanel::ShowFrequency(const StatsView& view)
 {
     const StabilitySummary& s = view.summary;
     const int decimals = DisplayDecimals(s.stddevHz);
-    count_->setText(QString::number(s.count));
-    last_->setText(Hz(s.lastHz, 0));
-    mean_->setText(Hz(s.meanHz, decimals));
-    stddev_->setText(Hz(s.stddevHz, decimals));
-    min_->setText(Hz(s.minHz, 0));
-    max_->setText(Hz(s.maxHz, 0));
-    peakToPeak_->setText(Hz(s.maxHz - s.minHz, 0));
+    SetValue(count_, QString::number(s.count));
+    SetValue(last_, Hz(s.lastHz, 0));
+    SetValue(mean_, Hz(s.meanHz, decimals));
+    SetValue(stddev_, Hz(s.stddevHz, decimals));
+    SetValue(min_, Hz(s.minHz, 0));
+    SetValue(max_, Hz(s.maxHz, 0));
+    SetValue(peakToPeak_, Hz(s.maxHz - s.minHz, 0));
     // The readings averaged are named only while they fall short of the length asked for.
     const bool short_ = view.average.readings > 0 && view.average.readings < view.averageN;
-    average_->setText(short_ ? tr("%1 (%2 件)").arg(Hz(view.average.hz, decimals)).arg(view.average.readings)
-                             : Hz(view.average.hz, decimals));
-    driftHz_->setText(WithUnit(SignedScientific(s.driftHzPerS), QStringLiteral("Hz/s")));
-    driftPpm_->setText(WithUnit(SignedScientific(s.driftPpmPerHour), QStringLiteral("ppm/h")));
-    elapsed_->setText(Text(DurationText(s.count > 0 ? s.spanS : 0.0)));
-    gaps_->setText(QString::number(s.gaps));
+    SetValue(average_, short_ ? tr("%1 (%2 件)").arg(Hz(view.average.hz, decimals)).arg(view.average.readings)
+                              : Hz(view.average.hz, decimals));
+    SetValue(driftHz_, WithUnit(SignedScientific(s.driftHzPerS), QStringLiteral("Hz/s")));
+    SetValue(driftPpm_, WithUnit(SignedScientific(s.driftPpmPerHour), QStringLiteral("ppm/h")));
+    SetValue(elapsed_, Text(DurationText(s.count > 0 ? s.spanS : 0.0)));
+    SetValue(gaps_, QString::number(s.gaps));
 }
 
 void FiguresPanel::ShowInductance(const InductanceFigures& l)
 {
-    lCount_->setText(QString::number(l.count));
-    lMean_->setText(Microhenries(l.meanUh));
-    lStddev_->setText(Microhenries(l.stddevUh));
-    lMin_->setText(Microhenries(l.minUh));
-    lMax_->setText(Microhenries(l.maxUh));
+    SetValue(lCount_, QString::number(l.count));
+    SetValue(lMean_, Microhenries(l.meanUh));
+    SetValue(lStddev_, Microhenries(l.stddevUh));
+    SetValue(lMin_, Microhenries(l.minUh));
+    SetValue(lMax_, Microhenries(l.maxUh));
 }

@@ -18,8 +18,12 @@ public:
 
     void Show(const StatsView& view, double nominalHz);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLabel* AddRow(QFormLayout& form, const QString& name);
+    QLabel* Watched(QLabel* value);
     void ShowFrequency(const StatsView& view);
     void ShowInductance(const InductanceFigures& l);
 

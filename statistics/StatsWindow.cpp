@@ -138,9 +138,7 @@ QWidget* StatsWindow::BuildControls()
     const auto choose = [this] {
         settings_.Average = average_->currentData().toInt();
         settings_.TrendMinutes = span_->currentData().toInt();
-        changed_ = true;
-        takesSincePlot_ = kTakesPerPlot;
-        Present();
+        PresentAll();
     };
     connect(average_, &QComboBox::currentIndexChanged, this, choose);
     connect(span_, &QComboBox::currentIndexChanged, this, choose);
@@ -262,6 +260,14 @@ void StatsWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+// Minimised, the window draws nothing; restored, it shows everything as it is now.
+void StatsWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        PresentAll();
+    QWidget::changeEvent(event);
+}
+
 // The field has the focus when the window opens: Ctrl+C there copies the figures
 // unless text of the field is selected.
 bool StatsWindow::eventFilter(QObject* watched, QEvent* event)
@@ -286,9 +292,7 @@ void StatsWindow::Reset()
         hold_->setChecked(false);  // a fresh start is shown at once
     tap_.Take(taken_);  // readings from before the reset
     figures_.Reset();
-    changed_ = true;
-    takesSincePlot_ = kTakesPerPlot;
-    Present();
+    PresentAll();
 }
 
 void StatsWindow::SetHeld(bool held)
@@ -296,11 +300,8 @@ void StatsWindow::SetHeld(bool held)
     held_ = held;
     if (hold_->isChecked() != held)
         hold_->setChecked(held);
-    if (!held) {
-        changed_ = true;
-        takesSincePlot_ = kTakesPerPlot;
-        Present();
-    }
+    if (!held)
+        PresentAll();
 }
 
 void StatsWindow::TakeReadings()
@@ -315,7 +316,7 @@ void StatsWindow::TakeReadings()
 
 void StatsWindow::Present()
 {
-    if (held_ || !changed_)
+    if (held_ || !changed_ || isMinimized())
         return;
     // The whole summary costs a fraction of a millisecond: once with the plots, the
     // quick figures in between.
@@ -331,6 +332,14 @@ void StatsWindow::Present()
         takesSincePlot_ = 0;
         changed_ = false;
     }
+}
+
+// The whole of the figures and the plots at once, not waiting for the next take.
+void StatsWindow::PresentAll()
+{
+    changed_ = true;
+    takesSincePlot_ = kTakesPerPlot;
+    Present();
 }
 
 void StatsWindow::PresentPlots()
@@ -357,11 +366,8 @@ std::string StatsWindow::CopiedFigures() const
 
 void StatsWindow::Copy()
 {
-    if (!held_) {  // the figures copied are the whole of them, as they are now
-        changed_ = true;
-        takesSincePlot_ = kTakesPerPlot;
-        Present();
-    }
+    if (!held_)  // the figures copied are the whole of them, as they are now
+        PresentAll();
     QGuiApplication::clipboard()->setText(QString::fromStdString(CopiedFigures()));
 }
 
@@ -378,13 +384,11 @@ void StatsWindow::EnterNominal(const QString& text)
     if (parsed.hz == settings_.NominalHz)
         return;
     settings_.NominalHz = parsed.hz;
-    changed_ = true;
-    takesSincePlot_ = kTakesPerPlot;
     if (held_) {  // the figures stay; the offsets follow the new nominal
         panel_->Show(shown_, settings_.NominalHz);
         PresentPlots();
     }
-    Present();
+    PresentAll();
 }
 
 QString StatsWindow::NominalMessage() const

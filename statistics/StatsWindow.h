@@ -28,7 +28,7 @@ class TrendPlot;
 // quick figures; the whole summary and the plots follow at every fourth take, and at
 // a copy, which always takes the figures as they are (unless held). Closed, the tap is closed and no
 // timer runs: nothing is computed. Held, the figures go on counting but what is shown
-// (and copied) stays as it was.
+// (and copied) stays as it was. Minimised, it goes on counting and draws nothing.
 class StatsWindow : public QWidget {
     Q_OBJECT
 
@@ -67,6 +67,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -77,6 +78,7 @@ private:
     QWidget* BuildButtons();
     void TakeReadings();
     void Present();
+    void PresentAll();
     void PresentPlots();
     void NominalFromMean();
     void AskAndSavePlots();

@@ -1,17 +1,14 @@
 #pragma once
 
+#include "statistics/CachedPlot.h"
 #include "statistics/TrendTier.h"
 
-#include <QWidget>
-
 #include <vector>
-
-class QPainter;
 
 // The offset from the nominal against time, drawn with QPainter: each point's mean as
 // a line that breaks at gaps, the mean of all readings as a dashed line inside its ±σ
 // band; autoscaled, in ppb or ppm as the offsets call for.
-class TrendPlot : public QWidget {
+class TrendPlot : public CachedPlot {
     Q_OBJECT
 
 public:
@@ -26,13 +23,9 @@ public:
     explicit TrendPlot(QWidget* parent = nullptr);
 
     void SetData(Data data);
-    // The plot into area of any paint device, as the widget shows it.
-    void Render(QPainter& painter, const QRectF& area) const;
+    void Render(QPainter& painter, const QRectF& area) const override;
     QSize sizeHint() const override { return {480, 240}; }
     QSize minimumSizeHint() const override { return {360, 180}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     Data data_;
