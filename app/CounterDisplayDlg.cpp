@@ -45,6 +45,8 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
     setAttribute(Qt::WA_NoSystemBackground);
     setAccessibleName(QString::fromUtf8(kWindowTitle));
     paceTimer_.setSingleShot(true);
+    // A coarse timer may fire 5 % late, which a record waiting for its frame would feel.
+    paceTimer_.setTimerType(Qt::PreciseTimer);
     connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentPacedChanges(); });
     // The link calls back on this thread; a lost call would leave its hand-off closed.
     link_ = std::make_unique<CounterLink>(readout_, iniPath_, [this] { PaintWhenDue(); },

@@ -6,7 +6,7 @@
 #include "app/LogTexts.h"
 #include "link/CounterLink.h"
 #include "log/LogWriter.h"
-#include "log/RecordLog.h"
+#include "link/RecordLog.h"
 #include "res/MessageBox.h"
 
 namespace {

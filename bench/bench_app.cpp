@@ -664,7 +664,9 @@ double RecordsLost(const fs::path& receiveTask, uint64_t sent)
 // writer back on a full pty and show as a received_per_s below the rate.
 // Finally, over 10 s at the same rate, the latency from a record's last byte
 // to the picture that shows it (MeasurePaintLatency).
-// Argument 2 set: the program logs every record (--log) into a file.
+// Argument 2 set: the program logs every record (--log) into a file. Argument
+// 3 set: the statistics window is open (--stats). Argument 4 set: the frequency
+// wanders, so most records change the digits (else every record is the same).
 void BM_ReceivePathCpu(benchmark::State& state)
 {
     const int rate = static_cast<int>(state.range(0));
@@ -690,6 +692,8 @@ void BM_ReceivePathCpu(benchmark::State& state)
         SimulatorOptions options;
         options.Baud = 115200;
         options.RecordsPerSecond = rate == 576 ? 0 : rate;
+        if (state.range(4))
+            options.Generator.FrequencyMode = GeneratorOptions::Mode::Wander;
         std::atomic<bool> stop{false};
         uint64_t sent = 0;
         std::thread counter([&] { sent = RunSimulator(pty, options, stop); });
@@ -708,8 +712,9 @@ void BM_ReceivePathCpu(benchmark::State& state)
     fs::remove(log);
 }
 BENCHMARK(BM_ReceivePathCpu)
-    ->ArgNames({"records_per_s", "seconds", "log", "stats"})
-    ->Args({576, 60, 0, 0})->Args({10, 60, 0, 0})->Args({576, 60, 1, 0})->Args({576, 60, 0, 1})
+    ->ArgNames({"records_per_s", "seconds", "log", "stats", "wander"})
+    ->Args({576, 60, 0, 0, 0})->Args({10, 60, 0, 0, 0})->Args({576, 60, 1, 0, 0})->Args({576, 60, 0, 1, 0})
+    ->Args({576, 60, 0, 0, 1})->Args({576, 60, 0, 1, 1})
     ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 // The benchmark's own X server when none is given.

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "log/LogFile.h"
-#include "log/StabilityAnalysis.h"
-#include "log/StabilityEngine.h"
+#include "stability/StabilityAnalysis.h"
+#include "stability/StabilityEngine.h"
 
 extern char** environ;
 

@@ -147,6 +147,11 @@ void FormatStatusLine(ReadoutText& text, const char* record)
     WriteLine(text.Status, line.Text());
 }
 
+void AdvanceIndicator(ActivityIndicator& indicator)
+{
+    indicator.Counter = NextIndicatorValue(indicator.Counter);
+}
+
 void WriteNoDataText(ReadoutText& text, const ActivityIndicator& indicator)
 {
     char line[kFrequencyLineLength];

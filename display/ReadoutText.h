@@ -30,6 +30,10 @@ void ResetReadoutText(ReadoutText& text);
 // 999,999,999 shows as "---,---,---", keeping the line at 15 positions.
 void FormatFrequencyLine(ReadoutText& text, ActivityIndicator& indicator, const char* record);
 
+// The indicator as a record advances it, for a record whose lines the next
+// record overwrites before anyone sees them.
+void AdvanceIndicator(ActivityIndicator& indicator);
+
 // Status line "P.S:[%3ld] G.T:[%2d.%c0sec]" from the same record. Both
 // numbers print signed, so the line is always 24 characters.
 void FormatStatusLine(ReadoutText& text, const char* record);

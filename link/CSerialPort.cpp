@@ -35,13 +35,22 @@ int CSerialPort::Open(int32_t portNumber, uint32_t bitRate)
     const std::string path = DevicePathFor(portNumber);
     if (path.empty())
         return Refuse(OpenRefusal::NoDeviceMapped, path);
-    return OpenPath(path, bitRate);
+    return OpenDevice(path, bitRate);
 }
 
 int CSerialPort::OpenPath(const std::string& path, uint32_t bitRate)
 {
+    failure_ = {};
+    failure_.IniPath = iniPath_;
     if (IsOpen())
         return 0;
+    return OpenDevice(path, bitRate);
+}
+
+int CSerialPort::OpenDevice(const std::string& path, uint32_t bitRate)
+{
+    if (path.empty())
+        return Refuse(OpenRefusal::NoSuchDevice, path, ENOENT);
     return Adopt(DeviceClaim::Take(path, lockFolder_), bitRate);
 }
 

@@ -47,6 +47,7 @@ public:
     std::string DevicePathFor(int32_t portNumber) const;
 
 private:
+    int OpenDevice(const std::string& path, uint32_t bitRate);
     int Refuse(OpenRefusal why, const std::string& device, int error = 0);
 
     std::string iniPath_;

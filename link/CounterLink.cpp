@@ -1,27 +1,33 @@
 #include "link/CounterLink.h"
 
-#include <cerrno>
-#include <system_error>
-
+#include "display/Readout.h"
 #include "link/BaudRateTable.h"
 
 CounterLink::CounterLink(Readout& readout, std::string iniPath,
                          std::function<void()> recordsWaiting,
                          std::function<void()> onNoDataTimer, NameFolders folders)
-    : recordsWaiting_(std::move(recordsWaiting)), port_(std::move(iniPath)),
-      timer_(std::move(onNoDataTimer)),
+    : recordsWaiting_(std::move(recordsWaiting)), timer_(std::move(onNoDataTimer)),
       presenter_(readout, timer_,
-                 [this](uint64_t connection) { PostToWindow(connection); }),
-      assembler_(presenter_), thread_(assembler_, stopRequested_),
-      folders_(std::move(folders)), windowContext_(std::make_unique<QObject>())
+                 [this](uint64_t connection) {
+                     // A timer only runs on its own thread: the hand-off goes through the queue.
+                     loop_.Post([this, connection] { OnRecordsShown(connection); });
+                 }),
+      logSink_([&readout]() -> std::optional<LogCapacitors> {
+          return readout.With([](ReadoutState& state) { return LogCapacitors{state.C1, state.C2}; });
+      }),
+      tapSink_(readout), session_(loop_, std::move(iniPath), std::move(folders))
 {
+    // The log first: a reading on the screen is on its way to the log already.
+    session_.AddSink(logSink_);
+    session_.AddSink(tapSink_);
+    session_.AddSink(presenter_);
+    session_.AddSink(*this);
 }
 
 CounterLink::~CounterLink()
 {
     timer_.Kill();
     Disconnect();
-    windowContext_.reset();
 }
 
 bool CounterLink::Connect(int portNumber, int baudIndex)
@@ -34,124 +40,50 @@ bool CounterLink::Connect(int portNumber, int baudIndex)
         failure_.Why = portNumber == 0 ? OpenRefusal::NoPortSelected : OpenRefusal::NoSpeedSelected;
         return false;
     }
-    if (!port_.Open(portNumber, *bitRate)) {
-        failure_ = port_.LastOpenFailure();
+    // A running log keeps counting across connections.
+    if (!logSink_.IsSet())
+        session_.RestartClock();
+    const auto opened = session_.Connect({portNumber, {}}, *bitRate);
+    if (const auto* failure = std::get_if<OpenFailure>(&opened)) {
+        failure_ = *failure;
         return false;
     }
-    presenter_.RestartClock();
-    if (!StartReceiving()) {
-        failure_ = {OpenRefusal::Other, errno, DevicePath(portNumber), portNumber, {}, {}, {}, {}};
-        port_.Close();
-        return false;
-    }
-    bitRate_ = *bitRate;
-    connected_ = true;
-    // Remembered while the adapter is surely there: its identity leads back to it.
-    waiter_ = std::make_unique<DeviceReturnWaiter>(
-        RememberDevice(port_.OpenedPath(), folders_), port_.LockFolder(),
-        [this](std::shared_ptr<DeviceClaim> claim) {
-            // A claim whose call is dropped with the context closes the device.
-            QMetaObject::invokeMethod(
-                windowContext_.get(), [this, claim] { OnWaitEnded(std::move(*claim)); },
-                Qt::QueuedConnection);
-        });
     timer_.Restart();
-    return true;
-}
-
-bool CounterLink::StartReceiving()
-{
-    stopRequested_.store(0);
-    const uint64_t connection = ++connections_;
-    presenter_.SetConnection(connection);
-    try {
-        thread_.Start(port_.GetHandle(), [this, connection] {
-            QMetaObject::invokeMethod(
-                windowContext_.get(), [this, connection] { OnPortLost(connection); },
-                Qt::QueuedConnection);
-        });
-    } catch (const std::system_error& error) {
-        errno = error.code().value();
-        return false;
-    }
-    liveConnection_ = connection;
     return true;
 }
 
 void CounterLink::Disconnect()
 {
-    if (!IsOpen())
-        return;
-    if (waiter_)
-        waiter_->Stop();
-    if (thread_.IsRunning())
-        thread_.StopReceiveThread();
-    liveConnection_ = 0;
-    port_.Close();
-    connected_ = false;
+    session_.Stop();
 }
 
-void CounterLink::OnPortLost(uint64_t connection)
+void CounterLink::SetLog(std::shared_ptr<RecordLog> log)
 {
-    if (connection != liveConnection_ || !connected_)
+    if (!log) {
+        logSink_.Set(nullptr);
         return;
-    // The thread only waits for this stop now; its duplicate is closed already.
-    thread_.StopReceiveThread();
-    liveConnection_ = 0;
-    port_.Close();
-    AwaitDevice();
-}
-
-void CounterLink::AwaitDevice()
-{
-    try {
-        waiter_->Start();
-    } catch (const std::system_error& error) {
-        GiveUp({OpenRefusal::Other, error.code().value(), port_.OpenedPath(), 0, {}, {}, {}, {}});
     }
+    session_.RestartClock([this, &log] { logSink_.Set(std::move(log)); });
 }
 
-void CounterLink::OnWaitEnded(DeviceClaim claim)
+void CounterLink::OnEvent(SessionEvent event)
 {
-    if (!connected_ || port_.IsOpen())
-        return;
-    waiter_->Stop();
-    if (!port_.Adopt(std::move(claim), bitRate_)) {
-        GiveUp(port_.LastOpenFailure());
-    } else if (!StartReceiving()) {
-        const int error = errno;
-        port_.Close();
-        GiveUp({OpenRefusal::Other, error, port_.OpenedPath(), 0, {}, {}, {}, {}});
-    }
-}
-
-void CounterLink::GiveUp(const OpenFailure& why)
-{
-    Disconnect();
-    if (gaveUp_)
-        gaveUp_(why);
+    if (event == SessionEvent::End && session_.EndedBy().Why != OpenRefusal::None && gaveUp_)
+        gaveUp_(session_.EndedBy());
 }
 
 void CounterLink::TakeRecords()
 {
     presenter_.ReopenHandOff();
-    if (liveConnection_ != 0)
+    if (session_.LiveConnection() != 0)
         timer_.RestartIfRecordSinceFiring();
-}
-
-void CounterLink::PostToWindow(uint64_t connection)
-{
-    // A timer only runs on its own thread: the hand-off goes through the queue.
-    QMetaObject::invokeMethod(
-        windowContext_.get(), [this, connection] { OnRecordsShown(connection); },
-        Qt::QueuedConnection);
 }
 
 void CounterLink::OnRecordsShown(uint64_t connection)
 {
     // A hand-off queued while its connection was being stopped must not
     // restart the watchdog after the disconnect killed it.
-    if (connection != liveConnection_)
+    if (connection != session_.LiveConnection())
         return;
     timer_.RestartIfRecordSinceFiring();
     if (recordsWaiting_)

@@ -1,34 +1,27 @@
 #pragma once
 
-#include <QObject>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "link/CSerialPort.h"
-#include "link/DeviceReturnWaiter.h"
+#include "link/CounterSession.h"
+#include "link/LogSink.h"
 #include "link/NoDataTimer.h"
-#include "link/ReceiveThread.h"
-#include "link/RecordAssembler.h"
+#include "link/QtSessionLoop.h"
 #include "link/RecordPresenter.h"
+#include "link/TapSink.h"
 
 class Readout;
+class RecordLog;
 
-// The counter link as the main window sees it: port, receive thread, record
-// assembler and no-data watchdog. Owned by the main window and called on the
-// window thread only.
-//
-// Following the adapter: when the port hangs up or its device vanishes, the
-// receive thread closes its duplicate and tells the window thread, which stops
-// that thread and closes the port (the port's one owner), then waits for the
-// same adapter on a waiter thread. That thread opens it when it is back, as
-// the port opens it, and hands the open device to the window thread, which
-// sets its speed and starts a new receive thread. The user stays connected
-// throughout; a device without an identity (a bare pseudo-terminal) is not
-// waited for. When the wait cannot go on, the link disconnects and says why.
-class CounterLink {
+// The counter session as the main window sees it: the session (port, receive
+// thread, following the adapter; CounterSession.h) on the window's event loop,
+// with the read-out, the log and the statistics tap as its sinks, and the
+// window's no-data watchdog. Owned by the main window and called on the window
+// thread only.
+class CounterLink : private SessionSink {
 public:
     // recordsWaiting is called on the window thread when records of the live
     // connection have changed the read-out's lines; the window then calls
@@ -38,15 +31,15 @@ public:
     CounterLink(Readout& readout, std::string iniPath,
                 std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer,
                 NameFolders folders = {});
-    ~CounterLink();
+    ~CounterLink() override;
     CounterLink(const CounterLink&) = delete;
     CounterLink& operator=(const CounterLink&) = delete;
 
     // Connected, as the user chose: true from a successful Connect to the
     // Disconnect, also while the adapter is away and the port closed.
-    bool IsOpen() const { return connected_; }
+    bool IsOpen() const { return session_.IsConnected(); }
     // Connected, but the adapter is away and its return awaited.
-    bool IsAwaitingDevice() const { return connected_ && !port_.IsOpen(); }
+    bool IsAwaitingDevice() const { return session_.IsAwaitingDevice(); }
 
     // Opens the port at the speed of baudIndex, starts the receive thread and
     // the watchdog. False when the port number is 0, the index is outside the
@@ -70,10 +63,11 @@ public:
 
     void KillNoDataTimer() { timer_.Kill(); }
 
-    // Every accepted record from now on also goes to log (null: none).
-    void SetLog(std::shared_ptr<RecordLog> log) { presenter_.SetLog(std::move(log)); }
-    // The readings of the live connection for a view that opens it (RecordPresenter.h).
-    ReadingTap& Readings() { return presenter_.Tap(); }
+    // Every accepted record from now on also goes to log (null: none), with the
+    // read-out's C1/C2; the stamps count from here.
+    void SetLog(std::shared_ptr<RecordLog> log);
+    // The readings of the live connection for a view that opens it (TapSink.h).
+    ReadingTap& Readings() { return tapSink_.Tap(); }
 
     // The window takes the records' changes (the readout's dirty area) right
     // after this: the next record is handed off again, and a record that came
@@ -85,40 +79,32 @@ public:
     // record changed the read-out since the last TakeRecords or HoldRecords.
     bool HoldRecords() { return presenter_.HoldHandOff(); }
 
-    std::string DevicePath(int portNumber) const { return port_.DevicePathFor(portNumber); }
+    std::string DevicePath(int portNumber) const { return session_.DevicePath(portNumber); }
 
     // Non-zero while a stop of the receive thread is under way: the window's
     // OnTimer neither composes nor invalidates then.
-    const std::atomic<int32_t>& StopRequested() const { return stopRequested_; }
+    const std::atomic<int32_t>& StopRequested() const { return session_.StopRequested(); }
 
     // Test seams.
     NoDataTimer& TimerForTest() { return timer_; }
-    ReceiveThread& ThreadForTest() { return thread_; }
+    ReceiveThread& ThreadForTest() { return session_.ThreadForTest(); }
+    // For adding a sink before the first Connect.
+    CounterSession& SessionForTest() { return session_; }
 
 private:
-    void PostToWindow(uint64_t connection);
+    void OnEvent(SessionEvent event) override;
     void OnRecordsShown(uint64_t connection);
-    bool StartReceiving();
-    void OnPortLost(uint64_t connection);
-    void AwaitDevice();
-    void OnWaitEnded(DeviceClaim claim);
-    void GiveUp(const OpenFailure& why);
 
     std::function<void()> recordsWaiting_;
-    CSerialPort port_;
+    // Declared first, destroyed last: the session's posts die with it, and
+    // nothing runs them while the members after it go.
+    QtSessionLoop loop_;
     OpenFailure failure_;
-    std::atomic<int32_t> stopRequested_{0};  // shared with the receive thread; atomic
     NoDataTimer timer_;
     RecordPresenter presenter_;
-    RecordAssembler assembler_;
-    ReceiveThread thread_;
-    uint64_t connections_ = 0;       // window thread only: connections ever made
-    uint64_t liveConnection_ = 0;    // window thread only: 0 while no thread receives
-    bool connected_ = false;         // window thread only: the user's state
-    uint32_t bitRate_ = 0;           // window thread only: the connection's speed
-    NameFolders folders_;            // set at construction, then only read
+    LogSink logSink_;
+    TapSink tapSink_;
     std::function<void(const OpenFailure&)> gaveUp_;  // window thread only
-    std::unique_ptr<DeviceReturnWaiter> waiter_;  // window thread only; its thread reports by posting
-    // Declared last, destroyed first: its pending hand-offs die with it.
-    std::unique_ptr<QObject> windowContext_;
+    // After its sinks: it goes first.
+    CounterSession session_;
 };

@@ -56,6 +56,8 @@ std::string PermissionText(const std::string& device, const DeviceFacts& facts)
 
 std::string MissingText(const OpenFailure& failure)
 {
+    if (failure.PortNumber == 0)
+        return Filled(FailureTexts::tr("%1 がありません。カウンタはつながっていますか？"), failure.Device);
     if (!failure.Mapping.empty())
         return Filled(FailureTexts::tr("%1 がありません。カウンタはつながっていますか？ "
                                        "%3 の [Port] の行 %2=%4 が %2 をこれに割り当てています。"),
@@ -138,6 +140,8 @@ std::string OpenFailureText(const OpenFailure& failure, const DeviceFacts& devic
     case OpenRefusal::HeldByAnother:
         return HeldText(failure);
     case OpenRefusal::NotATerminal:
+        if (failure.PortNumber == 0)
+            return Filled(FailureTexts::tr("%1 はシリアルポートではありません。"), failure.Device);
         return Filled(FailureTexts::tr("%1 はシリアルポートではありません。"
                                        "%3 の [Port] の %2= にカウンタのデバイスを書いてください。"),
                       failure.Device, ComKey(failure), SettingsFileName(failure));

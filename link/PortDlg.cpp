@@ -42,47 +42,47 @@ void CPortDlg::CreateControls(const DevicePathFn& devicePath)
 {
     const DialogTemplate layout(*this, 155, 50);
     const DialogBaseUnits& units = layout.Units();
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setDefault(true);
-    layout.Place(ok_, "IDOK", 98, 7, 50, 14);
-    cancel_ = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
-    layout.Place(cancel_, "IDCANCEL", 98, 29, 50, 14);
-    portLabel_ = new QLabel(tr("ポート番号"), this);
-    layout.Place(portLabel_, "labelPort", 7, 10, 32, 8);
-    baudLabel_ = new QLabel(tr("通信速度"), this);
-    layout.Place(baudLabel_, "labelSpeed", 7, 33, 28, 8);
-    portList_ = MakeList(this, units, 43, 7, 48, 100);
-    baudList_ = MakeList(this, units, 43, 31, 48, 100);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setDefault(true);
+    layout.Place(m_ok, "IDOK", 98, 7, 50, 14);
+    m_cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
+    layout.Place(m_cancel, "IDCANCEL", 98, 29, 50, 14);
+    m_portLabel = new QLabel(tr("ポート番号"), this);
+    layout.Place(m_portLabel, "labelPort", 7, 10, 32, 8);
+    m_baudLabel = new QLabel(tr("通信速度"), this);
+    layout.Place(m_baudLabel, "labelSpeed", 7, 33, 28, 8);
+    m_portList = MakeList(this, units, 43, 7, 48, 100);
+    m_baudList = MakeList(this, units, 43, 31, 48, 100);
     for (int port = 1; port <= kPortListCount; ++port) {
-        portList_->addItem(QStringLiteral("COM%1").arg(port));
+        m_portList->addItem(QStringLiteral("COM%1").arg(port));
         if (devicePath)
-            portList_->setItemData(port - 1, QString::fromStdString(devicePath(port)),
+            m_portList->setItemData(port - 1, QString::fromStdString(devicePath(port)),
                                    Qt::ToolTipRole);
     }
     for (const uint32_t rate : BaudRateTable::kRates)
-        baudList_->addItem(QString::number(rate));
-    setTabOrder(ok_, cancel_);
-    setTabOrder(cancel_, portList_);
-    setTabOrder(portList_, baudList_);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+        m_baudList->addItem(QString::number(rate));
+    setTabOrder(m_ok, m_cancel);
+    setTabOrder(m_cancel, m_portList);
+    setTabOrder(m_portList, m_baudList);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void CPortDlg::DoDataExchange(bool toLists)
 {
     if (toLists) {
-        SelectIndex(*baudList_, m_nBaudIndex);
-        SelectIndex(*portList_, m_nPortIndex);
+        SelectIndex(*m_baudList, m_nBaudIndex);
+        SelectIndex(*m_portList, m_nPortIndex);
     } else {
-        m_nBaudIndex = baudList_->currentIndex();
-        m_nPortIndex = portList_->currentIndex();
+        m_nBaudIndex = m_baudList->currentIndex();
+        m_nPortIndex = m_portList->currentIndex();
     }
 }
 
 DialogResult CPortDlg::DoModal()
 {
     DoDataExchange(true);
-    ok_->setFocus();
+    m_ok->setFocus();
     if (exec() != QDialog::Accepted)
         return IDCANCEL;
     DoDataExchange(false);

@@ -31,24 +31,24 @@ public:
     int m_nBaudIndex = -1;
     int m_nPortIndex = -1;
 
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
-    QComboBox* PortList() const { return portList_; }
-    QComboBox* BaudList() const { return baudList_; }
-    QLabel* PortLabel() const { return portLabel_; }
-    QLabel* BaudLabel() const { return baudLabel_; }
+    QPushButton* OkButton() const { return m_ok; }
+    QPushButton* CancelButton() const { return m_cancel; }
+    QComboBox* PortList() const { return m_portList; }
+    QComboBox* BaudList() const { return m_baudList; }
+    QLabel* PortLabel() const { return m_portLabel; }
+    QLabel* BaudLabel() const { return m_baudLabel; }
 
 private:
     void CreateControls(const DevicePathFn& devicePath);
     // Fields into the lists (toLists) or the lists' selections into the fields.
     void DoDataExchange(bool toLists);
 
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    QLabel* portLabel_ = nullptr;
-    QLabel* baudLabel_ = nullptr;
-    QComboBox* portList_ = nullptr;
-    QComboBox* baudList_ = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QLabel* m_portLabel = nullptr;
+    QLabel* m_baudLabel = nullptr;
+    QComboBox* m_portList = nullptr;
+    QComboBox* m_baudList = nullptr;
 };
 
 // The dialog's lists as shown: "COM1" ... "COM20" and "110" ... "115200".

@@ -3,19 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 
-#include "link/RecordSink.h"
-#include "log/LogClock.h"
-#include "log/ReadingTap.h"
+#include "link/SessionSink.h"
 
 class NoDataTimer;
 class Readout;
-class RecordLog;
 
-// The program's record sink, on the receive thread: writes each record's
-// lines into the read-out under the readout lock and notes its time for the
+// The read-out's sink, on the receive thread: writes each read's records into
+// the read-out's lines under one readout lock and notes the time for the
 // watchdog. After each read, when the lines differ from what the window last
 // composed and no hand-off is pending or held, it hands "records wait" to the
 // window thread, tagged with the connection it came from. The window composes the
@@ -23,10 +18,7 @@ class RecordLog;
 // are never drawn. Records that change nothing visible, or come while a
 // hand-off is pending or held, cost the window thread nothing; it re-opens the
 // hand-off when it takes the changes. Never waits for the window thread.
-// While the tap is open (the statistics window looks), each record's reading also
-// goes into it, with the stamp its log row gets; the window takes them a few times a
-// second (log/ReadingTap.h).
-class RecordPresenter : public RecordSink {
+class RecordPresenter : public SessionSink {
 public:
     // post(connection) must not block; it queues the hand-off.
     using Post = std::function<void(uint64_t connection)>;
@@ -35,7 +27,7 @@ public:
 
     // Window thread, while no receive thread runs: the number of the
     // connection whose thread feeds from now on; no hand-off is open then.
-    void SetConnection(uint64_t connection);
+    void OnReceiving(uint64_t connection) override;
 
     // Window thread: the changes posted so far are taken; the next record posts again.
     void ReopenHandOff() { handOff_.store(HandOff::Idle); }
@@ -43,27 +35,11 @@ public:
     // Returns whether a record changed the lines since the last reopen or hold.
     bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Pending; }
 
-    // Window thread: every record from now on also goes to log, with the read-out's
-    // C1/C2; null ends that.
-    void SetLog(std::shared_ptr<RecordLog> log);
-
-    // While open, every record's reading also goes to the tap, stamped as its log row
-    // is when a log runs, else by the presenter's own clock.
-    ReadingTap& Tap() { return tap_; }
-    // Window thread, before the receive thread of a new connection starts: the own
-    // clock counts from now.
-    void RestartClock() { clock_.Restart(); }
-
-    void OnRecord(const char* record) override;
-    // A logged record is stamped with readable, when its last byte became readable.
-    void OnRecordAt(const char* record, Clock::time_point readable) override;
-    void OnReadEnd() override;
+    // An even number of records that only flip the indicator back and forth
+    // shows nothing new, and the window sleeps on.
+    void OnRecords(std::span<const Reading> readings) override;
 
 private:
-    std::shared_ptr<RecordLog> CurrentLog();
-    void TapRecord(const char* record, const LogTime& time, bool inductanceShown,
-                   const LogCapacitors& capacitors);
-
     Readout& readout_;
     NoDataTimer& watchdog_;
     Post post_;
@@ -74,10 +50,4 @@ private:
     // Records exchange in Pending, the window stores Idle or exchanges in Held.
     enum class HandOff { Idle, Pending, Held };
     std::atomic<HandOff> handOff_{HandOff::Idle};
-    bool recordsInRead_ = false;  // the receive thread of the moment only
-    std::mutex logMutex_;  // guards log_
-    std::shared_ptr<RecordLog> log_;
-    ReadingTap tap_;  // guards itself
-    // Stamps on the receive thread; restarted by the window thread while none runs.
-    LogClock clock_;
 };

@@ -15,6 +15,12 @@ WakeEvent::WakeEvent() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 void WakeEvent::Signal()
 {
     const uint64_t one = 1;
-    // Stays readable until closed: nobody drains it, a stop is final.
+    // Stays readable until cleared; a stop is final, nobody clears it.
     [[maybe_unused]] const auto written = ::write(fd_.Get(), &one, sizeof one);
+}
+
+void WakeEvent::Clear()
+{
+    uint64_t count = 0;
+    [[maybe_unused]] const auto read = ::read(fd_.Get(), &count, sizeof count);
 }

@@ -10,6 +10,8 @@ public:
     WakeEvent();
 
     void Signal();
+    // Readable no more until the next Signal (for a loop that is woken again and again).
+    void Clear();
     int Descriptor() const { return fd_.Get(); }
 
 private:

@@ -1,11 +1,12 @@
 #include "log/LogFile.h"
 
+#include <algorithm>
 #include <vector>
 
-#include <algorithm>
-
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <poll.h>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +30,7 @@ LogFile::~LogFile()
     Close();
 }
 
-bool LogFile::Open(const std::string& path)
+void LogFile::Reset(const std::string& path)
 {
     Close();
     path_ = path;
@@ -37,6 +38,14 @@ bool LogFile::Open(const std::string& path)
     error_.clear();
     started_ = false;
     rowsWritten_ = 0;
+    standardOutput_ = false;
+    giveUp_ = -1;
+    interrupted_ = false;
+}
+
+bool LogFile::Open(const std::string& path)
+{
+    Reset(path);
     if (!OpenDescriptor())
         return false;
     struct stat status {};
@@ -47,6 +56,19 @@ bool LogFile::Open(const std::string& path)
     device_ = status.st_dev;
     inode_ = status.st_ino;
     started_ = WriteWhole(status.st_size == 0 ? LogHeaderLine() : LineEndNeeded());
+    return started_;
+}
+
+bool LogFile::OpenStandardOutput(int giveUp)
+{
+    Reset("standard output");
+    standardOutput_ = true;
+    giveUp_ = giveUp;
+    readable_ = false;
+    fd_ = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (fd_ < 0)
+        return Fail(errno);
+    started_ = WriteWhole(LogHeaderLine()) || interrupted_;
     return started_;
 }
 
@@ -78,9 +100,11 @@ bool LogFile::Append(const LogRow& row)
 
 bool LogFile::Append(std::span<const LogRow> rows)
 {
+    if (interrupted_)
+        return false;
     if (fd_ < 0)
         return Failed() ? false : Fail(EBADF);
-    if (!StillAtPath())
+    if (!standardOutput_ && !StillAtPath())
         return false;
     try {
         std::string bytes;
@@ -113,7 +137,7 @@ bool LogFile::Close()
 {
     if (fd_ < 0)
         return !Failed();
-    if (Sync())
+    if (Sync() && !standardOutput_)
         StillAtPath();
     if (fd_ >= 0 && ::close(fd_) != 0 && errno != EINTR)
         Fail(errno);
@@ -124,8 +148,20 @@ bool LogFile::Close()
 bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds)
 {
     size_t written = 0;
+    // The rows that got out whole when the writing stops after end bytes.
+    const auto wholeRows = [rowEnds](size_t end) {
+        return static_cast<size_t>(std::upper_bound(rowEnds.begin(), rowEnds.end(), end) - rowEnds.begin());
+    };
     while (written < bytes.size()) {
-        const ssize_t count = ::write(fd_, bytes.data() + written, bytes.size() - written);
+        if (standardOutput_ && !WaitForOutput()) {
+            interrupted_ = true;
+            rowsWritten_ += wholeRows(written);
+            return false;
+        }
+        // A pipe that polls writable takes PIPE_BUF bytes without blocking.
+        const size_t size = standardOutput_ ? std::min<size_t>(bytes.size() - written, PIPE_BUF)
+                                            : bytes.size() - written;
+        const ssize_t count = ::write(fd_, bytes.data() + written, size);
         if (count > 0) {
             written += static_cast<size_t>(count);
             continue;
@@ -134,12 +170,22 @@ bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds
             continue;
         // A write that takes nothing without an error would repeat for ever.
         const int error = count < 0 ? errno : EIO;
-        const auto whole = std::upper_bound(rowEnds.begin(), rowEnds.end(), written) - rowEnds.begin();
-        const size_t kept = whole == 0 ? 0 : rowEnds[static_cast<size_t>(whole) - 1];
-        rowsWritten_ += static_cast<uint64_t>(whole);
+        const size_t whole = wholeRows(written);
+        const size_t kept = whole == 0 ? 0 : rowEnds[whole - 1];
+        rowsWritten_ += whole;
         return Fail(LogFailure::Cause::System, error, !CutBack(written - kept));
     }
     return true;
+}
+
+// A blocking write would hold the run past the user's Ctrl+C: poll waits for either.
+bool LogFile::WaitForOutput() const
+{
+    pollfd fds[2] = {{fd_, POLLOUT, 0}, {giveUp_, POLLIN, 0}};
+    while (::poll(fds, 2, -1) < 0)
+        if (errno != EINTR)
+            return true;  // the write itself says what is wrong
+    return fds[1].revents == 0 || fds[0].revents != 0;
 }
 
 // With O_APPEND the offset stands just after what this row got onto the file.

@@ -30,6 +30,11 @@
 // Before each batch the path is checked to still name the open file (device and
 // inode): a log removed or renamed while it runs fails with "removed or renamed"
 // instead of filling a file nobody can see. Close checks once more.
+//
+// Standard output takes the rows instead of a file when opened so: the header
+// first, whatever it holds already, no path to check. While it takes nothing (a
+// reader that stopped), a write waits for it or for a give-up descriptor to turn
+// readable, and then gives up (Interrupted(), which is no failure).
 class LogFile {
 public:
     LogFile() = default;
@@ -40,6 +45,9 @@ public:
     // Closes any file open before and starts afresh on path. False when the file cannot
     // be opened, is not a regular file (or a character device), or the header fails.
     bool Open(const std::string& path);
+    // The same for standard output, named "standard output" in messages; giveUp:
+    // a descriptor whose readability ends a wait for the output (-1: none).
+    bool OpenStandardOutput(int giveUp = -1);
     // One row, whole. False in the failed state or when this write fails.
     bool Append(const LogRow& row);
     // Rows, whole, in one write() call. On a failure part-way the file keeps the
@@ -51,6 +59,9 @@ public:
     bool Close();
 
     bool IsOpen() const { return fd_ >= 0; }
+    // Standard output took nothing until the give-up descriptor turned readable:
+    // the rows from then on are not written, and that is no failure.
+    bool Interrupted() const { return interrupted_; }
     bool Failed() const { return failure_.cause != LogFailure::Cause::None; }
     const LogFailure& Failure() const { return failure_; }
     const std::string& Error() const { return error_; }
@@ -58,7 +69,9 @@ public:
     uint64_t RowsWritten() const { return rowsWritten_; }
 
 private:
+    void Reset(const std::string& path);
     bool OpenDescriptor();
+    bool WaitForOutput() const;
     std::string_view LineEndNeeded() const;
     bool WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds = {});
     bool CutBack(size_t written);
@@ -75,4 +88,7 @@ private:
     uint64_t device_ = 0;    // what the path named when the file was opened
     uint64_t inode_ = 0;
     uint64_t rowsWritten_ = 0;
+    bool standardOutput_ = false;
+    int giveUp_ = -1;            // standard output: ends a wait for it when readable
+    bool interrupted_ = false;
 };

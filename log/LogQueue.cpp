@@ -4,17 +4,26 @@ LogQueue::LogQueue(size_t capacity) : capacity_(capacity == 0 ? 1 : capacity) {}
 
 void LogQueue::Push(LogRow row)
 {
+    std::vector<LogRow> rows;
+    rows.push_back(std::move(row));
+    Push(rows);
+}
+
+void LogQueue::Push(std::vector<LogRow>& rows)
+{
     bool wasEmpty = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (closed_)
+        if (closed_ || rows.empty())
             return;
-        if (rows_.size() == capacity_) {
-            rows_.pop_front();
-            ++dropped_;
-        }
         wasEmpty = rows_.empty();
-        rows_.push_back(std::move(row));
+        for (LogRow& row : rows) {
+            if (rows_.size() == capacity_) {
+                rows_.pop_front();
+                ++dropped_;
+            }
+            rows_.push_back(std::move(row));
+        }
     }
     if (wasEmpty)
         rowsOrClosed_.notify_one();

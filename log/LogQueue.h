@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 // Rows on their way from the receive thread to the log writer's thread. Bounded: when
 // it is full the oldest row gives way to the new one and is counted as dropped, so a
@@ -21,6 +22,8 @@ public:
 
     // Any thread; ignored once the queue is closed.
     void Push(LogRow row);
+    // The same for rows, moved in under one lock.
+    void Push(std::vector<LogRow>& rows);
     // The writer: waits until rows are there or the queue is closed, then moves every
     // waiting row into rows. False when the queue is closed and nothing waits.
     bool WaitAndTake(std::deque<LogRow>& rows);

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <vector>
 
-LogWriter::LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure)
-    : queue_(std::move(queue)), onFailure_(std::move(onFailure))
+LogWriter::LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure, OnWritten onWritten)
+    : queue_(std::move(queue)), onFailure_(std::move(onFailure)), onWritten_(std::move(onWritten))
 {
 }
 
@@ -16,7 +16,17 @@ LogWriter::~LogWriter()
 
 bool LogWriter::Start(const std::string& path)
 {
-    if (thread_.joinable() || !file_.Open(path))
+    return !thread_.joinable() && StartThread(file_.Open(path));
+}
+
+bool LogWriter::StartStandardOutput(int giveUp)
+{
+    return !thread_.joinable() && StartThread(file_.OpenStandardOutput(giveUp));
+}
+
+bool LogWriter::StartThread(bool opened)
+{
+    if (!opened)
         return false;
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -38,9 +48,13 @@ void LogWriter::Run()
     while (queue_->WaitAndTake(rows)) {
         const std::vector<LogRow> batch(std::make_move_iterator(rows.begin()),
                                         std::make_move_iterator(rows.end()));
-        if (!file_.Append(batch)) {
+        const uint64_t before = file_.RowsWritten();
+        const bool appended = file_.Append(batch);
+        if (onWritten_)
+            onWritten_(std::span<const LogRow>(batch).first(file_.RowsWritten() - before));
+        if (!appended) {
             queue_->Close();
-            if (onFailure_)
+            if (onFailure_ && !file_.Interrupted())
                 onFailure_(file_.Error());
             return;
         }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -14,15 +15,19 @@
 // stop limit) and push into a closed queue, which ignores the rows.
 //
 // A failed write closes the queue, ends the thread and reports the file's one message
-// through onFailure, called on the writer's thread; nothing else is stopped.
+// through onFailure, called on the writer's thread; nothing else is stopped. Standard
+// output given up on (LogFile::Interrupted) ends the thread the same way, unreported.
 class LogWriter {
 public:
     using OnFailure = std::function<void(const std::string& message)>;
+    // Called on the writer's thread after each batch with the rows of it that are in
+    // the output now, also those before a failure.
+    using OnWritten = std::function<void(std::span<const LogRow> rows)>;
     // How long rows gather between two writes; the file is with the system at
     // least this often.
     static constexpr std::chrono::milliseconds kBatchInterval{250};
 
-    LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure = {});
+    LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure = {}, OnWritten onWritten = {});
     ~LogWriter();  // stops as Stop does
     LogWriter(const LogWriter&) = delete;
     LogWriter& operator=(const LogWriter&) = delete;
@@ -30,6 +35,8 @@ public:
     // Opens the log at path on the calling thread and starts the writer. False with
     // Error() set when the file cannot be opened.
     bool Start(const std::string& path);
+    // The same for standard output (LogFile::OpenStandardOutput).
+    bool StartStandardOutput(int giveUp);
     // Closes the queue, writes the rows still in it, ends the thread, then fsyncs and
     // closes the file. True when every row reached the file.
     bool Stop();
@@ -41,10 +48,12 @@ public:
     uint64_t RowsWritten() const { return file_.RowsWritten(); }
 
 private:
+    bool StartThread(bool opened);
     void Run();
 
     std::shared_ptr<LogQueue> queue_;
     OnFailure onFailure_;
+    OnWritten onWritten_;
     LogFile file_;  // the writer thread's while it runs
     std::thread thread_;
 };

@@ -85,10 +85,14 @@ ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& envir
             Below(data, "/pelmora/font")};
 }
 
+UserEnvironment CurrentUserEnvironment()
+{
+    return {HomeFolder(), Variable("XDG_CONFIG_HOME"), Variable("XDG_DATA_HOME")};
+}
+
 ProgramFolders CurrentProgramFolders()
 {
-    const UserEnvironment environment{HomeFolder(), Variable("XDG_CONFIG_HOME"), Variable("XDG_DATA_HOME")};
-    return FoldersFor(RunningExecutable(), environment);
+    return FoldersFor(RunningExecutable(), CurrentUserEnvironment());
 }
 
 std::vector<std::string> FontPatterns(const std::string& defaultFontPath,

@@ -31,6 +31,10 @@ inline constexpr char kHomeSettingsFile[] = "~/.config/Pelmora/Pelmora.ini";
 // The layout of the executable at exePath (as /proc/self/exe gives it).
 ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& environment);
 
+// The running program's environment: HOME (else the user's entry in the user
+// database), XDG_CONFIG_HOME, XDG_DATA_HOME.
+UserEnvironment CurrentUserEnvironment();
+
 // The same for the running program and its environment.
 ProgramFolders CurrentProgramFolders();
 

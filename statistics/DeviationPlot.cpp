@@ -1,7 +1,7 @@
 #include "statistics/DeviationPlot.h"
 
-#include "log/DeviationPanel.h"
-#include "log/PlotFrame.h"
+#include "stability/DeviationPanel.h"
+#include "stability/PlotFrame.h"
 
 #include <QPainter>
 

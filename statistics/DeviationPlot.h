@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/StabilitySummary.h"
+#include "stability/StabilitySummary.h"
 #include "statistics/CachedPlot.h"
 
 // ADEV, MDEV and HDEV against tau on log-log axes, drawn with QPainter: each point with

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/RecordRow.h"
+#include "link/RecordRow.h"
 
 #include <boost/accumulators/accumulators.hpp>
 #include <boost/accumulators/statistics/count.hpp>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "log/ReadingTap.h"
-#include "log/StabilityEngine.h"
+#include "link/ReadingTap.h"
+#include "stability/StabilityEngine.h"
 #include "statistics/InductanceStats.h"
 #include "statistics/MovingAverage.h"
 #include "statistics/StatsView.h"

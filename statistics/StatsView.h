@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/StabilitySummary.h"
+#include "stability/StabilitySummary.h"
 #include "statistics/InductanceStats.h"
 #include "statistics/MovingAverage.h"
 #include "statistics/TrendTier.h"

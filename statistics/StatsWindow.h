@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/ReadingTap.h"
+#include "link/ReadingTap.h"
 #include "settings/StatsSettings.h"
 #include "statistics/NominalFrequency.h"
 #include "statistics/StatsFigures.h"

@@ -1,6 +1,6 @@
 #include "statistics/TrendPlot.h"
 
-#include "log/PlotFrame.h"
+#include "stability/PlotFrame.h"
 
 #include <QPainter>
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Checks that includes between the program's folders run one way only.
 
-app -> link -> log -> lmeter -> display -> res, settings; tools may use
-everything but app; log and tools may use analysis, which uses nothing;
-statistics sits beside link: app may use it, it may use log and below.
-A folder may always include its own headers. Also checks that the
+app -> link -> log, and link -> lmeter -> display -> res, settings; log uses
+nothing of the program's; stability (the analysis of logged readings) uses
+log and analysis, which uses nothing; statistics shows what stability
+computes of the readings it takes from link's tap, and app uses it; link
+hands those readings over as stability's samples; tools may use everything
+but app. A folder may always include its own headers. Also checks that the
 plain-C++ files include no Qt header.
 """
 import pathlib
@@ -12,20 +14,26 @@ import re
 import sys
 
 ALLOWED = {
-    "app": {"app", "link", "lmeter", "display", "log", "res", "settings", "statistics"},
-    "link": {"link", "log", "lmeter", "display", "res", "settings"},
+    "app": {"app", "link", "lmeter", "display", "log", "stability", "res", "settings", "statistics"},
+    "link": {"link", "log", "stability", "lmeter", "display", "res", "settings"},
     "lmeter": {"lmeter", "display", "res", "settings"},
     "display": {"display", "res", "settings"},
-    "log": {"log", "analysis", "lmeter", "display", "res", "settings"},
+    "log": {"log"},
+    "stability": {"stability", "analysis", "log"},
     "res": {"res"},
     "settings": {"settings"},
-    "tools": {"tools", "link", "log", "analysis", "lmeter", "display", "res", "settings"},
+    "tools": {"tools", "link", "log", "stability", "analysis", "lmeter", "display", "res", "settings"},
     "analysis": {"analysis"},
-    "statistics": {"statistics", "log", "analysis", "lmeter", "display", "res", "settings"},
+    "statistics": {"statistics", "link", "log", "stability", "analysis", "lmeter", "display", "res",
+                   "settings"},
 }
-PLAIN = ["analysis", "settings", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
-         "link/TtyPosix", "link/UucpLock", "link/DevicePath", "display/ReadoutText", "log/LogFile",
-         "log/AllanDeviation", "log/StabilityAnalysis", "log/ReadingTap",
+PLAIN = ["analysis", "settings", "log", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
+         "link/TtyPosix", "link/UucpLock", "link/DevicePath", "link/ReadingTap", "link/RecordRow",
+         "link/RecordLog", "link/CounterSession", "link/SessionSink",
+         "link/SessionLoop", "link/Reading", "link/NoDataWatch", "link/LogSink", "tools/logger/LoggerLoop",
+         "display/ReadoutText", "stability/FrequencySample", "stability/GateSpacing",
+         "stability/SegmentTracker", "stability/RunTimeline", "stability/StabilityEngine",
+         "stability/StabilityAnalysis", "stability/StabilitySummary",
          "statistics/NominalFrequency", "statistics/MovingAverage", "statistics/InductanceStats",
          "statistics/TrendTier", "statistics/TrendHistory", "statistics/StatsView",
          "statistics/StatsFigures", "statistics/StatsText"]

@@ -232,6 +232,10 @@
         <translation>%1 does not exist: is the counter plugged in? A line %2=&lt;device&gt; in [Port] of %3 maps %2 to any device.</translation>
     </message>
     <message>
+        <source>%1 がありません。カウンタはつながっていますか？</source>
+        <translation>%1 does not exist: is the counter plugged in?</translation>
+    </message>
+    <message>
         <source>%1 は別のプログラムが使っています。そのプログラムを閉じてから、接続し直してください。</source>
         <translation>%1 is in use by another program: close it, then connect again.</translation>
     </message>
@@ -262,6 +266,10 @@
     <message>
         <source>%1 にはデバイスがありません。%2 の [Port] に %1=&lt;デバイス&gt; の行を加えてください。</source>
         <translation>%1 has no device: add a line %1=&lt;device&gt; to [Port] of %2.</translation>
+    </message>
+    <message>
+        <source>%1 はシリアルポートではありません。</source>
+        <translation>%1 is not a serial port.</translation>
     </message>
     <message>
         <source>%1 はシリアルポートではありません。%3 の [Port] の %2= にカウンタのデバイスを書いてください。</source>

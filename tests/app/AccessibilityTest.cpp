@@ -4,6 +4,7 @@
 
 #include "link/CounterLink.h"
 #include "link/PortDlg.h"
+#include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"
 #include "tools/simulator/CounterPty.h"
@@ -24,16 +25,16 @@ TEST(WindowAccessibility, NameAndDescriptionFollowTheReadout)
     CCounterDisplayDlg& shown = window.Window();
     EXPECT_EQ(Accessible(shown, QAccessible::Name), QStringLiteral("Pelmora"));
     EXPECT_EQ(Accessible(shown), QStringLiteral("000,000,000Hz"));
-    window->OnCommand(1015);
+    window->OnCommand(ID_LMETER_SHOW);
     EXPECT_EQ(Accessible(shown), QStringLiteral("000,000,000Hz\nL=               0.000uH"));
 
     window->Link().TimerForTest().SetIntervalForTest(600000);  // the test calls the watchdog itself
     WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     ASSERT_TRUE(counter.Write("001 010 0001000000\r\n"));  // the line reads "  1,000,000Hz |"
     EXPECT_TRUE(WaitUntil([&] { return Accessible(shown).startsWith("1,000,000Hz\nL="); }))
         << Accessible(shown).toStdString();
-    window->OnCommand(1015);
+    window->OnCommand(ID_LMETER_SHOW);
     EXPECT_EQ(Accessible(shown), QStringLiteral("1,000,000Hz"));
     window->OnTimer();  // the raw indicator byte stands at position 14
     EXPECT_EQ(Accessible(shown), QStringLiteral("Not ReceiveHz"));

@@ -1,8 +1,5 @@
 #include "tests/app/AppTestSupport.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +12,7 @@
 #include <QTimer>
 
 #include "link/PortDlg.h"
+#include "res/Menu131.h"
 #include "res/MessageBox.h"
 
 WindowUnderTest::WindowUnderTest(const std::string& iniContent,
@@ -106,32 +104,14 @@ void RightPress(CCounterDisplayDlg& window)
     QApplication::sendEvent(&window, &press);
 }
 
-PseudoTerminal::PseudoTerminal()
-{
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-        devicePath_ = ptsname(master_);
-}
-
-PseudoTerminal::~PseudoTerminal()
-{
-    if (master_ >= 0)
-        close(master_);
-}
-
-bool PseudoTerminal::Write(const std::string& bytes) const
-{
-    return write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
 void ConnectWithDialogDefaults(CCounterDisplayDlg& window)
 {
     WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
-    window.OnCommand(1003);
+    window.OnCommand(ID_CONNECT);
 }
 
-std::string IniMapping(const PseudoTerminal& tty, int port)
+std::string IniMapping(const CounterPty& tty, int port)
 {
     const std::string n = std::to_string(port);
-    return "[Port]\nCOM" + n + "=" + tty.DevicePath() + "\nPortNumber=" + n + "\nBaudRate=6\n";
+    return "[Port]\nCOM" + n + "=" + tty.SlavePath() + "\nPortNumber=" + n + "\nBaudRate=6\n";
 }

@@ -13,6 +13,7 @@
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/Modal.h"
 #include "tests/support/Wait.h"
+#include "tools/simulator/CounterPty.h"
 
 // The program's default font, built beside the program.
 std::string DefaultFontPath();
@@ -54,23 +55,8 @@ void OnNextPopup(std::function<void(QMenu&)> check);
 // Sends a right-button press to the window, as the window system would.
 void RightPress(CCounterDisplayDlg& window);
 
-// The counter's end of a pseudo-terminal; the program opens the other end.
-class PseudoTerminal {
-public:
-    PseudoTerminal();
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-    const std::string& DevicePath() const { return devicePath_; }
-    bool Write(const std::string& bytes) const;
-
-private:
-    int master_ = -1;
-    std::string devicePath_;
-};
-
-// Opens the port dialog through command 1003 and presses OK on what it shows.
+// Opens the port dialog through ID_CONNECT and presses OK on what it shows.
 void ConnectWithDialogDefaults(CCounterDisplayDlg& window);
 
 // A [Port] section that maps COM<port> to tty and chooses it at 9600 baud.
-std::string IniMapping(const PseudoTerminal& tty, int port);
+std::string IniMapping(const CounterPty& tty, int port);

@@ -2,6 +2,7 @@
 
 #include "app/CommandTexts.h"
 #include "app/PaintPacer.h"
+#include "res/Menu131.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -24,13 +25,13 @@ TEST_P(MenuLabelTest, TextsAndCheckMarksFollowTheState)
     const LabelRow& row = GetParam();
     const auto labels =
         ContextMenuLabels(row.TopMost, row.LMeterVisible, row.PortOpen, row.PortNumber);
-    EXPECT_EQ(labels[0].Id, 1005);
+    EXPECT_EQ(labels[0].Id, ID_TOPMOST);
     EXPECT_EQ(labels[0].Text, "常に最前面に表示(&T)");
     EXPECT_EQ(labels[0].Checked, row.TopMostChecked);
-    EXPECT_EQ(labels[1].Id, 1015);
+    EXPECT_EQ(labels[1].Id, ID_LMETER_SHOW);
     EXPECT_EQ(labels[1].Text, "Lメータ表示(L)");
     EXPECT_EQ(labels[1].Checked, row.LMeterChecked);
-    EXPECT_EQ(labels[2].Id, 1003);
+    EXPECT_EQ(labels[2].Id, ID_CONNECT);
     EXPECT_EQ(labels[2].Text, row.ConnectText);
     EXPECT_FALSE(labels[2].Checked);
 }

@@ -15,6 +15,7 @@
 #include "link/CounterLink.h"
 #include "link/UucpLock.h"
 #include "link/PortDlg.h"
+#include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"
@@ -53,10 +54,8 @@ const std::string kRecord = "001 010 0001000000\r\n";  // 1,000,000 Hz
 
 class ConnectTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(tty_.DevicePath().empty()); }
-
     MessageBoxRecorder boxes_;
-    PseudoTerminal tty_;
+    CounterPty tty_;
 };
 
 TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
@@ -71,10 +70,10 @@ TEST_F(ConnectTest, DialogOpensWithTheStoredChoiceAndARecordReachesTheWindow)
         tooltip = dialog.PortList()->itemData(11, Qt::ToolTipRole).toString();
         dialog.OkButton()->click();
     });
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     EXPECT_EQ(shownPort, 11);
     EXPECT_EQ(shownBaud, 6);
-    EXPECT_EQ(tooltip.toStdString(), tty_.DevicePath() + " (接続中)");
+    EXPECT_EQ(tooltip.toStdString(), tty_.SlavePath() + " (接続中)");
     ASSERT_TRUE(window->Link().IsOpen());
     EXPECT_TRUE(boxes_.Boxes().empty());
     ASSERT_TRUE(tty_.Write(kRecord));
@@ -107,7 +106,7 @@ TEST_F(ConnectTest, MenuNamesTheOpenPortAndDisconnectRestoresTheIdleReadout)
     EXPECT_EQ(FirstMenuText(window.Window()), QStringLiteral("切断[COM12](&P)"));
 
     boxes_.Answer({IDYES});
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].Text, QStringLiteral("ポートを閉じますか？"));
     EXPECT_EQ(boxes_.Boxes()[0].Type, MB_YESNO | MB_ICONQUESTION);
@@ -126,7 +125,7 @@ TEST_F(ConnectTest, DisconnectAnsweredNoKeepsTheLink)
     ConnectWithDialogDefaults(window.Window());
     ASSERT_TRUE(window->Link().IsOpen());
     boxes_.Answer({IDNO});
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     EXPECT_TRUE(window->Link().IsOpen());
     ASSERT_TRUE(tty_.Write(kRecord));
     EXPECT_TRUE(WaitUntil([&] { return ShowsDigit(window.Window(), 2, '1'); }));
@@ -137,7 +136,7 @@ TEST_F(ConnectTest, ConnectAgainAfterDisconnectWorksLikeTheFirst)
     WindowUnderTest window(IniMapping(tty_, 4));
     ASSERT_TRUE(window.Start());
     ConnectWithDialogDefaults(window.Window());
-    window->OnCommand(1003);  // answered yes
+    window->OnCommand(ID_CONNECT);  // answered yes
     ASSERT_FALSE(window->Link().IsOpen());
     ConnectWithDialogDefaults(window.Window());
     ASSERT_TRUE(window->Link().IsOpen());
@@ -165,9 +164,9 @@ TEST_F(ConnectTest, ExitWhileConnectedStopsTheLinkAndSaves)
         dialog.BaudList()->setCurrentIndex(11);
         dialog.OkButton()->click();
     });
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     ASSERT_TRUE(window->Link().IsOpen());
-    window->OnCommand(1004);
+    window->OnCommand(ID_EXIT);
     EXPECT_TRUE(window->HasEnded());
     EXPECT_FALSE(window->Link().IsOpen());
     EXPECT_FALSE(window->Link().ThreadForTest().IsRunning());
@@ -196,7 +195,7 @@ TEST_F(ConnectTest, SigtermWritesTheLogAndLetsGoOfThePortWithoutSaving)
     ASSERT_TRUE(WaitUntil([&] { return window->HasEnded(); }));
     const std::string log = folder.Read("run.csv");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 10) << log;
-    EXPECT_FALSE(std::filesystem::exists(UucpLock().LockPathFor(tty_.DevicePath())));
+    EXPECT_FALSE(std::filesystem::exists(UucpLock().LockPathFor(tty_.SlavePath())));
     EXPECT_EQ(window.ReadIni(), ini);
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -223,7 +222,7 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
         dialog.BaudList()->setCurrentIndex(row.PickBaud);
         dialog.OkButton()->click();
     });
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     const QStringList lines = boxes.Boxes()[0].Text.split(u'\n');
     ASSERT_EQ(lines.size(), 2);
@@ -239,7 +238,7 @@ TEST_P(FailedOpenTest, MessageAndTheChoiceIsKept)
         shownBaud = dialog.BaudList()->currentIndex();
         dialog.CancelButton()->click();
     });
-    window->OnCommand(1003);
+    window->OnCommand(ID_CONNECT);
     EXPECT_EQ(shownPort, row.PickPort);
     EXPECT_EQ(shownBaud, row.PickBaud);
     EXPECT_EQ(boxes.Boxes().size(), 1u) << "cancel shows nothing";

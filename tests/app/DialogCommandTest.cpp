@@ -4,6 +4,7 @@
 
 #include "display/SelectBitmap.h"
 #include "lmeter/LMeterDlg.h"
+#include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"
 #include "tests/support/RowName.h"
@@ -32,7 +33,7 @@ TEST_P(LMeterSettingsCommandTest, OkStoresBothValuesCancelKeepsThem)
         else
             dialog.reject();
     });
-    window->OnCommand(1018);
+    window->OnCommand(ID_LMETER_SETTINGS);
     ASSERT_TRUE(opened);
     window->ReadoutData().With([](ReadoutState& state) {
         EXPECT_DOUBLE_EQ(state.C1, GetParam().Accept ? 2.5 : 0.2);
@@ -57,7 +58,7 @@ TEST(ChangeFontCommandTest, ChosenFontSizesAndRepaintsTheWindow)
         list->setCurrentItem(found[0]);
         dialog.accept();
     });
-    window->OnCommand(1007);
+    window->OnCommand(ID_CHANGE_FONT);
     EXPECT_EQ(window->Settings().FontPath, PELMORA_FONT_DIR "/large24x32.bmp");
     EXPECT_EQ(window->size(), QSize(24 * 24, 32 * 3));
     const QImage font =
@@ -72,7 +73,7 @@ TEST(ChangeFontCommandTest, CancelKeepsTheFont)
     ASSERT_TRUE(window.Start());
     const QSize before = window->size();
     WhenModal<CSelectBitmap>([](CSelectBitmap& dialog) { dialog.reject(); });
-    window->OnCommand(1007);
+    window->OnCommand(ID_CHANGE_FONT);
     EXPECT_EQ(window->Settings().FontPath, DefaultFontPath());
     EXPECT_EQ(window->size(), before);
 }

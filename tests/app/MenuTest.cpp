@@ -4,6 +4,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/RowName.h"
@@ -64,7 +65,7 @@ TEST_P(MenuStateTest, LabelsAndCheckMarks)
     WindowUnderTest window(GetParam().Ini);
     ASSERT_TRUE(window.Start());
     if (GetParam().ShowLMeter)
-        window->OnCommand(1015);
+        window->OnCommand(ID_LMETER_SHOW);
     const ShownMenu shown = ShowAndDismiss(window.Window());
     EXPECT_EQ(shown.TopTexts.join('|'),
               QStringLiteral("接続(&P)||設定(&S)||最小化(&N)||このソフトについて(&A)||終了(&X)"));
@@ -95,9 +96,9 @@ TEST(MenuTest, TopMostCheckFollowsTheToggle)
 {
     WindowUnderTest window("[Window]\nTopMost=2\n");
     ASSERT_TRUE(window.Start());
-    window->OnCommand(1005);
+    window->OnCommand(ID_TOPMOST);
     EXPECT_TRUE(ShowAndDismiss(window.Window()).SettingsChecks.value(0));
-    window->OnCommand(1005);
+    window->OnCommand(ID_TOPMOST);
     EXPECT_FALSE(ShowAndDismiss(window.Window()).SettingsChecks.value(0));
 }
 

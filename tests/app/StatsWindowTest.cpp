@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "link/CounterLink.h"
-#include "log/StabilityAnalysis.h"
+#include "res/Menu131.h"
+#include "stability/StabilityAnalysis.h"
 #include "statistics/StatsWindow.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -179,7 +180,7 @@ TEST(StatsWindow, SectionComesBackWithItsForeignLinesAtTheExit)
     EXPECT_EQ(stats.Shown().averageN, 1000u);
     EXPECT_EQ(stats.Shown().trendMinutes, 60);
     stats.EnterNominal(QStringLiteral("10M"));
-    window->OnCommand(1004);
+    window->OnCommand(ID_EXIT);
     const std::string saved = window.ReadIni();
     const std::string expected = "[Stats]\nOpen=1\nWidth=1000\nHeight=720\nNominal=10000000\nAverage=1000\n"
                                  "TrendMinutes=60\nNote=mine\nX=" + std::to_string(stats.x()) +
@@ -197,8 +198,7 @@ std::string Record(uint32_t hz)
 TEST(StatsWindow, FiguresOfALoggedRunEqualTheAnalysisOfItsLog)
 {
     MessageBoxRecorder boxes;
-    PseudoTerminal tty;
-    ASSERT_FALSE(tty.DevicePath().empty());
+    CounterPty tty;
     QTemporaryDir folder;
     const std::string log = folder.filePath(QStringLiteral("run.csv")).toStdString();
     WindowUnderTest window(IniMapping(tty, 12));

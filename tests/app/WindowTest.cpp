@@ -8,6 +8,7 @@
 
 #include "app/CommandTexts.h"
 #include "display/ReadoutText.h"
+#include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/RowName.h"
@@ -114,7 +115,7 @@ TEST(KeyFilterTest, EnterAndEscapeDoNothing)
 
 struct ExitRow {
     const char* Name;
-    bool ByClose;  // the window manager's close instead of command 1004
+    bool ByClose;  // the window manager's close instead of ID_EXIT
     DialogResult Answer;
     bool Ends;
 };
@@ -132,7 +133,7 @@ TEST_P(ExitTest, AsksFirstAndSavesOnlyWhenConfirmed)
     if (row.ByClose)
         window->close();
     else
-        window->OnCommand(1004);
+        window->OnCommand(ID_EXIT);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, QStringLiteral("終了しますか？"));
     EXPECT_EQ(boxes.Boxes()[0].Type, MB_YESNO | MB_ICONQUESTION);
@@ -153,7 +154,7 @@ TEST(ExitTest, ConfirmedExitEndsTheModalLoop)
 {
     MessageBoxRecorder boxes;
     WindowUnderTest window;
-    QTimer::singleShot(0, [&] { window->OnCommand(1004); });
+    QTimer::singleShot(0, [&] { window->OnCommand(ID_EXIT); });
     EXPECT_EQ(window->DoModal(), IDOK);
     EXPECT_FALSE(window->isVisible());
 }
@@ -172,7 +173,7 @@ TEST(ExitTest, UnsavedInstalledSettingsAreReported)
         MessageBoxRecorder boxes;
         CCounterDisplayDlg window(ini, DefaultFontPath(), "", true);
         ASSERT_TRUE(window.Start());
-        window.OnCommand(1004);
+        window.OnCommand(ID_EXIT);
         EXPECT_EQ(boxes.Texts(), (std::vector<QString>{"終了しますか？", "設定を保存できませんでした: " + text}));
     }
 }
@@ -243,7 +244,7 @@ TEST(LMeterShowTest, ToggleAddsAndRemovesOneRowKeepingTheCorner)
     SendWheel(window.Window(), {0, 120});
     const QPoint topLeft = window->pos();
     const GlyphMetrics m = Metrics(window.Window());
-    window->OnCommand(1015);
+    window->OnCommand(ID_LMETER_SHOW);
     EXPECT_EQ(window->size(), QSize(m.CellWidth * 48, m.CellHeight * 8));
     EXPECT_EQ(window->pos(), topLeft);
     const QImage font = Font(window.Window());
@@ -251,7 +252,7 @@ TEST(LMeterShowTest, ToggleAddsAndRemovesOneRowKeepingTheCorner)
               FontCell(font, m.CellWidth, m.CellHeight, 'L', 2)) << "inductance line in row 2";
     EXPECT_EQ(SmallCell(window.Window(), 0, 3),
               FontCell(font, m.CellWidth, m.CellHeight, 'P', 2)) << "status line in row 3";
-    window->OnCommand(1015);
+    window->OnCommand(ID_LMETER_SHOW);
     EXPECT_EQ(window->size(), QSize(m.CellWidth * 48, m.CellHeight * 6));
     EXPECT_EQ(window.Window().ReadoutData().With([](ReadoutState& s) { return s.LMeterVisible; }), 0);
 }
@@ -260,7 +261,7 @@ struct TopMostRow {
     const char* Name;
     const char* Start;
     bool OnTopAtStart;  // only 1 means on top
-    int After;          // the setting after command 1005
+    int After;          // the setting after ID_TOPMOST
 };
 
 class TopMostTest : public testing::TestWithParam<TopMostRow> {};
@@ -272,7 +273,7 @@ TEST_P(TopMostTest, StartsFromTheSettingAndTheToggleFlipsItInPlace)
     ASSERT_TRUE(window.Start());
     EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), row.OnTopAtStart);
     const QPoint at = window->pos();
-    window->OnCommand(1005);
+    window->OnCommand(ID_TOPMOST);
     EXPECT_EQ(window->Settings().TopMost, row.After);
     EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), row.After == 1);
     EXPECT_TRUE(window->isVisible());
@@ -291,7 +292,7 @@ TEST(AboutTest, InformationBoxWithTheVersion)
     MessageBoxRecorder boxes;
     WindowUnderTest window;
     ASSERT_TRUE(window.Start());
-    window->OnCommand(1014);
+    window->OnCommand(ID_ABOUT);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(QStringLiteral("Pelmora Version 1.10\r\n\r\n")));
     EXPECT_EQ(boxes.Boxes()[0].Type, MB_ICONINFORMATION);
@@ -301,7 +302,7 @@ TEST(MinimizeTest, CommandMinimizesTheWindow)
 {
     WindowUnderTest window;
     ASSERT_TRUE(window.Start());
-    window->OnCommand(1006);
+    window->OnCommand(ID_MINIMIZE);
     EXPECT_TRUE(window->isMinimized());
     EXPECT_FALSE(window->HasEnded());
 }

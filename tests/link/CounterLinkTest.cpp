@@ -8,7 +8,7 @@
 #include "display/Readout.h"
 #include "link/CounterLink.h"
 #include "lmeter/Inductance.h"
-#include "log/RecordLog.h"
+#include "link/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"
@@ -113,12 +113,18 @@ TEST_F(CounterLinkTest, RecordsAreShownAndRestartTheWatchdog)
     EXPECT_FALSE(link.IsOpen());
 }
 
-// While a log is set, every shown record also becomes a row with the read-out's C1/C2.
+// While a log is set, every shown record also becomes a row with the read-out's C1/C2;
+// the log, the statistics and any other sink get each read at once, with the same stamps.
 TEST_F(CounterLinkTest, RecordsGoToTheLogWithTheReadoutsCapacitors)
 {
     auto queue = std::make_shared<LogQueue>();
     readout.With([](ReadoutState& state) { state.C1 = 0.1, state.C2 = 0.3; });
     link.SetLog(std::make_shared<RecordLog>(queue));
+    SessionRecorder recorder;
+    link.SessionForTest().AddSink(recorder);
+    link.Readings().Open();
+    std::atomic<int> reads{0};
+    link.ThreadForTest().SetAfterWaitHookForTest([&reads] { ++reads; });
     ASSERT_TRUE(link.Connect(kPort, kBaud115200));
     ASSERT_TRUE(pty.Write(Records(2)));
     ASSERT_TRUE(WaitUntil([&] { return ShowsLastLine(); }));
@@ -129,6 +135,19 @@ TEST_F(CounterLinkTest, RecordsGoToTheLogWithTheReadoutsCapacitors)
     EXPECT_EQ(rows[2].frequencyHz, 2000000u);
     EXPECT_EQ(rows[2].inductanceUh, ComputeInductance(2000000, 0.1, 0.3));
     EXPECT_EQ(rows[2].gateMs, 1000u);
+    std::vector<TappedReading> tapped;
+    link.Readings().Take(tapped);
+    std::vector<int64_t> stamps;
+    for (const std::vector<int64_t>& read : recorder.Reads())
+        stamps.insert(stamps.end(), read.begin(), read.end());
+    ASSERT_EQ(tapped.size(), 3u);
+    ASSERT_EQ(stamps.size(), 3u);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(stamps[i], rows[i].elapsedUs);
+        EXPECT_EQ(tapped[i].sample.tS, rows[i].elapsedUs / 1e6);
+    }
+    EXPECT_LE(recorder.Reads().size(), static_cast<size_t>(reads.load())) << "one hand-on per read at most";
+    EXPECT_EQ(recorder.events, std::vector<SessionEvent>{SessionEvent::End});
 }
 
 TEST_F(CounterLinkTest, WatchdogFiresOnceAfterItsInterval)

@@ -35,6 +35,21 @@ std::vector<std::string> RecordingSink::Records()
     return records_;
 }
 
+void SessionRecorder::OnRecords(std::span<const Reading> readings)
+{
+    std::vector<int64_t> stamps;
+    for (const Reading& reading : readings)
+        stamps.push_back(reading.Stamp.elapsedUs);
+    std::lock_guard lock(mutex_);
+    reads_.push_back(std::move(stamps));
+}
+
+std::vector<std::vector<int64_t>> SessionRecorder::Reads()
+{
+    std::lock_guard lock(mutex_);
+    return reads_;
+}
+
 std::string WritePortIni(const TempDir& dir, int portNumber, const std::string& device)
 {
     const std::string path = dir.File("Pelmora.ini");

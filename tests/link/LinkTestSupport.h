@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/RecordSink.h"
+#include "link/SessionSink.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
@@ -28,6 +29,26 @@ private:
     std::condition_variable changed_;
     std::vector<std::string> records_;
     std::vector<Clock::time_point> stamps_;
+};
+
+// What a session tells a sink: each read's stamps (receive thread) and the events
+// (owner thread) but for NoData, which depends on how fast the machine is.
+class SessionRecorder : public SessionSink {
+public:
+    void OnRecords(std::span<const Reading> readings) override;
+    void OnEvent(SessionEvent event) override
+    {
+        if (event != SessionEvent::NoData)
+            events.push_back(event);
+    }
+    // The elapsed stamps of each read, in order.
+    std::vector<std::vector<int64_t>> Reads();
+
+    std::vector<SessionEvent> events;
+
+private:
+    std::mutex mutex_;  // guards reads_
+    std::vector<std::vector<int64_t>> reads_;
 };
 
 // Writes "[Port]\nCOM<n>=<device>" into a new ini file and returns its path.

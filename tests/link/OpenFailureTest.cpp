@@ -33,6 +33,7 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         std::optional<long> Holder;
         std::string Expected;  // after the device path where it starts with ':' or ' '
         std::string HolderName = {}, Mapping = {};
+        int32_t Port = kPort;  // 0: a device path was opened (pelmora-log)
     } rows[] = {
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0660}, {}, kJoin},
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0620}, {},
@@ -48,13 +49,15 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         {R::HeldByAnother, {}, 42, " is in use by minicom (PID 42): close it, then connect again.", "minicom"},
         {R::NotATerminal, {}, {},
          " is not a serial port: point COM3= in [Port] of /p/Pelmora.ini at the counter's device."},
+        {R::NotATerminal, {}, {}, " is not a serial port.", "", "", 0},
+        {R::NoSuchDevice, {}, {}, " does not exist: is the counter plugged in?", "", "", 0},
         {R::Other, {}, {}, ": Input/output error."},
         {R::NoDeviceMapped, {}, {}, "COM3 has no device: add a line COM3=<device> to [Port] of /p/Pelmora.ini."},
         {R::None, {}, {}, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Expected);
-        const OpenFailure failure{row.Why, EIO, kDevice, kPort, "/p/Pelmora.ini", row.Holder, row.HolderName, row.Mapping};
+        const OpenFailure failure{row.Why, EIO, kDevice, row.Port, "/p/Pelmora.ini", row.Holder, row.HolderName, row.Mapping};
         const bool named = row.Expected.starts_with(':') || row.Expected.starts_with(' ');
         EXPECT_EQ(OpenFailureText(failure, row.Device), (named ? kDevice : "") + row.Expected);
     }

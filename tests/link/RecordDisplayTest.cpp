@@ -8,10 +8,12 @@
 #include "display/Composer.h"
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
+#include "link/LogSink.h"
 #include "link/RecordDisplay.h"
+#include "link/RecordLog.h"
 #include "link/RecordPresenter.h"
+#include "link/TapSink.h"
 #include "lmeter/Inductance.h"
-#include "log/RecordLog.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -93,6 +95,17 @@ TEST(ShowNoData, WritesTheTextWithTheRawIndicator)
     }
 }
 
+// One read of count records, the n-th stamped at n ms.
+std::vector<Reading> Read(int count = 1)
+{
+    std::vector<Reading> readings(static_cast<size_t>(count));
+    for (size_t i = 0; i < readings.size(); ++i) {
+        std::memcpy(readings[i].Record, kRecord, sizeof kRecord);
+        readings[i].Stamp = {1796644800000 + static_cast<int64_t>(i), static_cast<int64_t>(i) * 1000};
+    }
+    return readings;
+}
+
 // A presenter on a readout with prepared images; records the posted connections.
 struct PresenterRig {
     PresenterRig()
@@ -110,8 +123,8 @@ struct PresenterRig {
 TEST(RecordPresenter, WritesTheLinesWithoutComposingAndPosts)
 {
     PresenterRig rig;
-    rig.presenter.SetConnection(42);
-    rig.presenter.OnRecord(kRecord);
+    rig.presenter.OnReceiving(42);
+    rig.presenter.OnRecords(Read());
     EXPECT_EQ(rig.posts, std::vector<uint64_t>{42});
     rig.readout.With([&](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -");
@@ -124,7 +137,7 @@ TEST(RecordPresenter, UsesTheCurrentCapacitors)
 {
     PresenterRig rig;
     rig.readout.With([](ReadoutState& state) { state.C1 = state.C2 = 0.2; });
-    rig.presenter.OnRecord(kRecord);
+    rig.presenter.OnRecords(Read());
     rig.readout.With([](ReadoutState& state) {
         EXPECT_STREQ(state.Text.Inductance, "L=               0.253uH");
     });
@@ -137,26 +150,39 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     PresenterRig rig;
     RecordPresenter& presenter = rig.presenter;
     std::vector<uint64_t>& posts = rig.posts;
-    presenter.SetConnection(7);
+    presenter.OnReceiving(7);
     for (int i = 0; i < 100; ++i)
-        presenter.OnRecord(kRecord);
+        presenter.OnRecords(Read());
     EXPECT_EQ(posts, std::vector<uint64_t>{7});
     presenter.ReopenHandOff();
     for (int i = 0; i < 100; ++i)
-        presenter.OnRecord(kRecord);
+        presenter.OnRecords(Read());
     EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7}));
     EXPECT_TRUE(presenter.HoldHandOff()) << "records came since the reopen";
-    presenter.OnRecord(kRecord);
+    presenter.OnRecords(Read());
     EXPECT_EQ(posts.size(), 2u) << "while held, the window looks again by itself";
     EXPECT_TRUE(presenter.HoldHandOff());
     EXPECT_FALSE(presenter.HoldHandOff()) << "no record since the last hold";
     presenter.ReopenHandOff();
-    presenter.OnRecord(kRecord);
-    presenter.SetConnection(8);
-    presenter.OnRecord(kRecord);
+    presenter.OnRecords(Read());
+    presenter.OnReceiving(8);
+    presenter.OnRecords(Read());
     EXPECT_EQ(posts, (std::vector<uint64_t>{7, 7, 7, 8})) << "a new connection posts its first record";
     // Every record was shown: the 203rd leaves the indicator at '-'.
     rig.readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
+}
+
+// Of one read, the last record's lines show, with the indicator advanced by every record.
+TEST(RecordPresenter, AReadShowsItsLastRecordAfterAdvancingTheIndicatorForEach)
+{
+    PresenterRig rig;
+    std::vector<Reading> read = Read(2);
+    std::memcpy(read[1].Record, "002 100 0000012345", 18);
+    rig.presenter.OnRecords(read);
+    rig.readout.With([](ReadoutState& state) {
+        EXPECT_STREQ(state.Text.Frequency, "     12,345Hz |");
+        EXPECT_STREQ(state.Text.Status, "P.S:[  2] G.T:[10.00sec]");
+    });
 }
 
 // A read whose records leave the lines as the window last composed them wakes nobody.
@@ -164,11 +190,7 @@ TEST(RecordPresenter, AReadThatShowsNothingNewPostsNothing)
 {
     PresenterRig rig;
     rig.readout.With([](ReadoutState& state) { state.Images.BackBitmap = QImage(432, 96, QImage::Format_RGB32); });
-    const auto read = [&rig](int records) {
-        for (int i = 0; i < records; ++i)
-            rig.presenter.OnRecordAt(kRecord, {});
-        rig.presenter.OnReadEnd();
-    };
+    const auto read = [&rig](int records) { rig.presenter.OnRecords(Read(records)); };
     read(1);
     rig.readout.With([](ReadoutState& state) { ComposeReadout(state); });
     rig.presenter.ReopenHandOff();
@@ -179,32 +201,41 @@ TEST(RecordPresenter, AReadThatShowsNothingNewPostsNothing)
 }
 
 // Readings reach the statistics only while the tap is open, stamped as the log's rows.
-TEST(RecordPresenter, StatsTapGetsTheLoggedStampsOnlyWhileOpen)
+TEST(TapSink, GetsTheLoggedStampsOnlyWhileOpen)
 {
-    PresenterRig rig;
+    Readout readout;
     auto queue = std::make_shared<LogQueue>();
-    rig.presenter.SetLog(std::make_shared<RecordLog>(queue));
-    rig.readout.With([](ReadoutState& state) { state.C1 = state.C2 = 0.1; });
+    LogSink log;
+    TapSink tap(readout);
+    log.Set(std::make_shared<RecordLog>(queue));
+    readout.With([](ReadoutState& state) { state.C1 = state.C2 = 0.1; });
     std::vector<TappedReading> taken;
-    rig.presenter.OnRecord(kRecord);
-    rig.presenter.Tap().Open();
-    rig.presenter.OnRecord(kRecord);
-    rig.readout.With([](ReadoutState& state) { state.LMeterVisible = 1; });
-    rig.presenter.OnRecord(kRecord);
-    EXPECT_EQ(rig.presenter.Tap().Take(taken), 0u);
-    rig.presenter.Tap().Close();
-    rig.presenter.OnRecord(kRecord);
+    const auto read = [&](int count) {
+        const std::vector<Reading> readings = Read(count);
+        log.OnRecords(readings);
+        tap.OnRecords(readings);
+    };
+    read(1);
+    tap.Tap().Open();
+    read(1);
+    readout.With([](ReadoutState& state) { state.LMeterVisible = 1; });
+    read(2);
+    EXPECT_EQ(tap.Tap().Take(taken), 0u);
+    tap.Tap().Close();
+    read(1);
     std::deque<LogRow> rows;
     queue->WaitAndTake(rows);
-    ASSERT_EQ(rows.size(), 4u);
-    ASSERT_EQ(taken.size(), 2u);
+    ASSERT_EQ(rows.size(), 5u);
+    ASSERT_EQ(taken.size(), 3u);
     for (size_t i = 0; i < taken.size(); ++i) {
         EXPECT_EQ(taken[i].sample.tS, rows[i + 1].elapsedUs / 1e6);
         EXPECT_EQ(taken[i].sample.frequencyHz, 1e6);
         EXPECT_EQ(taken[i].sample.gateMs, 1000u);
     }
+    EXPECT_EQ(taken[2].sample.tS, 0.001) << "the second reading of its read";
     EXPECT_FALSE(taken[0].inductanceUh) << "the L meter's line was hidden";
     EXPECT_EQ(taken[1].inductanceUh, ComputeInductance(1000000, 0.1, 0.1));
+    EXPECT_FALSE(rows[0].inductanceUh) << "a log sink without capacitors leaves the column empty";
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 #include "display/Readout.h"
 #include "link/CounterLink.h"
-#include "log/RecordLog.h"
+#include "link/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/RowName.h"
@@ -70,6 +70,7 @@ protected:
         LinkAsUdev(first->SlavePath(), opened);
         LinkAsUdev(first->SlavePath(), byId / kStableName);
         link.SetLog(std::make_shared<RecordLog>(queue));
+        link.SessionForTest().AddSink(recorder);
         link.SetGaveUpHandler([this](const OpenFailure& why) { gaveUp.push_back(why); });
     }
 
@@ -131,6 +132,7 @@ protected:
     std::unique_ptr<CounterPty> first = std::make_unique<CounterPty>();
     Readout readout;
     std::shared_ptr<LogQueue> queue = std::make_shared<LogQueue>();
+    SessionRecorder recorder;  // before the link, which tells it the end
     CounterLink link{readout, WritePortIni(dir, kPort, opened.string()), [this] { link.TakeRecords(); },
                      [] {}, NameFolders(byId.string(), byPath.string(), sys.string())};
     std::vector<OpenFailure> gaveUp;
@@ -173,6 +175,7 @@ TEST_P(ReplugTest, TheSameAdapterComesBackByItselfAndNoReadingIsLost)
     EXPECT_TRUE(link.IsOpen()) << "the user stays connected while the adapter is away";
     if (row.End == Ends::StaysAway) {
         EXPECT_EQ(ThreadCountNamed("pelmora-replug"), 0) << "a new pseudo-terminal may take its number";
+        EXPECT_EQ(recorder.events, std::vector<SessionEvent>{SessionEvent::PortLost});
         return;
     }
     const auto waits = [] { return ThreadNamedSleeps("pelmora-replug"); };
@@ -194,6 +197,7 @@ TEST_P(ReplugTest, TheSameAdapterComesBackByItselfAndNoReadingIsLost)
         EXPECT_EQ(gaveUp.size(), 1u);
         EXPECT_EQ(gaveUp[0].Why, OpenRefusal::PermissionDenied);
         EXPECT_FALSE(link.IsOpen()) << "a link that gave up does not stay connected";
+        EXPECT_EQ(recorder.events, (std::vector<SessionEvent>{SessionEvent::PortLost, SessionEvent::End}));
         return;
     }
     if (row.HeldAWhile) {
@@ -214,6 +218,9 @@ TEST_P(ReplugTest, TheSameAdapterComesBackByItselfAndNoReadingIsLost)
         expected.push_back(f);
     EXPECT_EQ(LoggedFrequencies(), expected);
     EXPECT_TRUE(gaveUp.empty());
+    link.Disconnect();
+    EXPECT_EQ(recorder.events,
+              (std::vector<SessionEvent>{SessionEvent::PortLost, SessionEvent::PortBack, SessionEvent::End}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

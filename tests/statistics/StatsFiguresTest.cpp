@@ -1,4 +1,4 @@
-#include "log/StabilityAnalysis.h"
+#include "stability/StabilityAnalysis.h"
 #include "statistics/StatsFigures.h"
 #include "statistics/StatsText.h"
 

@@ -6,8 +6,8 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
-#include "log/StabilityAnalysis.h"
-#include "log/StabilityPlot.h"
+#include "stability/StabilityAnalysis.h"
+#include "stability/StabilityPlot.h"
 
 namespace {
 

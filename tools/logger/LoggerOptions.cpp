@@ -3,10 +3,14 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <map>
 
 #include "link/BaudRateTable.h"
+#include "settings/AppSettings.h"
+#include "settings/ExePath.h"
+#include "settings/ProgramFolders.h"
 
 namespace {
 
@@ -81,8 +85,10 @@ bool ReadArguments(const std::vector<std::string>& arguments, LoggerOptions& opt
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         seen.push_back(argument);
-        if (argument == "--json" || argument == "--remove-drift") {
-            (argument == "--json" ? options.json : options.removeDrift) = true;
+        if (argument == "--json" || argument == "--remove-drift" || argument == "--exit-on-hangup") {
+            (argument == "--json" ? options.json
+             : argument == "--remove-drift" ? options.removeDrift
+                                            : options.exitOnHangup) = true;
             continue;
         }
         const auto option = OptionsWithValue().find(argument);
@@ -111,7 +117,7 @@ bool CheckCombination(const LoggerOptions& options, const std::vector<std::strin
                       std::string& error)
 {
     if (options.analyse) {
-        for (const char* option : {"--baud", "--csv", "--c1", "--c2", "--duration"})
+        for (const char* option : {"--baud", "--csv", "--c1", "--c2", "--duration", "--exit-on-hangup"})
             if (Given(seen, option))
                 return error = std::string(option) + " does not go with --analyse", false;
         if (!options.port.empty())
@@ -140,8 +146,10 @@ bool ParseLoggerOptions(const std::vector<std::string>& arguments, LoggerOptions
 std::string LoggerUsage()
 {
     return "usage: pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]\n"
+           "                   [--exit-on-hangup]\n"
            "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png]\n"
            "                   [--confidence P] [--remove-drift]\n"
+           "--exit-on-hangup: end when the adapter is pulled instead of waiting for it to come back.\n"
            "--confidence P: the intervals' probability, 0 < P < 1 (default 0.6827, one sigma).\n"
            "--remove-drift: take each run's linear drift out of the readings before the deviations.\n"
            "PORT is COM<n> (as the Pelmora window maps it) or a device path.\n";
@@ -151,5 +159,38 @@ std::string LoggerHelp()
 {
     return LoggerUsage() +
            "Exit status: 0 done, 1 log not readable or plot not written, 2 bad usage, 3 the port\n"
-           "does not open, 4 the log could not be written, 5 the port went away.\n";
+           "does not open (also when a returned adapter never opens), 4 the log could not be\n"
+           "written, 5 the port went away (with --exit-on-hangup, or a device that cannot be\n"
+           "waited for, such as a bare pseudo-terminal).\n";
+}
+
+std::string WindowSettingsFile()
+{
+    const std::filesystem::path folder = std::filesystem::path(GetExePath("pelmora-log")).parent_path();
+    const std::string installedWindow = (folder.parent_path() / "lib/pelmora/Pelmora").string();
+    if (folder.filename() == "bin") {
+        const ProgramFolders installed = FoldersFor(installedWindow, CurrentUserEnvironment());
+        if (installed.Installed)
+            return installed.SettingsFile;
+    }
+    return (folder / "Pelmora.ini").string();
+}
+
+PortChoice PortOf(const std::string& port)
+{
+    int32_t number = 0;
+    const char* end = port.data() + port.size();
+    if (port.starts_with("COM") && port.size() > 3) {
+        const auto [stop, error] = std::from_chars(port.data() + 3, end, number);
+        if (error == std::errc() && stop == end && number > 0)
+            return {number, {}};
+    }
+    return {0, port};
+}
+
+uint32_t WindowBaudRate(const std::string& iniPath)
+{
+    AppSettings settings;
+    LoadSettings(settings, iniPath, "");
+    return BaudRateTable::At(settings.BaudIndex).value_or(*BaudRateTable::At(AppSettings().BaudIndex));
 }

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "analysis/ConfidenceInterval.h"
+#include "link/CounterSession.h"
 
 // The command line of pelmora-log:
 //   pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]
+//               [--exit-on-hangup]
 //   pelmora-log --analyse FILE.csv [--json] [--plot FILE.png] [--remove-drift]
 // and with either, [--confidence P].
 struct LoggerOptions {
@@ -19,6 +21,7 @@ struct LoggerOptions {
     std::string csv = "-";           // "-": standard output
     std::optional<double> c1, c2;    // µF, both or neither
     std::optional<double> durationS;
+    bool exitOnHangup = false;       // end when the adapter goes instead of waiting for it
 
     std::string analysePath;
     bool json = false;
@@ -32,6 +35,18 @@ bool ParseLoggerOptions(const std::vector<std::string>& arguments, LoggerOptions
                         std::string& error);
 
 std::string LoggerUsage();
+
+// The settings file the Pelmora window of this installation uses: beside this
+// executable in a portable folder; the user's one when installed (<X>/bin beside
+// <X>/lib/pelmora). Only read, never written.
+std::string WindowSettingsFile();
+
+// PORT: COM<n> by its number, as the window maps it; anything else as a path.
+PortChoice PortOf(const std::string& port);
+
+// The speed the window would use: that of the settings file's BaudRate index, or of
+// the default index when it is out of range.
+uint32_t WindowBaudRate(const std::string& iniPath);
 // The usage and the exit codes, for --help.
 std::string LoggerHelp();
 

@@ -1,24 +1,27 @@
 #include "tools/logger/LoggerRecord.h"
 
+#include <QCoreApplication>
+#include <QTranslator>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
-#include <poll.h>
 #include <string>
 #include <sys/signalfd.h>
 #include <unistd.h>
 #include <vector>
 
-#include "link/RecordAssembler.h"
-#include "link/Tty.h"
-#include "log/StabilityEngine.h"
-#include "log/LogClock.h"
-#include "log/RecordRow.h"
-#include "log/StabilityAnalysis.h"
+#include "link/CounterSession.h"
+#include "link/LogSink.h"
+#include "link/OpenFailureText.h"
+#include "link/RecordLog.h"
+#include "log/LogWriter.h"
 #include "settings/UniqueFd.h"
-#include "tools/logger/LoggerPort.h"
-#include "tools/logger/RowOutput.h"
+#include "stability/FrequencySample.h"
+#include "stability/StabilityAnalysis.h"
+#include "stability/StabilityEngine.h"
+#include "tools/logger/LoggerLoop.h"
 #include "tools/logger/StatusLine.h"
 
 namespace {
@@ -26,139 +29,130 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kStatusInterval{250};
 
-// Each accepted record: a row into the output, a sample for the statistics.
-class RecordingSink : public RecordSink {
-public:
-    RecordingSink(RowOutput& output, std::optional<LogCapacitors> capacitors, double confidence)
-        : output_(output), capacitors_(capacitors), live_(StabilityEngine::Options{.confidence = confidence})
-    {
-    }
-
-    void OnRecord(const char* record) override
-    {
-        if (failed_)
-            return;
-        const LogRow row = RowFromRecord(record, clock_.Now(), capacitors_);
-        failed_ = !output_.Append(row);
-        if (failed_)
-            return;  // the summary counts only rows that are in the output
-        live_.Add(SampleOf(row));
-    }
-
-    // A write failed; a write given up because the user asked to end is no failure.
-    bool Failed() const { return failed_ && !output_.Interrupted(); }
-    uint64_t Count() const { return live_.Count(); }
-    LiveStats Live() const { return live_.Live(); }
-    StabilitySummary Summary() const { return live_.Summary(); }
-
-private:
-    RowOutput& output_;
-    const std::optional<LogCapacitors> capacitors_;
-    LogClock clock_;
-    StabilityEngine live_;  // the status line's figures and the summary at the end
-    bool failed_ = false;
-};
-
 // SIGINT and SIGTERM arrive as a readable descriptor instead of interrupting.
 UniqueFd TakeEndSignals()
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    ::sigprocmask(SIG_BLOCK, &signals, nullptr);
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &endSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     // Past a file size limit the write fails and the log says so, instead of a silent end.
     std::signal(SIGXFSZ, SIG_IGN);
-    return UniqueFd(::signalfd(-1, &signals, SFD_CLOEXEC));
+    return UniqueFd(::signalfd(-1, &endSignals, SFD_CLOEXEC));
 }
 
+// The window's words for why the port did not open, from its English translation.
+std::string OpenFailureInEnglish(const OpenFailure& failure)
+{
+    int argc = 1;
+    char name[] = "pelmora-log";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/pelmora_en.qm")))
+        QCoreApplication::installTranslator(&english);
+    return DescribeOpenFailure(failure);
+}
+
+// The live status line on a terminal, and the lines said between its redraws.
 class StatusDisplay {
 public:
     StatusDisplay() : enabled_(::isatty(STDERR_FILENO) == 1) {}
 
-    void Draw(const RecordingSink& sink, uint64_t seen, Clock::time_point now)
+    // Redraws when new readings wait and the last redraw is long enough ago;
+    // returns when a waiting redraw is due.
+    std::optional<Clock::time_point> Draw(const StabilityEngine& live, Clock::time_point now)
     {
-        if (!enabled_ || seen == drawn_ || now < next_)
-            return;
+        if (!enabled_ || live.Count() == 0 || (shown_ && live.Count() == drawn_))
+            return std::nullopt;
+        if (now < next_)
+            return next_;
         // The width is asked at each redraw, so a resized terminal is followed.
-        const std::string text = FitToColumns(StatusText(sink.Live()), TerminalColumns(STDERR_FILENO));
+        const std::string text = FitToColumns(StatusText(live.Live()), TerminalColumns(STDERR_FILENO));
         std::fprintf(stderr, "\r\033[K%s", text.c_str());
         std::fflush(stderr);
-        drawn_ = seen;
+        drawn_ = live.Count();
+        shown_ = true;
         next_ = now + kStatusInterval;
+        return std::nullopt;
     }
-    // Until the next redraw is due while readings wait to be shown; else none.
-    std::optional<Clock::time_point> Due(uint64_t seen) const
+
+    void Say(const std::string& line)
     {
-        if (!enabled_ || seen == drawn_)
-            return std::nullopt;
-        return next_;
+        Clear();
+        std::fprintf(stderr, "pelmora-log: %s\n", line.c_str());
     }
-    void Clear() const
+
+    void Clear()
     {
-        if (enabled_ && drawn_ != 0)
+        if (shown_)
             std::fputs("\r\033[K", stderr);
+        shown_ = false;
     }
 
 private:
     bool enabled_;
+    bool shown_ = false;  // the line stands on the terminal now
     uint64_t drawn_ = 0;
     Clock::time_point next_{};
 };
 
-int PollTimeout(std::optional<Clock::time_point> status, std::optional<Clock::time_point> deadline)
-{
-    std::optional<Clock::time_point> wake = status;
-    if (deadline && (!wake || *deadline < *wake))
-        wake = deadline;
-    if (!wake)
-        return -1;
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*wake - Clock::now());
-    return static_cast<int>(std::max<int64_t>(0, wait.count()));
-}
+enum class Ending { Asked, PortGone, GaveUp, WriteFailed };
 
-// Feeds what the port has; false when it is gone.
-bool DrainPort(int portFd, RecordAssembler& assembler)
-{
-    uint8_t buffer[4096];
-    for (;;) {
-        const long count = tty::ReadSome(portFd, buffer, sizeof buffer);
-        if (count < 0)
-            return false;
-        if (count == 0)
-            return true;
-        for (long i = 0; i < count; ++i)
-            assembler.FeedByte(buffer[i]);
+// What the session tells pelmora-log, and how the run ends.
+class Recording : public SessionSink {
+public:
+    Recording(const LoggerOptions& options, LoggerLoop& loop, const CounterSession& session,
+              StatusDisplay& status)
+        : options_(options), loop_(loop), session_(session), status_(status)
+    {
     }
-}
 
-enum class Ending { Asked, PortGone, WriteFailed };
-
-Ending Pump(int portFd, int signalFd, const std::optional<double>& durationS, RecordingSink& sink)
-{
-    RecordAssembler assembler(sink);
-    StatusDisplay status;
-    std::optional<Clock::time_point> deadline;
-    if (durationS)
-        deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*durationS));
-    for (;;) {
-        pollfd fds[2] = {{portFd, POLLIN, 0}, {signalFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, PollTimeout(status.Due(sink.Count()), deadline));
-        if (ready < 0 && errno != EINTR)
-            return Ending::PortGone;
-        if ((fds[0].revents != 0 && !DrainPort(portFd, assembler)) || (fds[0].revents & POLLHUP))
-            return sink.Failed() ? Ending::WriteFailed : Ending::PortGone;
-        if (sink.Failed())
-            return Ending::WriteFailed;
-        const auto now = Clock::now();
-        if (fds[1].revents != 0 || (deadline && now >= *deadline)) {
-            status.Clear();
-            return Ending::Asked;
+    void OnEvent(SessionEvent event) override
+    {
+        switch (event) {
+        case SessionEvent::NoData:
+            status_.Say("no reading for 5 s");
+            break;
+        case SessionEvent::PortLost:
+            if (options_.exitOnHangup || !session_.FollowsAdapter())
+                EndWith(Ending::PortGone);
+            else
+                status_.Say("the port went away: waiting for " + options_.port + " to come back");
+            break;
+        case SessionEvent::PortBack:
+            status_.Say(options_.port + " is back");
+            break;
+        case SessionEvent::End:
+            if (session_.EndedBy().Why != OpenRefusal::None) {
+                gaveUp_ = session_.EndedBy();
+                EndWith(Ending::GaveUp);
+            }
+            break;
         }
-        status.Draw(sink, sink.Count(), now);
     }
-}
+
+    // The first reason to end is the one reported.
+    void EndWith(Ending ending)
+    {
+        if (!ending_)
+            ending_ = ending;
+        loop_.Quit();
+    }
+
+    Ending Result() const { return ending_.value_or(Ending::Asked); }
+    const OpenFailure& GaveUpBecause() const { return gaveUp_; }
+
+private:
+    const LoggerOptions& options_;
+    LoggerLoop& loop_;
+    const CounterSession& session_;
+    StatusDisplay& status_;
+    std::optional<Ending> ending_;
+    OpenFailure gaveUp_;
+};
 
 std::optional<LogCapacitors> CapacitorsOf(const LoggerOptions& options)
 {
@@ -167,17 +161,39 @@ std::optional<LogCapacitors> CapacitorsOf(const LoggerOptions& options)
     return LogCapacitors{*options.c1, *options.c2};
 }
 
-int Finish(Ending ending, RowOutput& output, const RecordingSink& sink)
+std::optional<Clock::time_point> Earliest(std::optional<Clock::time_point> a, std::optional<Clock::time_point> b)
 {
-    const bool closed = output.Close();
+    if (!a || (b && *b < *a))
+        return b;
+    return a;
+}
+
+std::optional<Clock::time_point> DeadlineOf(const LoggerOptions& options)
+{
+    if (!options.durationS)
+        return std::nullopt;
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.durationS));
+}
+
+int Finish(const Recording& recording, bool written, const LogWriter& writer, uint64_t dropped,
+           const StabilityEngine& live, bool toStandardOutput)
+{
+    const Ending ending = recording.Result();
     if (ending == Ending::PortGone)
         std::fputs("pelmora-log: the port went away\n", stderr);
-    if (!closed || ending == Ending::WriteFailed)
-        std::fprintf(stderr, "pelmora-log: %s\n", output.Error().c_str());
-    const std::string summary = SummaryText(sink.Summary());
-    std::fputs(summary.c_str(), output.ToStandardOutput() ? stderr : stdout);
-    if (!closed || ending == Ending::WriteFailed)
+    if (ending == Ending::GaveUp)
+        std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(recording.GaveUpBecause()).c_str());
+    if (!written)
+        std::fprintf(stderr, "pelmora-log: %s\n", writer.Error().c_str());
+    if (dropped != 0)
+        std::fprintf(stderr, "pelmora-log: %llu readings were not logged: the output did not keep up\n",
+                     static_cast<unsigned long long>(dropped));
+    const std::string summary = SummaryText(live.Summary());
+    std::fputs(summary.c_str(), toStandardOutput ? stderr : stdout);
+    if (!written)
         return kExitLogWrite;
+    if (ending == Ending::GaveUp)
+        return kExitPort;
     return ending == Ending::PortGone ? kExitPortLost : kExitDone;
 }
 
@@ -185,22 +201,52 @@ int Finish(Ending ending, RowOutput& output, const RecordingSink& sink)
 
 int RunRecording(const LoggerOptions& options)
 {
-    const UniqueFd signals = TakeEndSignals();
+    const UniqueFd endSignals = TakeEndSignals();
     const std::string iniPath = WindowSettingsFile();
-    const std::string device = ResolvePort(options.port, iniPath);
-    LoggerPort port;
-    std::string error;
-    if (device.empty())
-        error = "cannot open " + options.port + ": no device is mapped to it";
-    if (!error.empty() || !port.Open(device, options.baud.value_or(WindowBaudRate(iniPath)), error)) {
-        std::fprintf(stderr, "pelmora-log: %s\n", error.c_str());
+    LoggerLoop loop(endSignals.Get());
+    StatusDisplay status;
+    // Fed on this thread with the rows that reached the output, so the summary is that of the log.
+    StabilityEngine live(StabilityEngine::Options{.confidence = options.confidence});
+    const auto queue = std::make_shared<LogQueue>();
+    LogSink logSink([capacitors = CapacitorsOf(options)] { return capacitors; });
+    CounterSession session(loop, iniPath);
+    Recording recording(options, loop, session, status);
+    session.AddSink(logSink);
+    session.AddSink(recording);
+    logSink.Set(std::make_shared<RecordLog>(queue));
+    const auto opened = session.Connect(PortOf(options.port), options.baud.value_or(WindowBaudRate(iniPath)));
+    if (const auto* failure = std::get_if<OpenFailure>(&opened)) {
+        std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(*failure).c_str());
         return kExitPort;
     }
-    RowOutput output;
-    if (!output.Open(options.csv, signals.Get())) {
-        std::fprintf(stderr, "pelmora-log: %s\n", output.Error().c_str());
+    LogWriter writer(
+        queue, [&](const std::string&) { loop.Post([&] { recording.EndWith(Ending::WriteFailed); }); },
+        [&](std::span<const LogRow> rows) {
+            std::vector<FrequencySample> samples;
+            samples.reserve(rows.size());
+            for (const LogRow& row : rows)
+                samples.push_back(SampleOf(row));
+            loop.Post([&live, samples = std::move(samples)] {
+                for (const FrequencySample& sample : samples)
+                    live.Add(sample);
+            });
+        });
+    const bool toStandardOutput = options.csv == "-";
+    if (!(toStandardOutput ? writer.StartStandardOutput(endSignals.Get()) : writer.Start(options.csv))) {
+        std::fprintf(stderr, "pelmora-log: %s\n", writer.Error().c_str());
         return kExitLogWrite;
     }
-    RecordingSink sink(output, CapacitorsOf(options), options.confidence);
-    return Finish(Pump(port.Descriptor(), signals.Get(), options.durationS, sink), output, sink);
+    const auto deadline = DeadlineOf(options);
+    loop.Run([&](Clock::time_point now) -> std::optional<Clock::time_point> {
+        if (deadline && now >= *deadline) {
+            recording.EndWith(Ending::Asked);
+            return std::nullopt;
+        }
+        return Earliest(status.Draw(live, now), deadline);
+    });
+    status.Clear();
+    session.Stop();
+    const bool written = writer.Stop();
+    loop.RunPending();
+    return Finish(recording, written, writer, queue->Dropped(), live, toStandardOutput);
 }

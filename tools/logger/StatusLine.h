@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "log/StabilityEngine.h"
+#include "stability/StabilityEngine.h"
 
 // The live status line on standard error: last frequency, count, mean, standard
 // deviation, drift and ADEV at tau0; "-" for a figure not yet known.
