@@ -79,14 +79,14 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
 
     auto* offsetBox = new CachedGroupBox(tr("公称値からの偏差"), this);
     auto* offsetLayout = new QVBoxLayout(offsetBox);
-    offsetParts_ = Kept(ValueLabel(offsetBox, tr("公称値からの偏差")));
+    offsetParts_ = NewValue(offsetBox, tr("公称値からの偏差"));
     QFont large = offsetParts_->font();
     large.setPointSizeF(large.pointSizeF() * 2.0);
     large.setBold(true);
     offsetParts_->setFont(large);
     offsetParts_->setFixedSize(offsetParts_->fontMetrics().horizontalAdvance(QStringLiteral("+123.456 ppm0")),
                                offsetParts_->sizeHint().height());
-    offsetHz_ = Kept(ValueLabel(offsetBox, tr("公称値からの偏差 (Hz)")));
+    offsetHz_ = NewValue(offsetBox, tr("公称値からの偏差 (Hz)"));
     offsetLayout->addWidget(offsetParts_, 0, Qt::AlignRight);
     offsetLayout->addWidget(offsetHz_, 0, Qt::AlignRight);
     layout->addWidget(offsetBox);
@@ -121,16 +121,16 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent)
 QLabel* FiguresPanel::AddRow(QFormLayout& form, const QString& name)
 {
     QWidget* owner = form.parentWidget();
-    QLabel* value = Kept(ValueLabel(owner, name));
+    QLabel* value = NewValue(owner, name);
     form.addRow(new QLabel(name, owner), value);
     form.itemAt(form.rowCount() - 1, QFormLayout::FieldRole)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return value;
 }
 
-QLabel* FiguresPanel::Kept(QLabel* value)
+QLabel* FiguresPanel::NewValue(QWidget* parent, const QString& name)
 {
-    values_.push_back(value);
-    return value;
+    values_.push_back(ValueLabel(parent, name));
+    return values_.back();
 }
 
 // A selectable label lays its text out as a document at every change, many times the

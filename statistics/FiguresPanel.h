@@ -24,7 +24,7 @@ public:
 
 private:
     QLabel* AddRow(QFormLayout& form, const QString& name);
-    QLabel* Kept(QLabel* value);
+    QLabel* NewValue(QWidget* parent, const QString& name);
     void ShowFrequency(const StatsView& view);
     void ShowInductance(const InductanceFigures& l);
 
