@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -89,11 +90,13 @@ void PlotFrame::DrawLinearTicks(QPainter& painter, bool horizontal) const
 {
     const Axis& axis = horizontal ? x_ : y_;
     const double step = NiceStep(axis.max - axis.min);
+    std::vector<double> ticks;
     for (double value = std::ceil(axis.min / step) * step; value <= axis.max + step * 1e-9;
-         value += step) {
-        DrawLine(painter, horizontal, value, true);
+         value += step)
+        ticks.push_back(value);
+    DrawLines(painter, horizontal, ticks, kMajorGridColor);
+    for (const double value : ticks)
         DrawTickLabel(painter, horizontal, value, StepLabel(value, step));
-    }
 }
 
 void PlotFrame::DrawDecadeTicks(QPainter& painter, bool horizontal) const
@@ -102,24 +105,37 @@ void PlotFrame::DrawDecadeTicks(QPainter& painter, bool horizontal) const
     const int first = static_cast<int>(std::floor(std::log10(axis.min) + 1e-9));
     const int last = static_cast<int>(std::ceil(std::log10(axis.max) - 1e-9));
     const bool minorLines = last - first <= 8;
+    std::vector<double> minor;
+    std::vector<int> decades;
     for (int exponent = first; exponent <= last; ++exponent) {
         const double decade = std::pow(10.0, exponent);
         for (int factor = 2; minorLines && factor <= 9 && decade * factor < axis.max; ++factor)
-            DrawLine(painter, horizontal, decade * factor, false);
-        if (decade < axis.min * (1 - 1e-9) || decade > axis.max * (1 + 1e-9))
-            continue;
-        DrawLine(painter, horizontal, decade, true);
-        DrawPowerLabel(painter, horizontal, decade, exponent);
+            minor.push_back(decade * factor);
+        if (decade >= axis.min * (1 - 1e-9) && decade <= axis.max * (1 + 1e-9))
+            decades.push_back(exponent);
     }
+    std::vector<double> major;
+    for (const int exponent : decades)
+        major.push_back(std::pow(10.0, exponent));
+    DrawLines(painter, horizontal, minor, kMinorGridColor);
+    DrawLines(painter, horizontal, major, kMajorGridColor);
+    for (const int exponent : decades)
+        DrawPowerLabel(painter, horizontal, std::pow(10.0, exponent), exponent);
 }
 
-void PlotFrame::DrawLine(QPainter& painter, bool horizontal, double value, bool major) const
+// One pen for all the lines: changing it per line costs more than drawing the line.
+void PlotFrame::DrawLines(QPainter& painter, bool horizontal, const std::vector<double>& values,
+                          const QColor& color) const
 {
-    painter.setPen(QPen(major ? kMajorGridColor : kMinorGridColor, 1.0));
-    if (horizontal)
-        painter.drawLine(QPointF(MapX(value), area_.top()), QPointF(MapX(value), area_.bottom()));
-    else
-        painter.drawLine(QPointF(area_.left(), MapY(value)), QPointF(area_.right(), MapY(value)));
+    std::vector<QLineF> lines;
+    for (const double value : values) {
+        if (horizontal)
+            lines.emplace_back(MapX(value), area_.top(), MapX(value), area_.bottom());
+        else
+            lines.emplace_back(area_.left(), MapY(value), area_.right(), MapY(value));
+    }
+    painter.setPen(QPen(color, 1.0));
+    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
 void PlotFrame::DrawTickLabel(QPainter& painter, bool horizontal, double value,

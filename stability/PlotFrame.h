@@ -3,6 +3,9 @@
 #include <QRectF>
 #include <QString>
 
+#include <vector>
+
+class QColor;
 class QPainter;
 
 // One panel of a plot: a pixel rectangle with an x and a y range, each linear or
@@ -37,7 +40,8 @@ public:
 private:
     void DrawLinearTicks(QPainter& painter, bool horizontal) const;
     void DrawDecadeTicks(QPainter& painter, bool horizontal) const;
-    void DrawLine(QPainter& painter, bool horizontal, double value, bool major) const;
+    void DrawLines(QPainter& painter, bool horizontal, const std::vector<double>& values,
+                   const QColor& color) const;
     void DrawTickLabel(QPainter& painter, bool horizontal, double value, const QString& text) const;
     void DrawPowerLabel(QPainter& painter, bool horizontal, double value, int exponent) const;
 
