@@ -24,6 +24,14 @@ void KeepQtQuiet(QtMsgType type, const QMessageLogContext& context, const QStrin
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// The read-out repaints a few cells at a time: sent over the X connection they
+// cost less than shared memory, whose every paint waits for the server's round trip.
+void SendSmallPaintsInline()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 QStringList Arguments(int argc, char** argv)
 {
     QStringList arguments;
@@ -46,6 +54,7 @@ int main(int argc, char** argv)
     // Past a file size limit a write fails (and the log says so) instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);
     PreferX11();
+    SendSmallPaintsInline();
     QApplication application(argc, argv);
     // Wayland and the desktops match the window to its desktop entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
