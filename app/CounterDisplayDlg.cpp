@@ -247,7 +247,7 @@ void CCounterDisplayDlg::PaintWhenDue()
     if (delay.count() == 0)
         PresentChanges();
     else if (!paceTimer_.isActive())
-        paceTimer_.start(delay);
+        StartPaceTimer(delay);
 }
 
 // Records come faster than frames: while each frame finds something new to
@@ -256,9 +256,15 @@ void CCounterDisplayDlg::PaintWhenDue()
 void CCounterDisplayDlg::PresentPacedChanges()
 {
     if (link_->HoldRecords() && ShowChanges())
-        paceTimer_.start(pacer_.FrameInterval());
+        StartPaceTimer(pacer_.FrameInterval());
     else
         PresentChanges();
+}
+
+void CCounterDisplayDlg::StartPaceTimer(std::chrono::milliseconds delay)
+{
+    paceTimer_.start(delay);
+    link_->LookAt(PaintPacer::Clock::now() + delay, pacer_.FrameInterval());
 }
 
 void CCounterDisplayDlg::PresentChanges()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -117,6 +118,8 @@ private:
     // Tells assistive technology what the read-out now shows (WindowAccessibility.cpp).
     void UpdateAccessibleReading();
     void PresentPacedChanges();
+    // The next look at the records, told to the link so that they are read just before.
+    void StartPaceTimer(std::chrono::milliseconds delay);
     // Composes, takes the changes and repaints where they are; returns whether anything changed.
     bool ShowChanges();
     void CentreOnScreen();

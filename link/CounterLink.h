@@ -78,6 +78,12 @@ public:
     // window looks again by itself at its next frame. Returns whether a
     // record changed the read-out since the last TakeRecords or HoldRecords.
     bool HoldRecords() { return presenter_.HoldHandOff(); }
+    // The window looks at the read-out by itself at when, and a frame later again
+    // while it holds the records: the receive thread reads just before.
+    void LookAt(std::chrono::steady_clock::time_point when, std::chrono::milliseconds frame)
+    {
+        presenter_.LookAt(when, frame);
+    }
 
     std::string DevicePath(int portNumber) const { return session_.DevicePath(portNumber); }
 

@@ -166,6 +166,16 @@ void CounterSession::OnRecordAt(const char* record, Clock::time_point readable)
     reading.Readable = readable;
 }
 
+// The earliest any sink wants them; none when no sink minds.
+std::optional<RecordSink::Clock::time_point> CounterSession::WantedBy(Clock::time_point now) const
+{
+    std::optional<Clock::time_point> earliest;
+    for (const SessionSink* sink : sinks_)
+        if (const auto wanted = sink->WantedBy(now); wanted && (!earliest || *wanted < *earliest))
+            earliest = wanted;
+    return earliest;
+}
+
 void CounterSession::OnReadEnd()
 {
     if (batch_.empty())

@@ -87,6 +87,7 @@ private:
     void OnRecord(const char* record) override;
     void OnRecordAt(const char* record, Clock::time_point readable) override;
     void OnReadEnd() override;
+    std::optional<Clock::time_point> WantedBy(Clock::time_point now) const override;
 
     int StartReceiving();
     void Halt();

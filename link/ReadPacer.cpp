@@ -24,12 +24,15 @@ ReadPacer::ReadPacer(uint32_t bitsPerSecond)
 {
 }
 
-ReadPacer::Clock::time_point ReadPacer::GatherUntil(Clock::time_point now) const
+ReadPacer::Clock::time_point ReadPacer::GatherUntil(Clock::time_point now,
+                                                    std::optional<Clock::time_point> wanted) const
 {
-    const auto latest = now + kGather;
+    const auto latest = wanted ? std::clamp<Clock::time_point>(*wanted, now + kGather, now + kLongestGather)
+                               : now + kGather;
     if (!lastByte_ || recordTime_ > kGather)
         return latest;
-    const auto records = std::max<long>(1, kGather / recordTime_);
+    const auto span = wanted ? latest - *lastByte_ : Clock::duration(kGather);
+    const auto records = std::max<long>(1, span / recordTime_);
     const auto due = *lastByte_ + std::chrono::duration_cast<Clock::duration>(recordTime_ * records) +
                      kReadMargin;
     return std::clamp(due, now, latest);

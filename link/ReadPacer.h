@@ -23,6 +23,8 @@ class ReadPacer {
 public:
     using Clock = ReadPass::Clock;
     static constexpr std::chrono::microseconds kGather{7000};
+    // The longest gathering, when the records are wanted only later.
+    static constexpr std::chrono::microseconds kLongestGather{40000};
     static constexpr std::chrono::microseconds kLagLimit{1000};
     // After the record's expected end, so that a read finds it complete.
     static constexpr std::chrono::microseconds kReadMargin{200};
@@ -40,8 +42,9 @@ public:
 
     // Whether the next read lets bytes gather instead of waiting for a first one.
     bool Gathering() const { return gathering_; }
-    // When a gathering read is due, given that it is now now.
-    Clock::time_point GatherUntil(Clock::time_point now) const;
+    // When a gathering read is due, given that it is now now: after about kGather,
+    // or by wanted when the records are wanted later (at most kLongestGather).
+    Clock::time_point GatherUntil(Clock::time_point now, std::optional<Clock::time_point> wanted = {}) const;
 
     // A read took count bytes at readAt after wait, the wait for its first byte;
     // none for a gathering read. Returns when each byte became readable.

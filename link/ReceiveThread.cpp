@@ -143,8 +143,14 @@ ReceiveThread::Wait ReceiveThread::WaitForBytes(Shared& s, const ReadPacer& pace
         return {portpoll::Event::Woken, std::nullopt};
     }
     if (pacer.Gathering()) {
-        const bool woken = portpoll::WaitForWakeUntil(s.Wake.Descriptor(),
-                                                      pacer.GatherUntil(ReadPass::Clock::now()));
+        const auto now = ReadPass::Clock::now();
+        std::optional<ReadPass::Clock::time_point> wanted;
+        {
+            std::lock_guard lock(s.Mutex);
+            if (!s.Abandoned)
+                wanted = s.Assembler.WantedBy(now);
+        }
+        const bool woken = portpoll::WaitForWakeUntil(s.Wake.Descriptor(), pacer.GatherUntil(now, wanted));
         return {woken ? portpoll::Event::Woken : portpoll::Event::Data, std::nullopt};
     }
     const auto began = ReadPass::Clock::now();

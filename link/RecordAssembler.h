@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "link/RecordSink.h"
 
@@ -24,6 +25,12 @@ public:
     // The bytes of one read in order; each record goes out with the moment its
     // line feed became readable, then the sink hears that the read is done.
     void Feed(const uint8_t* bytes, std::size_t count, const ReadPass& pass);
+
+    // When the sink wants the next records (RecordSink::WantedBy).
+    std::optional<RecordSink::Clock::time_point> WantedBy(RecordSink::Clock::time_point now) const
+    {
+        return sink_.WantedBy(now);
+    }
 
     // Bytes collected since the last line feed, modulo 256.
     uint8_t Length() const { return length_; }

@@ -16,7 +16,29 @@ RecordPresenter::RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post p
 void RecordPresenter::OnReceiving(uint64_t connection)
 {
     connection_.store(connection);
-    handOff_.store(HandOff::Idle);
+    ReopenHandOff();
+}
+
+void RecordPresenter::LookAt(std::chrono::steady_clock::time_point when, std::chrono::milliseconds frame)
+{
+    frame_.store(frame.count());
+    nextLook_.store(when.time_since_epoch().count());
+}
+
+std::optional<std::chrono::steady_clock::time_point> RecordPresenter::WantedBy(
+    std::chrono::steady_clock::time_point now) const
+{
+    using Clock = std::chrono::steady_clock;
+    // Ahead of the look by more than a read and a wake-up take on a busy machine.
+    constexpr auto kReadLead = std::chrono::milliseconds(3);
+    const Clock::rep look = nextLook_.load();
+    const std::chrono::milliseconds frame(frame_.load());
+    if (look == kNoLook || frame.count() <= 0)
+        return std::nullopt;
+    auto wanted = Clock::time_point(Clock::duration(look)) - kReadLead;
+    if (wanted <= now)  // that look is under way: the one after it
+        wanted += frame * (1 + (now - wanted) / frame);
+    return wanted;
 }
 
 void RecordPresenter::OnRecords(std::span<const Reading> readings)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "link/SessionSink.h"
 
@@ -30,10 +32,22 @@ public:
     void OnReceiving(uint64_t connection) override;
 
     // Window thread: the changes posted so far are taken; the next record posts again.
-    void ReopenHandOff() { handOff_.store(HandOff::Idle); }
+    void ReopenHandOff()
+    {
+        nextLook_.store(kNoLook);
+        handOff_.store(HandOff::Idle);
+    }
     // Window thread: records post nothing until the next ReopenHandOff.
     // Returns whether a record changed the lines since the last reopen or hold.
     bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Pending; }
+
+    // Window thread: it looks at the lines by itself at when, and a frame later
+    // again while each look finds something new, until the next ReopenHandOff.
+    void LookAt(std::chrono::steady_clock::time_point when, std::chrono::milliseconds frame);
+    // Just before the window's next look, so that it finds the records read by
+    // then; none while records wake the window.
+    std::optional<std::chrono::steady_clock::time_point> WantedBy(
+        std::chrono::steady_clock::time_point now) const override;
 
     // An even number of records that only flip the indicator back and forth
     // shows nothing new, and the window sleeps on.
@@ -50,4 +64,9 @@ private:
     // Records exchange in Pending, the window stores Idle or exchanges in Held.
     enum class HandOff { Idle, Pending, Held };
     std::atomic<HandOff> handOff_{HandOff::Idle};
+    // Written by the window thread, read by the receive thread; a stale pair only
+    // moves one read.
+    static constexpr std::chrono::steady_clock::rep kNoLook = 0;
+    std::atomic<std::chrono::steady_clock::rep> nextLook_{kNoLook};
+    std::atomic<std::chrono::milliseconds::rep> frame_{0};
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 // Receives every line the record assembler accepts as a counter record.
 class RecordSink {
@@ -16,4 +17,8 @@ public:
     virtual void OnRecordAt(const char* record, Clock::time_point /*readable*/) { OnRecord(record); }
     // The records of one read have all come.
     virtual void OnReadEnd() {}
+    // Receive thread, before it lets bytes gather: the moment by which the next
+    // records are wanted, if the sink looks at them only then; none: as soon as
+    // the gathering brings them.
+    virtual std::optional<Clock::time_point> WantedBy(Clock::time_point /*now*/) const { return std::nullopt; }
 };

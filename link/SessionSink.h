@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "link/Reading.h"
@@ -23,6 +25,14 @@ public:
     // Receive thread, once per read that completed records: those records, in
     // order. Valid only during the call; must not block.
     virtual void OnRecords(std::span<const Reading> /*readings*/) {}
+
+    // Receive thread: the moment by which the next records are wanted, when this
+    // sink looks at them only then; none: as soon as they come. Must not block.
+    virtual std::optional<std::chrono::steady_clock::time_point> WantedBy(
+        std::chrono::steady_clock::time_point /*now*/) const
+    {
+        return std::nullopt;
+    }
 
     // Owner thread, before a receive thread starts: the records from now on
     // come from connection (counted from 1 over the session's life).

@@ -80,4 +80,33 @@ INSTANTIATE_TEST_SUITE_P(
                  {1000, 2736, 3000, 3001, 3002}}),
     kRowName);
 
+struct GatherRow {
+    const char* Name;
+    std::optional<long> WantedUs;
+    long ReadUs;
+};
+
+class GatheringRead : public ::testing::TestWithParam<GatherRow> {};
+
+// After records at 1 000 and 2 736 us, asked at 2 740 us: the read comes when a
+// whole record has come, and no later than the records are wanted or kLongestGather.
+TEST_P(GatheringRead, EndsJustAfterARecordByTheTimeWanted)
+{
+    ReadPacer pacer(115200);
+    pacer.Took(ReadPacer::FirstByteWait{kStart, kStart + microseconds(1000)}, kStart + microseconds(1010), 20);
+    pacer.Took(ReadPacer::FirstByteWait{kStart, kStart + microseconds(2736)}, kStart + microseconds(2740), 20);
+    std::optional<ReadPacer::Clock::time_point> wanted;
+    if (GetParam().WantedUs)
+        wanted = kStart + microseconds(*GetParam().WantedUs);
+    const auto read = pacer.GatherUntil(kStart + microseconds(2740), wanted);
+    EXPECT_EQ(std::chrono::duration_cast<microseconds>(read - kStart).count(), GetParam().ReadUs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wanted, GatheringRead,
+                         ::testing::Values(GatherRow{"AsSoonAsGathered", std::nullopt, 9740},
+                                           GatherRow{"SoonerThanAGathering", 5000, 9740},
+                                           GatherRow{"AfterFifteenRecords", 30000, 28977},
+                                           GatherRow{"AtMostTheLongestGathering", 90000, 42740}),
+                         kRowName);
+
 }  // namespace

@@ -172,6 +172,21 @@ TEST(RecordPresenter, ABurstBetweenTwoPaintsCostsOneHandOff)
     rig.readout.With([](ReadoutState& state) { EXPECT_STREQ(state.Text.Frequency, "  1,000,000Hz -"); });
 }
 
+// The receive thread reads just before the window looks by itself, and as
+// soon as it gathered the records while records wake the window.
+TEST(RecordPresenter, WantsTheRecordsJustBeforeTheWindowLooks)
+{
+    using std::chrono::milliseconds;
+    PresenterRig rig;
+    const auto look = std::chrono::steady_clock::now() + milliseconds(40);
+    EXPECT_EQ(rig.presenter.WantedBy(look - milliseconds(40)), std::nullopt);
+    rig.presenter.LookAt(look, milliseconds(40));
+    EXPECT_EQ(rig.presenter.WantedBy(look - milliseconds(40)), look - milliseconds(3));
+    EXPECT_EQ(rig.presenter.WantedBy(look - milliseconds(1)), look + milliseconds(37)) << "the next frame's";
+    rig.presenter.ReopenHandOff();
+    EXPECT_EQ(rig.presenter.WantedBy(look - milliseconds(40)), std::nullopt);
+}
+
 // Of one read, the last record's lines show, with the indicator advanced by every record.
 TEST(RecordPresenter, AReadShowsItsLastRecordAfterAdvancingTheIndicatorForEach)
 {
