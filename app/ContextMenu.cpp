@@ -26,6 +26,7 @@ void ContextMenu::ConnectCommands(const QMenu& menu)
         if (const QMenu* submenu = action->menu())
             ConnectCommands(*submenu);
         else if (!action->isSeparator())
-            connect(action, &QAction::triggered, this, [this, id = action->data().toInt()] { emit Chosen(id); });
+            connect(action, &QAction::triggered, this,
+                    [this, id = action->data().toInt()] { emit Chosen(id); });
     }
 }

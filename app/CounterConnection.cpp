@@ -67,7 +67,8 @@ void CounterConnection::Connect()
     settings_.PortNumber = dialog.m_nPortIndex + 1;
     settings_.BaudIndex = dialog.m_nBaudIndex;
     // From the first connect the user chose on, a connection given up on is reported.
-    connect(link_.get(), &CounterLink::GaveUp, this, &CounterConnection::ShowGaveUp, Qt::UniqueConnection);
+    connect(link_.get(), &CounterLink::GaveUp, this, &CounterConnection::ShowGaveUp,
+            Qt::UniqueConnection);
     // A missing speed is refused like a missing port; Connect never reads the table outside it.
     if (!link_->Connect(settings_.PortNumber, settings_.BaudIndex))
         ShowPortOpenFailed(DescribeOpenFailure(link_->LastConnectFailure()));

@@ -72,7 +72,8 @@ protected:
         link.SetLog(std::make_shared<RecordLog>(queue));
         link.SessionForTest().AddSink(recorder);
         QObject::connect(&link, &CounterLink::RecordsWaiting, [this] { link.TakeRecords(); });
-        QObject::connect(&link, &CounterLink::GaveUp, [this](const OpenFailure& why) { gaveUp.push_back(why); });
+        QObject::connect(&link, &CounterLink::GaveUp,
+                         [this](const OpenFailure& why) { gaveUp.push_back(why); });
     }
 
     // Pulled: the links go and the adapter's end closes.
