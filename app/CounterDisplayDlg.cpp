@@ -4,33 +4,27 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDialog>
 #include <QKeyEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QRegion>
 #include <QScreen>
 #include <QWindow>
 
 #include "app/CommandTexts.h"
+#include "app/ContextMenu.h"
+#include "app/CounterConnection.h"
+#include "app/LogSession.h"
+#include "app/ReadoutPresenter.h"
 #include "display/Composer.h"
+#include "display/SelectBitmap.h"
 #include "link/CounterLink.h"
-#include "log/LogWriter.h"
+#include "link/RecordDisplay.h"
+#include "lmeter/LMeterDlg.h"
 #include "res/Icon128.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "settings/ProgramFolders.h"
 #include "statistics/StatsWindow.h"
-
-namespace {
-
-double PrimaryRefreshRate()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->refreshRate() : 0.0;
-}
-
-}  // namespace
 
 CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultFontPath,
                                        std::string userFontFolder, bool tellUnsaved)
@@ -39,25 +33,39 @@ CCounterDisplayDlg::CCounterDisplayDlg(std::string iniPath, std::string defaultF
       defaultFontPath_(std::move(defaultFontPath)),
       userFontFolder_(std::move(userFontFolder)),
       tellUnsaved_(tellUnsaved),
-      pacer_(FrameIntervalFor(PrimaryRefreshRate()))
+      connection_(std::make_unique<CounterConnection>(*this, readout_, settings_, iniPath_)),
+      log_(std::make_unique<LogSession>(Link())),
+      presenter_(std::make_unique<ReadoutPresenter>(*this, readout_, Link()))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setAccessibleName(QString::fromUtf8(kWindowTitle));
-    paceTimer_.setSingleShot(true);
-    // A coarse timer may fire 5 % late, which a record waiting for its frame would feel.
-    paceTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&paceTimer_, &QTimer::timeout, this, [this] { PresentPacedChanges(); });
-    // The link calls back on this thread; a lost call would leave its hand-off closed.
-    link_ = std::make_unique<CounterLink>(readout_, iniPath_, [this] { PaintWhenDue(); },
-                                          [this] { OnTimer(); });
+    // Direct: the link signals on this thread, and a lost hand-off would stay closed.
+    connect(&Link(), &CounterLink::RecordsWaiting, presenter_.get(), &ReadoutPresenter::PaintWhenDue);
+    connect(&Link(), &CounterLink::NoDataTimerFired, this, &CCounterDisplayDlg::OnTimer);
 }
 
 CCounterDisplayDlg::~CCounterDisplayDlg()
 {
-    EndLogging(false);
+    log_.reset();
     stats_.reset();  // closes its tap before the link goes
-    link_.reset();
+    presenter_.reset();
+    connection_.reset();
+}
+
+CounterLink& CCounterDisplayDlg::Link()
+{
+    return connection_->Link();
+}
+
+bool CCounterDisplayDlg::IsLogging() const
+{
+    return log_->IsLogging();
+}
+
+void CCounterDisplayDlg::StartLogging(const std::string& path)
+{
+    log_->Start(path);
 }
 
 DialogResult CCounterDisplayDlg::DoModal()
@@ -90,7 +98,7 @@ bool CCounterDisplayDlg::OnInitDialog()
         state.C2 = settings_.C2;
     });
     LoadFontAndResize();
-    UpdateAccessibleReading();
+    presenter_->UpdateAccessibleReading();
     // X11 has no system menu to edit: the window manager offers what it offers.
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     SetStaysOnTop(settings_.TopMost == 1);
@@ -129,6 +137,94 @@ void CCounterDisplayDlg::OnCommand(int id)
     default:
         return;
     }
+}
+
+void CCounterDisplayDlg::OnRButtonDown()
+{
+    const QPoint at = QCursor::pos();
+    const int32_t lmeterVisible =
+        readout_.With([](ReadoutState& state) { return state.LMeterVisible; });
+    ContextMenu menu(this, ContextMenuLabels(settings_.TopMost, lmeterVisible, Link().IsOpen(),
+                                             settings_.PortNumber, IsStatsOpen()));
+    // Queued, as a posted message would be: the menu is gone before the command runs.
+    connect(&menu, &ContextMenu::Chosen, this, &CCounterDisplayDlg::OnCommand, Qt::QueuedConnection);
+    menu.Exec(at);
+}
+
+void CCounterDisplayDlg::OnConnect()
+{
+    if (connection_->ConnectOrDisconnect())
+        ShowComposed();
+}
+
+void CCounterDisplayDlg::OnTimer()
+{
+    Link().KillNoDataTimer();
+    const bool compose = Link().StopRequested().load() == 0;
+    const bool composed =
+        readout_.With([compose](ReadoutState& state) { return ShowNoData(state, compose); });
+    if (composed)
+        ShowComposed();
+}
+
+void CCounterDisplayDlg::OnTopMost()
+{
+    const bool onTop = settings_.TopMost != 1;
+    SetStaysOnTop(onTop);
+    settings_.TopMost = onTop ? 1 : 0;
+}
+
+void CCounterDisplayDlg::OnAbout()
+{
+    AfxMessageBox(QString::fromStdString(AboutText()), MB_ICONINFORMATION);
+}
+
+void CCounterDisplayDlg::OnLMeterShow()
+{
+    const PixelSize size = readout_.With([](ReadoutState& state) {
+        const bool hide = state.LMeterVisible == 1;
+        state.LMeterVisible = hide ? 0 : 1;
+        state.Metrics.Rows = static_cast<uint16_t>(state.Metrics.Rows + (hide ? -1 : 1));
+        return WindowSize(state.Metrics);
+    });
+    ResizeWindow(size);
+    readout_.With([](ReadoutState& state) { ComposeReadout(state); });
+    ShowComposed();
+}
+
+void CCounterDisplayDlg::OnLMeterSettings()
+{
+    OnLMeterSettingsDialog(this, readout_);
+}
+
+void CCounterDisplayDlg::OnStats()
+{
+    if (IsStatsOpen())
+        stats_->close();
+    else
+        OpenStats();
+}
+
+void CCounterDisplayDlg::OpenStats()
+{
+    if (!stats_)
+        stats_ = std::make_unique<StatsWindow>(Link().Readings(), settings_.Stats);
+    if (!stats_->isVisible())
+        stats_->Open(frameGeometry());
+}
+
+bool CCounterDisplayDlg::IsStatsOpen() const
+{
+    return stats_ && stats_->isVisible();
+}
+
+void CCounterDisplayDlg::OnChangeFont()
+{
+    // The fonts offered are those beside the default font, then the user's own.
+    if (!RunFontSelection(this, settings_.FontPath, FontPatterns(defaultFontPath_, userFontFolder_)))
+        return;
+    LoadFontAndResize();
+    update();
 }
 
 void CCounterDisplayDlg::OnExit()
@@ -175,11 +271,8 @@ void CCounterDisplayDlg::EndSession(bool tellLogEnd)
         stats_->KeepGeometry();
         stats_->hide();
     }
-    if (link_->IsOpen()) {
-        link_->KillNoDataTimer();
-        link_->Disconnect();
-    }
-    EndLogging(tellLogEnd);
+    connection_->End();
+    log_->End(tellLogEnd);
 }
 
 void CCounterDisplayDlg::SaveAtExit()
@@ -241,65 +334,15 @@ void CCounterDisplayDlg::LoadFontAndResize()
     EndDialog(IDOK);
 }
 
-void CCounterDisplayDlg::PaintWhenDue()
+void CCounterDisplayDlg::ShowComposed()
 {
-    const auto delay = pacer_.DelayBeforePaint(PaintPacer::Clock::now());
-    if (delay.count() == 0)
-        PresentChanges();
-    else if (!paceTimer_.isActive())
-        StartPaceTimer(delay);
+    update();
+    presenter_->UpdateAccessibleReading();
 }
 
-// Records come faster than frames: while each frame finds something new to
-// show, the window looks again at the next one by itself and records wake
-// nobody. A frame with nothing new hands the waking back to them.
-void CCounterDisplayDlg::PresentPacedChanges()
-{
-    if (link_->HoldRecords() && ShowChanges())
-        StartPaceTimer(pacer_.FrameInterval());
-    else
-        PresentChanges();
-}
-
-void CCounterDisplayDlg::StartPaceTimer(std::chrono::milliseconds delay)
-{
-    paceTimer_.start(delay);
-    link_->LookAt(PaintPacer::Clock::now() + delay, pacer_.FrameInterval());
-}
-
-void CCounterDisplayDlg::PresentChanges()
-{
-    link_->TakeRecords();
-    ShowChanges();
-}
-
-bool CCounterDisplayDlg::ShowChanges()
-{
-    // Records only write their lines: the one compose per frame draws the latest.
-    const QRegion changed = readout_.With([this](ReadoutState& state) {
-        ComposeReadout(state);
-        return shown_.TakeChanges(state);
-    });
-    // Paced already: painting now spares the event loop a queued update's pass.
-    if (!changed.isEmpty())
-        repaint(changed);
-    UpdateAccessibleReading();
-    return !changed.isEmpty();
-}
-
-// A paint of the whole window shows the latest compose; a partial one (the
-// changed cells, or an uncovered part) shows the copy as last taken, so the
-// window never mixes two composes.
 void CCounterDisplayDlg::paintEvent(QPaintEvent* event)
 {
-    pacer_.Painted(PaintPacer::Clock::now());
-    const bool whole = QRegion(rect()).subtracted(event->region()).isEmpty();
-    readout_.With([this, whole](ReadoutState& state) {
-        if (whole || !shown_.Matches(state))
-            shown_.TakeAll(state);
-    });
-    QPainter painter(this);
-    shown_.Paint(painter, event->region());
+    presenter_->Paint(event);
 }
 
 void CCounterDisplayDlg::mousePressEvent(QMouseEvent* event)

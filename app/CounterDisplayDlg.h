@@ -1,29 +1,30 @@
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <string>
 
 #include <QEventLoop>
 #include <QPoint>
-#include <QTimer>
 #include <QWidget>
 
-#include "app/PaintPacer.h"
-#include "app/ShownPicture.h"
 #include "display/Readout.h"
 #include "display/FontLoader.h"
 #include "res/MessageBox.h"
 #include "settings/AppSettings.h"
 
+class CounterConnection;
 class CounterLink;
-class LogQueue;
-class LogWriter;
+class LogSession;
+class ReadoutPresenter;
 class StatsWindow;
 
 // The read-out window: frameless, sized by the font and zoom, painted from
-// the back buffer. Every command arrives through OnCommand.
+// the back buffer. Every command arrives through OnCommand. Its parts, which
+// it connects in its constructor: the connection (CounterConnection, owning
+// the counter link and its session), the log (LogSession) and what it shows
+// and tells (ReadoutPresenter).
 class CCounterDisplayDlg : public QWidget {
+    Q_OBJECT
 public:
     // iniPath: the settings file (none when empty); defaultFontPath: the font used
     // when the configured one cannot be read; userFontFolder: more fonts to offer
@@ -45,16 +46,18 @@ public:
     void EndDialog(DialogResult result);
     bool HasEnded() const { return ended_; }
 
+public slots:
     void OnCommand(int id);
 
-    // Context menu and its own commands (ContextMenu.cpp).
+public:
+    // Shows the context menu; a chosen command arrives through OnCommand once the menu is gone.
     void OnRButtonDown();
     void OnTopMost();
     void OnAbout();
     void OnLMeterShow();
     void OnLMeterSettings();
     void OnChangeFont();
-    // Opens or closes the statistics window (ContextMenu.cpp).
+    // Opens or closes the statistics window.
     void OnStats();
     void OpenStats();
     bool IsStatsOpen() const;
@@ -62,7 +65,6 @@ public:
     // The statistics window opens when the read-out appears, whatever [Stats] says.
     void OpenStatsAtStart() { openStatsAtStart_ = true; }
 
-    // Connect and disconnect (ConnectCommand.cpp).
     void OnConnect();
     void OnTimer();
 
@@ -72,17 +74,16 @@ public:
     // without the question and without saving the settings.
     void OnEndSignal();
 
-    // Logs every accepted record into the CSV file at path from now on (LogCommand.cpp);
-    // a file that cannot be opened is reported and nothing is logged.
+    // Logs every accepted record into the CSV file at path from now on (LogSession.h).
     void StartLogging(const std::string& path);
-    bool IsLogging() const { return logWriter_ != nullptr; }
+    bool IsLogging() const;
 
     // Makes the client area width x height, keeping the top-left corner.
     void ResizeWindow(PixelSize size);
 
     Readout& ReadoutData() { return readout_; }
     AppSettings& Settings() { return settings_; }
-    CounterLink& Link() { return *link_; }
+    CounterLink& Link();
     const std::string& IniPath() const { return iniPath_; }
     // Test seam: move the window by hand as where the window system refuses
     // to move it.
@@ -111,20 +112,9 @@ private:
     // Saves the settings; tells the user when they could not be (tellUnsaved_).
     void SaveAtExit();
     void SetStaysOnTop(bool onTop);
-    void PaintWhenDue();
-    // The paint slot: takes the records, composes their lines, takes the
-    // changes and repaints where they are.
-    void PresentChanges();
-    // Tells assistive technology what the read-out now shows (WindowAccessibility.cpp).
-    void UpdateAccessibleReading();
-    void PresentPacedChanges();
-    // The next look at the records, told to the link so that they are read just before.
-    void StartPaceTimer(std::chrono::milliseconds delay);
-    // Composes, takes the changes and repaints where they are; returns whether anything changed.
-    bool ShowChanges();
+    // The read-out was composed anew: repaints it and tells assistive technology.
+    void ShowComposed();
     void CentreOnScreen();
-    // Ends the log and, when tell is set, reports a write error or dropped rows.
-    void EndLogging(bool tell);
 
     std::string iniPath_;
     std::string defaultFontPath_;
@@ -132,20 +122,15 @@ private:
     bool tellUnsaved_;
     AppSettings settings_;  // window thread only; C1/C2 live in the readout while it runs
     Readout readout_;
-    std::unique_ptr<CounterLink> link_;
-    std::shared_ptr<LogQueue> logQueue_;
-    std::unique_ptr<LogWriter> logWriter_;
+    std::unique_ptr<CounterConnection> connection_;
+    std::unique_ptr<LogSession> log_;
+    std::unique_ptr<ReadoutPresenter> presenter_;
     std::unique_ptr<StatsWindow> stats_;  // made when first opened
     bool openStatsAtStart_ = false;
 
     QEventLoop loop_;
     bool ended_ = false;
     DialogResult result_ = IDCANCEL;
-
-    ShownPicture shown_;
-    std::string accessibleReading_;  // the reading last told to assistive technology
-    PaintPacer pacer_;
-    QTimer paceTimer_;
 
     bool forceManualMove_ = false;
     bool manualMove_ = false;

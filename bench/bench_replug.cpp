@@ -194,9 +194,8 @@ void BM_ReturnToFirstRecordShown(benchmark::State& state)
     const std::string ini = dev.File("Pelmora.ini");
     std::ofstream(ini) << "[Port]\nCOM7=" << opened << "\n";
     Readout readout;
-    CounterLink* self = nullptr;
-    CounterLink link(readout, ini, [&self] { self->TakeRecords(); }, [] {}, dev.File("by-id"));
-    self = &link;
+    CounterLink link(readout, ini, dev.File("by-id"));
+    QObject::connect(&link, &CounterLink::RecordsWaiting, [&link] { link.TakeRecords(); });
     auto pty = std::make_unique<CounterPty>();
     RenameInto(opened, pty->SlavePath());
     if (!link.Connect(7, 11)) {

@@ -3,10 +3,8 @@
 #include "display/Readout.h"
 #include "link/BaudRateTable.h"
 
-CounterLink::CounterLink(Readout& readout, std::string iniPath,
-                         std::function<void()> recordsWaiting,
-                         std::function<void()> onNoDataTimer, NameFolders folders)
-    : recordsWaiting_(std::move(recordsWaiting)), timer_(std::move(onNoDataTimer)),
+CounterLink::CounterLink(Readout& readout, std::string iniPath, NameFolders folders)
+    : timer_([this] { emit NoDataTimerFired(); }),
       presenter_(readout, timer_,
                  [this](uint64_t connection) {
                      // A timer only runs on its own thread: the hand-off goes through the queue.
@@ -17,6 +15,7 @@ CounterLink::CounterLink(Readout& readout, std::string iniPath,
       }),
       tapSink_(readout), session_(loop_, std::move(iniPath), std::move(folders))
 {
+    // Every sink of the window's session is added here, before the first connect.
     // The log first: a reading on the screen is on its way to the log already.
     session_.AddSink(logSink_);
     session_.AddSink(tapSink_);
@@ -68,8 +67,8 @@ void CounterLink::SetLog(std::shared_ptr<RecordLog> log)
 
 void CounterLink::OnEvent(SessionEvent event)
 {
-    if (event == SessionEvent::End && session_.EndedBy().Why != OpenRefusal::None && gaveUp_)
-        gaveUp_(session_.EndedBy());
+    if (event == SessionEvent::End && session_.EndedBy().Why != OpenRefusal::None)
+        emit GaveUp(session_.EndedBy());
 }
 
 void CounterLink::TakeRecords()
@@ -86,6 +85,5 @@ void CounterLink::OnRecordsShown(uint64_t connection)
     if (connection != session_.LiveConnection())
         return;
     timer_.RestartIfRecordSinceFiring();
-    if (recordsWaiting_)
-        recordsWaiting_();
+    emit RecordsWaiting();
 }

@@ -2,9 +2,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
+
+#include <QObject>
 
 #include "link/CounterSession.h"
 #include "link/LogSink.h"
@@ -20,17 +21,12 @@ class RecordLog;
 // thread, following the adapter; CounterSession.h) on the window's event loop,
 // with the read-out, the log and the statistics tap as its sinks, and the
 // window's no-data watchdog. Owned by the main window and called on the window
-// thread only.
-class CounterLink : private SessionSink {
+// thread only; its signals come on that thread too.
+class CounterLink : public QObject, private SessionSink {
+    Q_OBJECT
 public:
-    // recordsWaiting is called on the window thread when records of the live
-    // connection have changed the read-out's lines; the window then calls
-    // TakeRecords and composes when it next paints. onNoDataTimer is the
-    // window's OnTimer, called on the window thread when the watchdog fires.
     // folders: where stable adapter names live (tests pass scratch folders).
-    CounterLink(Readout& readout, std::string iniPath,
-                std::function<void()> recordsWaiting, std::function<void()> onNoDataTimer,
-                NameFolders folders = {});
+    CounterLink(Readout& readout, std::string iniPath, NameFolders folders = {});
     ~CounterLink() override;
     CounterLink(const CounterLink&) = delete;
     CounterLink& operator=(const CounterLink&) = delete;
@@ -49,14 +45,6 @@ public:
     // Why the last Connect returned false.
     const OpenFailure& LastConnectFailure() const { return failure_; }
 
-    // Called on the window thread, once, when the adapter came back but never
-    // opens, or no thread can be had to wait or receive: the link has
-    // disconnected by then.
-    void SetGaveUpHandler(std::function<void(const OpenFailure& why)> gaveUp)
-    {
-        gaveUp_ = std::move(gaveUp);
-    }
-
     // Stops the receive thread, then closes the port. Work the thread had
     // queued for the window is dropped.
     void Disconnect();
@@ -69,14 +57,10 @@ public:
     // The readings of the live connection for a view that opens it (TapSink.h).
     ReadingTap& Readings() { return tapSink_.Tap(); }
 
-    // The window takes the records' changes (the readout's dirty area) right
-    // after this: the next record is handed off again, and a record that came
-    // after the watchdog fired restarts it.
+    // The window's half of the hand-off (RecordPresenter.h): it takes the
+    // changes right after this, and a record that came after the watchdog
+    // fired restarts it.
     void TakeRecords();
-
-    // Records call recordsWaiting no more until the next TakeRecords: the
-    // window looks again by itself at its next frame. Returns whether a
-    // record changed the read-out since the last TakeRecords or HoldRecords.
     bool HoldRecords() { return presenter_.HoldHandOff(); }
     // The window looks at the read-out by itself at when, and a frame later again
     // while it holds the records: the receive thread reads just before.
@@ -97,11 +81,19 @@ public:
     // For adding a sink before the first Connect.
     CounterSession& SessionForTest() { return session_; }
 
+signals:
+    // Records of the live connection changed the read-out's lines (RecordPresenter.h).
+    void RecordsWaiting();
+    // The watchdog fired: no record for NoDataTimer::kIntervalMs.
+    void NoDataTimerFired();
+    // Once, when the adapter came back but never opens, or no thread can be had
+    // to wait or receive: the link has disconnected by then.
+    void GaveUp(const OpenFailure& why);
+
 private:
     void OnEvent(SessionEvent event) override;
     void OnRecordsShown(uint64_t connection);
 
-    std::function<void()> recordsWaiting_;
     // Declared first, destroyed last: the session's posts die with it, and
     // nothing runs them while the members after it go.
     QtSessionLoop loop_;
@@ -110,7 +102,6 @@ private:
     RecordPresenter presenter_;
     LogSink logSink_;
     TapSink tapSink_;
-    std::function<void(const OpenFailure&)> gaveUp_;  // window thread only
     // After its sinks: it goes first.
     CounterSession session_;
 };

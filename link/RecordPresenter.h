@@ -11,15 +11,29 @@
 class NoDataTimer;
 class Readout;
 
-// The read-out's sink, on the receive thread: writes each read's records into
-// the read-out's lines under one readout lock and notes the time for the
-// watchdog. After each read, when the lines differ from what the window last
-// composed and no hand-off is pending or held, it hands "records wait" to the
-// window thread, tagged with the connection it came from. The window composes the
-// lines when it takes the changes, so records that come between two paints
-// are never drawn. Records that change nothing visible, or come while a
-// hand-off is pending or held, cost the window thread nothing; it re-opens the
-// hand-off when it takes the changes. Never waits for the window thread.
+// The read-out's sink and the receive thread's half of the paint hand-off.
+//
+// How a record reaches the painted window, the one description of it:
+// 1. Receive thread (OnRecords): each read's records are written into the
+//    read-out's lines under one readout lock, and the time is noted for the
+//    watchdog. Only when the lines now differ from what the window last
+//    composed and the hand-off is Idle does it become Pending and post
+//    "records wait", tagged with its connection. Records that change nothing
+//    visible, or come while a hand-off is Pending or Held, cost the window
+//    thread nothing. The receive thread never waits for the window thread.
+// 2. Window thread (CounterLink): a post of a connection no longer live is
+//    dropped; otherwise the watchdog restarts if it had fired, and the link
+//    emits RecordsWaiting.
+// 3. Window thread (ReadoutPresenter): at most one paint per frame. A paint
+//    due now reopens the hand-off (Idle) and takes the changes: it composes
+//    the lines then, so records that came between two paints are never drawn.
+//    A paint not yet due waits for its frame; then the window holds the
+//    hand-off (Held) and, while each frame finds something new, looks again
+//    at the next frame by itself and records wake nobody. A frame with
+//    nothing new reopens the hand-off and gives the waking back to them.
+// Each frame the window waits for is told to the receive thread (LookAt), which
+// then lets the bytes gather until just before it (WantedBy) instead of reading
+// every few milliseconds: one read per frame on a busy line.
 class RecordPresenter : public SessionSink {
 public:
     // post(connection) must not block; it queues the hand-off.
@@ -31,14 +45,14 @@ public:
     // connection whose thread feeds from now on; no hand-off is open then.
     void OnReceiving(uint64_t connection) override;
 
-    // Window thread: the changes posted so far are taken; the next record posts again.
+    // Window thread: Idle; the next record that changes the lines posts again.
     void ReopenHandOff()
     {
         nextLook_.store(kNoLook);
         handOff_.store(HandOff::Idle);
     }
-    // Window thread: records post nothing until the next ReopenHandOff.
-    // Returns whether a record changed the lines since the last reopen or hold.
+    // Window thread: Held. Returns whether a record changed the lines since
+    // the last reopen or hold.
     bool HoldHandOff() { return handOff_.exchange(HandOff::Held) == HandOff::Pending; }
 
     // Window thread: it looks at the lines by itself at when, and a frame later
@@ -59,8 +73,6 @@ private:
     Post post_;
     // Written by the window thread before a receive thread starts, read by it.
     std::atomic<uint64_t> connection_{0};
-    // Idle: no change since the window looked; the next one posts. Pending:
-    // a record changed the lines since. Held: the window looks by itself, no change since.
     // Records exchange in Pending, the window stores Idle or exchanges in Held.
     enum class HandOff { Idle, Pending, Held };
     std::atomic<HandOff> handOff_{HandOff::Idle};

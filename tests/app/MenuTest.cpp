@@ -131,4 +131,20 @@ TEST(MenuTest, ChosenItemRunsItsCommandAfterTheMenuCloses)
     EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(QStringLiteral("Pelmora Version 1.10")));
 }
 
+// A submenu's command as well: it waits in the queue until the menu's own loop has ended.
+TEST(MenuTest, TriggeredCommandRunsOnlyOnceTheMenuHasReturned)
+{
+    WindowUnderTest window("[Window]\nTopMost=0\n");
+    ASSERT_TRUE(window.Start());
+    OnNextPopup([](QMenu& menu) {
+        QAction* topMost = menu.actions().value(2)->menu()->actions().value(0);
+        menu.hide();
+        topMost->trigger();
+    });
+    RightPress(window.Window());
+    EXPECT_EQ(window->Settings().TopMost, 0) << "ran inside the menu";
+    ASSERT_TRUE(WaitUntil([&] { return window->Settings().TopMost == 1; }));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
 }  // namespace

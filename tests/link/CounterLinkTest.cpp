@@ -33,6 +33,12 @@ std::string Records(int count)
 // What the main window does with the link, reduced to counters.
 class CounterLinkTest : public ::testing::Test {
 protected:
+    CounterLinkTest()
+    {
+        QObject::connect(&link, &CounterLink::RecordsWaiting, [this] { OnRecordsWaiting(); });
+        QObject::connect(&link, &CounterLink::NoDataTimerFired, [this] { OnTimer(); });
+    }
+
     std::string FrequencyLine()
     {
         return readout.With([](ReadoutState& state) { return std::string(state.Text.Frequency); });
@@ -69,8 +75,7 @@ protected:
     int handOffs = 0;
     bool takeRecords = true;
     int noDataCount = 0;
-    CounterLink link{readout, WritePortIni(dir, kPort, pty.SlavePath()),
-                     [this] { OnRecordsWaiting(); }, [this] { OnTimer(); }};
+    CounterLink link{readout, WritePortIni(dir, kPort, pty.SlavePath())};
 };
 
 struct RefusedConnect {

@@ -71,7 +71,9 @@ protected:
         LinkAsUdev(first->SlavePath(), byId / kStableName);
         link.SetLog(std::make_shared<RecordLog>(queue));
         link.SessionForTest().AddSink(recorder);
-        link.SetGaveUpHandler([this](const OpenFailure& why) { gaveUp.push_back(why); });
+        QObject::connect(&link, &CounterLink::RecordsWaiting, [this] { link.TakeRecords(); });
+        QObject::connect(&link, &CounterLink::GaveUp,
+                         [this](const OpenFailure& why) { gaveUp.push_back(why); });
     }
 
     // Pulled: the links go and the adapter's end closes.
@@ -133,8 +135,8 @@ protected:
     Readout readout;
     std::shared_ptr<LogQueue> queue = std::make_shared<LogQueue>();
     SessionRecorder recorder;  // before the link, which tells it the end
-    CounterLink link{readout, WritePortIni(dir, kPort, opened.string()), [this] { link.TakeRecords(); },
-                     [] {}, NameFolders(byId.string(), byPath.string(), sys.string())};
+    CounterLink link{readout, WritePortIni(dir, kPort, opened.string()),
+                     NameFolders(byId.string(), byPath.string(), sys.string())};
     std::vector<OpenFailure> gaveUp;
 };
 

@@ -62,9 +62,9 @@ protected:
 TEST_F(RandomStopTest, StopAtAnyMomentEndsPromptlyAndNothingDrawsAfterIt)
 {
     ASSERT_TRUE(window.Start());
-    link = std::make_unique<CounterLink>(window->ReadoutData(),
-                                         window.IniPath(), [this] { ++invalidations; },
-                                         [this] { ++noDataCalls; });
+    link = std::make_unique<CounterLink>(window->ReadoutData(), window.IniPath());
+    QObject::connect(link.get(), &CounterLink::RecordsWaiting, [this] { ++invalidations; });
+    QObject::connect(link.get(), &CounterLink::NoDataTimerFired, [this] { ++noDataCalls; });
     link->ThreadForTest().SetAfterWaitHookForTest([this] {
         std::this_thread::sleep_for(std::chrono::microseconds(threadPauseUs.load()));
     });

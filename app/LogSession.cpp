@@ -1,12 +1,11 @@
-#include "app/CounterDisplayDlg.h"
+#include "app/LogSession.h"
 
-#include <QMetaObject>
 #include <QString>
 
 #include "app/LogTexts.h"
 #include "link/CounterLink.h"
-#include "log/LogWriter.h"
 #include "link/RecordLog.h"
+#include "log/LogWriter.h"
 #include "res/MessageBox.h"
 
 namespace {
@@ -24,32 +23,39 @@ QString LogEndText(const LogWriter& writer, uint64_t dropped)
 
 }  // namespace
 
-void CCounterDisplayDlg::StartLogging(const std::string& path)
+LogSession::LogSession(CounterLink& link) : link_(link)
 {
-    EndLogging(true);
+    connect(this, &LogSession::WriteFailed, this, [this] { End(true); }, Qt::QueuedConnection);
+}
+
+LogSession::~LogSession()
+{
+    End(false);
+}
+
+void LogSession::Start(const std::string& path)
+{
+    End(true);
     auto queue = std::make_shared<LogQueue>();
-    // The writer's thread reports here; the window ends the log on its own thread.
-    auto writer = std::make_unique<LogWriter>(queue, [this](const std::string&) {
-        QMetaObject::invokeMethod(this, [this] { EndLogging(true); }, Qt::QueuedConnection);
-    });
+    auto writer = std::make_unique<LogWriter>(queue, [this](const std::string&) { emit WriteFailed(); });
     if (!writer->Start(path)) {
         AfxMessageBox(LogFailureShown(writer->Path(), writer->Failure()), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    logQueue_ = std::move(queue);
-    logWriter_ = std::move(writer);
-    link_->SetLog(std::make_shared<RecordLog>(logQueue_));
+    queue_ = std::move(queue);
+    writer_ = std::move(writer);
+    link_.SetLog(std::make_shared<RecordLog>(queue_));
 }
 
-void CCounterDisplayDlg::EndLogging(bool tell)
+void LogSession::End(bool tell)
 {
-    if (!logWriter_)
+    if (!writer_)
         return;
-    link_->SetLog(nullptr);
-    logWriter_->Stop();
-    const QString text = LogEndText(*logWriter_, logQueue_->Dropped());
-    logWriter_.reset();
-    logQueue_.reset();
+    link_.SetLog(nullptr);
+    writer_->Stop();
+    const QString text = LogEndText(*writer_, queue_->Dropped());
+    writer_.reset();
+    queue_.reset();
     if (tell && !text.isEmpty())
         AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
