@@ -1,0 +1,183 @@
+#include "share/ShareServer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <optional>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "share/ShareClient.h"
+
+namespace {
+
+constexpr int kAcceptsPerWake = 16;  // a flood of connects still lets the clients be served
+
+bool SameUser(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+}
+
+}  // namespace
+
+ShareServer::ShareServer() = default;
+
+ShareServer::~ShareServer()
+{
+    if (!thread_.joinable())
+        return;
+    Hand([](Inbox& inbox) { inbox.quit = true; });
+    thread_.join();
+}
+
+void ShareServer::Hand(const std::function<void(Inbox&)>& change)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change(inbox_);
+    }
+    wake_.Signal();
+}
+
+void ShareServer::Listen(UniqueFd listener, bool sameUserOnly)
+{
+    Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), sameUserOnly}); });
+    if (!thread_.joinable()) {
+        thread_ = std::thread([this] { Run(); });
+        pthread_setname_np(thread_.native_handle(), kThreadName);
+    }
+}
+
+void ShareServer::StopListening()
+{
+    // A listener handed over but not yet taken goes too.
+    Hand([](Inbox& inbox) {
+        inbox.listeners.clear();
+        inbox.stopListening = true;
+    });
+}
+
+void ShareServer::CloseClients()
+{
+    Hand([](Inbox& inbox) { inbox.closeClients = true; });
+}
+
+void ShareServer::Send(std::string& lines)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (inbox_.lines.empty())
+            inbox_.lines.swap(lines);
+        else
+            inbox_.lines += lines;
+    }
+    lines.clear();
+    wake_.Signal();
+}
+
+bool ShareServer::TakeInbox()
+{
+    Inbox taken;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::swap(taken, inbox_);
+    }
+    if (taken.quit)
+        return false;
+    if (!taken.lines.empty())
+        fresh_ = std::make_shared<const std::string>(std::move(taken.lines));
+    if (taken.stopListening)
+        listeners_.clear();
+    for (Listener& listener : taken.listeners)
+        listeners_.push_back(std::move(listener));
+    if (taken.closeClients) {
+        const auto now = ShareClient::Clock::now();
+        for (auto& client : clients_) {
+            if (fresh_)
+                client->Queue(fresh_, now);
+            client->Write(now);
+        }
+        fresh_.reset();
+        clients_.clear();
+        clientCount_.store(0, std::memory_order_relaxed);
+    }
+    return true;
+}
+
+void ShareServer::Accept(const Listener& listener)
+{
+    for (int i = 0; i < kAcceptsPerWake; ++i) {
+        UniqueFd fd(::accept4(listener.fd.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd.Valid())
+            return;
+        if (listener.sameUserOnly && !SameUser(fd.Get()))
+            continue;
+        clients_.push_back(std::make_unique<ShareClient>(std::move(fd)));
+    }
+}
+
+int ShareServer::PollTimeoutMs() const
+{
+    const auto now = ShareClient::Clock::now();
+    std::optional<ShareClient::Clock::time_point> due;
+    for (const auto& client : clients_)
+        if (client->HasUnsent() && (!due || client->StallDeadline() < *due))
+            due = client->StallDeadline();
+    if (!due)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+    return static_cast<int>(std::clamp<int64_t>(left, 0, INT_MAX));
+}
+
+void ShareServer::ServeClients(const std::vector<short>& events, bool timedOut)
+{
+    const auto now = ShareClient::Clock::now();
+    for (size_t i = 0; i < clients_.size(); ++i) {
+        ShareClient& client = *clients_[i];
+        const short ready = i < events.size() ? events[i] : 0;
+        bool alive = (ready & (POLLIN | POLLHUP | POLLERR)) == 0 || client.DiscardInput();
+        if (alive && fresh_)
+            client.Queue(fresh_, now);
+        if (alive && (fresh_ || (ready & POLLOUT) || timedOut))
+            alive = client.Write(now);
+        if (!alive)
+            clients_[i].reset();
+    }
+    fresh_.reset();
+    std::erase(clients_, nullptr);
+}
+
+void ShareServer::Run()
+{
+    std::vector<pollfd> watched;
+    std::vector<short> clientEvents;
+    for (;;) {
+        watched.clear();
+        watched.push_back({wake_.Descriptor(), POLLIN, 0});
+        for (const Listener& listener : listeners_)
+            watched.push_back({listener.fd.Get(), POLLIN, 0});
+        for (const auto& client : clients_)
+            watched.push_back({client->Descriptor(), static_cast<short>(POLLIN | (client->HasUnsent() ? POLLOUT : 0)), 0});
+        const size_t firstClient = 1 + listeners_.size();
+        const int ready = ::poll(watched.data(), watched.size(), PollTimeoutMs());
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (watched[0].revents != 0) {
+            wake_.Clear();
+            if (!TakeInbox())
+                return;
+        }
+        clientEvents.clear();
+        for (size_t i = firstClient; i < watched.size(); ++i)
+            clientEvents.push_back(watched[i].revents);
+        ServeClients(clientEvents, ready == 0);
+        for (size_t i = 1; i < firstClient && i < watched.size(); ++i)
+            if (watched[i].revents != 0 && i - 1 < listeners_.size() && watched[i].fd == listeners_[i - 1].fd.Get())
+                Accept(listeners_[i - 1]);
+        clientCount_.store(clients_.size(), std::memory_order_relaxed);
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/WakeEvent.h"
+#include "settings/UniqueFd.h"
+
+class ShareClient;
+
+// Serves the stream on a thread of its own, started with the first listener:
+// it blocks in poll on its listeners, its clients and a wake event, and wakes
+// on a timeout only while a client has lines waiting (to cut off one that
+// takes nothing for ShareClient::kStallLimit). Lines come from any thread as
+// whole batches, one lock each; every client gets one write per batch. A Unix
+// listener accepts only this user's processes.
+class ShareServer {
+public:
+    ShareServer();
+    ~ShareServer();
+    ShareServer(const ShareServer&) = delete;
+    ShareServer& operator=(const ShareServer&) = delete;
+
+    static constexpr const char* kThreadName = "pelmora-share";
+
+    // Owner thread: accept on listener from now on.
+    void Listen(UniqueFd listener, bool sameUserOnly);
+    // Owner thread: accept no more; the clients stay.
+    void StopListening();
+    // Owner thread: the clients get one last write, then are let go.
+    void CloseClients();
+
+    // Any thread: lines (whole, each ended by "\n") for every client. Leaves
+    // lines empty.
+    void Send(std::string& lines);
+
+    // Any thread; a hint that may lag the server's thread by a batch.
+    bool HasClients() const { return clientCount_.load(std::memory_order_relaxed) != 0; }
+    size_t ClientCount() const { return clientCount_.load(std::memory_order_relaxed); }
+
+private:
+    struct Listener {
+        UniqueFd fd;
+        bool sameUserOnly = false;
+    };
+    // What other threads hand the server's thread.
+    struct Inbox {
+        std::string lines;
+        std::vector<Listener> listeners;
+        bool stopListening = false;
+        bool closeClients = false;
+        bool quit = false;
+    };
+
+    void Hand(const std::function<void(Inbox&)>& change);
+    void Run();
+    // False when asked to quit.
+    bool TakeInbox();
+    void Accept(const Listener& listener);
+    void ServeClients(const std::vector<short>& events, bool timedOut);
+    int PollTimeoutMs() const;
+
+    WakeEvent wake_;
+    std::mutex mutex_;  // guards inbox_
+    Inbox inbox_;
+    std::thread thread_;  // owner thread only
+    std::atomic<size_t> clientCount_{0};  // written by the server's thread only
+    // The server's thread only.
+    std::vector<Listener> listeners_;
+    std::vector<std::unique_ptr<ShareClient>> clients_;
+    std::shared_ptr<const std::string> fresh_;  // this wake's batch, null when none
+};
