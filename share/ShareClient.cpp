@@ -34,10 +34,11 @@ void ShareClient::Queue(const Batch& batch, Clock::time_point now)
         DropOldest();
 }
 
-// The front batch may be partly written already: it stays, so no line is cut.
+// The front batch stays when it is partly written (no line is cut) or the
+// notice of lines dropped before.
 void ShareClient::DropOldest()
 {
-    const auto oldest = batches_.begin() + (sentOfFront_ == 0 ? 0 : 1);
+    const auto oldest = batches_.begin() + (sentOfFront_ != 0 || noticeAtFront_ ? 1 : 0);
     const std::string& text = **oldest;
     const auto lines = static_cast<uint64_t>(std::count(text.begin(), text.end(), '\n'));
     droppedUntold_ += lines;
@@ -51,8 +52,15 @@ void ShareClient::TellDropped()
 {
     if (droppedUntold_ == 0 || sentOfFront_ != 0)
         return;
+    if (noticeAtFront_) {
+        droppedUntold_ += noticeCount_;
+        queuedBytes_ -= batches_.front()->size();
+        batches_.pop_front();
+    }
     auto line = std::make_shared<std::string>();
     AppendEventLine(*line, kEventDropped, UtcNowMs(), droppedUntold_);
+    noticeCount_ = droppedUntold_;
+    noticeAtFront_ = true;
     droppedUntold_ = 0;
     queuedBytes_ += line->size();
     batches_.push_front(std::move(line));
@@ -64,8 +72,10 @@ bool ShareClient::Write(Clock::time_point now)
     if (batches_.empty())
         return true;
     std::array<iovec, kMaxGather> pieces{};
+    // Lines went missing after the front batch: the notice goes right after it.
+    const size_t gather = droppedUntold_ != 0 ? 1 : kMaxGather;
     size_t count = 0;
-    for (auto batch = batches_.begin(); batch != batches_.end() && count < kMaxGather; ++batch, ++count) {
+    for (auto batch = batches_.begin(); batch != batches_.end() && count < gather; ++batch, ++count) {
         const size_t skip = count == 0 ? sentOfFront_ : 0;
         pieces[count] = {const_cast<char*>((*batch)->data()) + skip, (*batch)->size() - skip};
     }
@@ -88,8 +98,9 @@ bool ShareClient::Write(Clock::time_point now)
         queuedBytes_ -= batches_.front()->size();
         batches_.pop_front();
         sentOfFront_ = 0;
-        TellDropped();
+        noticeAtFront_ = false;
     }
+    TellDropped();
     return true;
 }
 

@@ -27,6 +27,12 @@ public:
     int Descriptor() const { return fd_.Get(); }
 
     void Queue(const Batch& batch, Clock::time_point now);
+    // Lines that gave way before they reached its queue.
+    void CountDropped(uint64_t lines)
+    {
+        droppedUntold_ += lines;
+        droppedTotal_ += lines;
+    }
     // One write of what waits. False when the reader is gone or has taken no
     // byte for kStallLimit while lines waited.
     bool Write(Clock::time_point now);
@@ -47,6 +53,8 @@ private:
     size_t sentOfFront_ = 0;  // bytes of the front batch already written
     size_t queuedBytes_ = 0;
     uint64_t droppedUntold_ = 0;
+    bool noticeAtFront_ = false;  // the front batch is an unsent "dropped" line
+    uint64_t noticeCount_ = 0;    // the count it tells
     uint64_t droppedTotal_ = 0;
     Clock::time_point progress_{};  // the last byte taken, or when lines began to wait
 };

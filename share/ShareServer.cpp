@@ -70,10 +70,15 @@ void ShareServer::Send(std::string& lines)
 {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (inbox_.lines.empty())
-            inbox_.lines.swap(lines);
-        else
-            inbox_.lines += lines;
+        inbox_.bytes += lines.size();
+        inbox_.batches.push_back(std::move(lines));
+        // Should this thread ever fall that far behind, the oldest lines give way here too.
+        while (inbox_.bytes > ShareClient::kQueueBytes && inbox_.batches.size() > 1) {
+            const std::string& oldest = inbox_.batches.front();
+            inbox_.dropped += static_cast<uint64_t>(std::count(oldest.begin(), oldest.end(), '\n'));
+            inbox_.bytes -= oldest.size();
+            inbox_.batches.pop_front();
+        }
     }
     lines.clear();
     wake_.Signal();
@@ -88,8 +93,9 @@ bool ShareServer::TakeInbox()
     }
     if (taken.quit)
         return false;
-    if (!taken.lines.empty())
-        fresh_ = std::make_shared<const std::string>(std::move(taken.lines));
+    for (std::string& batch : taken.batches)
+        fresh_.push_back(std::make_shared<const std::string>(std::move(batch)));
+    freshDropped_ = taken.dropped;
     if (taken.stopListening)
         listeners_.clear();
     for (Listener& listener : taken.listeners)
@@ -97,11 +103,11 @@ bool ShareServer::TakeInbox()
     if (taken.closeClients) {
         const auto now = ShareClient::Clock::now();
         for (auto& client : clients_) {
-            if (fresh_)
-                client->Queue(fresh_, now);
+            for (const auto& batch : fresh_)
+                client->Queue(batch, now);
             client->Write(now);
         }
-        fresh_.reset();
+        fresh_.clear();
         clients_.clear();
         clientCount_.store(0, std::memory_order_relaxed);
     }
@@ -140,14 +146,16 @@ void ShareServer::ServeClients(const std::vector<short>& events, bool timedOut)
         ShareClient& client = *clients_[i];
         const short ready = i < events.size() ? events[i] : 0;
         bool alive = (ready & (POLLIN | POLLHUP | POLLERR)) == 0 || client.DiscardInput();
-        if (alive && fresh_)
-            client.Queue(fresh_, now);
-        if (alive && (fresh_ || (ready & POLLOUT) || timedOut))
+        client.CountDropped(freshDropped_);
+        for (const auto& batch : fresh_)
+            client.Queue(batch, now);
+        if (alive && (!fresh_.empty() || (ready & POLLOUT) || timedOut))
             alive = client.Write(now);
         if (!alive)
             clients_[i].reset();
     }
-    fresh_.reset();
+    fresh_.clear();
+    freshDropped_ = 0;
     std::erase(clients_, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,7 +52,9 @@ private:
     };
     // What other threads hand the server's thread.
     struct Inbox {
-        std::string lines;
+        std::deque<std::string> batches;
+        size_t bytes = 0;
+        uint64_t dropped = 0;  // lines of batches that gave way before the server took them
         std::vector<Listener> listeners;
         bool stopListening = false;
         bool closeClients = false;
@@ -74,5 +77,6 @@ private:
     // The server's thread only.
     std::vector<Listener> listeners_;
     std::vector<std::unique_ptr<ShareClient>> clients_;
-    std::shared_ptr<const std::string> fresh_;  // this wake's batch, null when none
+    std::vector<std::shared_ptr<const std::string>> fresh_;  // this wake's batches
+    uint64_t freshDropped_ = 0;
 };
