@@ -108,5 +108,7 @@ bool ShareClient::DiscardInput()
 {
     char input[kInputChunk];
     const ssize_t got = ::read(fd_.Get(), input, sizeof input);
-    return got > 0 || (got < 0 && (errno == EAGAIN || errno == EINTR));
+    if (got == 0)
+        inputOpen_ = false;
+    return got >= 0 || errno == EAGAIN || errno == EINTR;
 }

@@ -36,8 +36,10 @@ public:
     // One write of what waits. False when the reader is gone or has taken no
     // byte for kStallLimit while lines waited.
     bool Write(Clock::time_point now);
-    // One bounded read of its input, thrown away. False at its end or an error.
+    // One bounded read of its input, thrown away. False on an error; at the
+    // input's end (a reader that only reads) it is not read again.
     bool DiscardInput();
+    bool InputOpen() const { return inputOpen_; }
 
     bool HasUnsent() const { return !batches_.empty(); }
     // When it is cut off unless it takes a byte before.
@@ -53,6 +55,7 @@ private:
     size_t sentOfFront_ = 0;  // bytes of the front batch already written
     size_t queuedBytes_ = 0;
     uint64_t droppedUntold_ = 0;
+    bool inputOpen_ = true;
     bool noticeAtFront_ = false;  // the front batch is an unsent "dropped" line
     uint64_t noticeCount_ = 0;    // the count it tells
     uint64_t droppedTotal_ = 0;

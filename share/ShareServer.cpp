@@ -68,10 +68,15 @@ void ShareServer::CloseClients()
 
 void ShareServer::Send(std::string& lines)
 {
+    bool wasEmpty = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        wasEmpty = inbox_.batches.empty();
         inbox_.bytes += lines.size();
-        inbox_.batches.push_back(std::move(lines));
+        if (!wasEmpty && inbox_.batches.back().size() + lines.size() <= kBatchBytes)
+            inbox_.batches.back() += lines;
+        else
+            inbox_.batches.push_back(std::move(lines));
         // Should this thread ever fall that far behind, the oldest lines give way here too.
         while (inbox_.bytes > ShareClient::kQueueBytes && inbox_.batches.size() > 1) {
             const std::string& oldest = inbox_.batches.front();
@@ -81,15 +86,29 @@ void ShareServer::Send(std::string& lines)
         }
     }
     lines.clear();
-    wake_.Signal();
+    // While lines wait, the server's thread is already gathering.
+    if (wasEmpty)
+        wake_.Signal();
 }
 
-bool ShareServer::TakeInbox()
+bool ShareServer::TakeInbox(Clock::time_point now)
 {
     Inbox taken;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        std::swap(taken, inbox_);
+        const bool linesDue = (gatherUntil_ && now >= *gatherUntil_) || inbox_.closeClients;
+        if (!gatherUntil_ && !inbox_.batches.empty())
+            gatherUntil_ = now + kGathering;
+        if (linesDue) {
+            std::swap(taken.batches, inbox_.batches);
+            std::swap(taken.dropped, inbox_.dropped);
+            inbox_.bytes = 0;
+            gatherUntil_.reset();
+        }
+        std::swap(taken.listeners, inbox_.listeners);
+        std::swap(taken.stopListening, inbox_.stopListening);
+        std::swap(taken.closeClients, inbox_.closeClients);
+        taken.quit = inbox_.quit;
     }
     if (taken.quit)
         return false;
@@ -101,7 +120,6 @@ bool ShareServer::TakeInbox()
     for (Listener& listener : taken.listeners)
         listeners_.push_back(std::move(listener));
     if (taken.closeClients) {
-        const auto now = ShareClient::Clock::now();
         for (auto& client : clients_) {
             for (const auto& batch : fresh_)
                 client->Queue(batch, now);
@@ -128,24 +146,23 @@ void ShareServer::Accept(const Listener& listener)
 
 int ShareServer::PollTimeoutMs() const
 {
-    const auto now = ShareClient::Clock::now();
-    std::optional<ShareClient::Clock::time_point> due;
+    std::optional<Clock::time_point> due = gatherUntil_;
     for (const auto& client : clients_)
         if (client->HasUnsent() && (!due || client->StallDeadline() < *due))
             due = client->StallDeadline();
     if (!due)
         return -1;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now()).count();
     return static_cast<int>(std::clamp<int64_t>(left, 0, INT_MAX));
 }
 
 void ShareServer::ServeClients(const std::vector<short>& events, bool timedOut)
 {
-    const auto now = ShareClient::Clock::now();
+    const auto now = Clock::now();
     for (size_t i = 0; i < clients_.size(); ++i) {
         ShareClient& client = *clients_[i];
         const short ready = i < events.size() ? events[i] : 0;
-        bool alive = (ready & (POLLIN | POLLHUP | POLLERR)) == 0 || client.DiscardInput();
+        bool alive = (ready & (POLLHUP | POLLERR)) == 0 && ((ready & POLLIN) == 0 || client.DiscardInput());
         client.CountDropped(freshDropped_);
         for (const auto& batch : fresh_)
             client.Queue(batch, now);
@@ -169,16 +186,17 @@ void ShareServer::Run()
         for (const Listener& listener : listeners_)
             watched.push_back({listener.fd.Get(), POLLIN, 0});
         for (const auto& client : clients_)
-            watched.push_back({client->Descriptor(), static_cast<short>(POLLIN | (client->HasUnsent() ? POLLOUT : 0)), 0});
+            watched.push_back({client->Descriptor(),
+                               static_cast<short>((client->InputOpen() ? POLLIN : 0) | (client->HasUnsent() ? POLLOUT : 0)),
+                               0});
         const size_t firstClient = 1 + listeners_.size();
         const int ready = ::poll(watched.data(), watched.size(), PollTimeoutMs());
         if (ready < 0 && errno != EINTR)
             return;
-        if (watched[0].revents != 0) {
+        if (watched[0].revents != 0)
             wake_.Clear();
-            if (!TakeInbox())
-                return;
-        }
+        if ((watched[0].revents != 0 || gatherUntil_) && !TakeInbox(Clock::now()))
+            return;
         clientEvents.clear();
         for (size_t i = firstClient; i < watched.size(); ++i)
             clientEvents.push_back(watched[i].revents);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -18,9 +20,10 @@ class ShareClient;
 // Serves the stream on a thread of its own, started with the first listener:
 // it blocks in poll on its listeners, its clients and a wake event, and wakes
 // on a timeout only while a client has lines waiting (to cut off one that
-// takes nothing for ShareClient::kStallLimit). Lines come from any thread as
-// whole batches, one lock each; every client gets one write per batch. A Unix
-// listener accepts only this user's processes.
+// takes nothing for ShareClient::kStallLimit, or while lines are gathered).
+// Lines come from any thread, one lock per batch; the first of them wakes the
+// server, which gathers them for kGathering and then gives every client one
+// write. A Unix listener accepts only this user's processes.
 class ShareServer {
 public:
     ShareServer();
@@ -29,6 +32,11 @@ public:
     ShareServer& operator=(const ShareServer&) = delete;
 
     static constexpr const char* kThreadName = "pelmora-share";
+    using Clock = std::chrono::steady_clock;
+    // Lines are gathered this long before they go out: fewer wakes and writes.
+    static constexpr std::chrono::milliseconds kGathering{40};
+    // Lines sent while others wait join them up to this size.
+    static constexpr size_t kBatchBytes = 64 * 1024;
 
     // Owner thread: accept on listener from now on.
     void Listen(UniqueFd listener, bool sameUserOnly);
@@ -63,8 +71,9 @@ private:
 
     void Hand(const std::function<void(Inbox&)>& change);
     void Run();
-    // False when asked to quit.
-    bool TakeInbox();
+    // Takes what other threads handed over; the lines only once gathered (or
+    // when the clients are let go). False when asked to quit.
+    bool TakeInbox(Clock::time_point now);
     void Accept(const Listener& listener);
     void ServeClients(const std::vector<short>& events, bool timedOut);
     int PollTimeoutMs() const;
@@ -77,6 +86,7 @@ private:
     // The server's thread only.
     std::vector<Listener> listeners_;
     std::vector<std::unique_ptr<ShareClient>> clients_;
+    std::optional<Clock::time_point> gatherUntil_;  // while lines are being gathered
     std::vector<std::shared_ptr<const std::string>> fresh_;  // this wake's batches
     uint64_t freshDropped_ = 0;
 };

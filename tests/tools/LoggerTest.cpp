@@ -185,6 +185,7 @@ TEST(PelmoraLog, AttachedLogHoldsTheSameRows)
     ::kill(serving.pid, SIGINT);
     EXPECT_EQ(ExitCode(serving), 0) << folder.Read("stderr");
     EXPECT_EQ(ExitCode(attached), 0) << attachedFolder.Read("stderr");
+    EXPECT_FALSE(std::filesystem::exists(socket));
     ::unsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(folder.Read("attached.csv"), folder.Read("held.csv"));
 }
