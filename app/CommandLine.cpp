@@ -35,7 +35,8 @@ QString HelpText(const QCommandLineParser& parser)
 }
 
 CommandLine Checked(const QCommandLineParser& parser, const QCommandLineOption& lang,
-                    const QCommandLineOption& log, const QCommandLineOption& stats)
+                    const QCommandLineOption& log, const QCommandLineOption& stats,
+                    const QCommandLineOption& serveTcp)
 {
     if (!parser.positionalArguments().isEmpty())
         return Ending(2, {}, QStringLiteral("unexpected argument '%1'")
@@ -43,7 +44,12 @@ CommandLine Checked(const QCommandLineParser& parser, const QCommandLineOption& 
     const QString language = parser.value(lang);
     if (parser.isSet(lang) && !IsLanguage(language))
         return Ending(2, {}, QStringLiteral("unsupported language '%1' (ja, en)").arg(language));
+    bool isNumber = false;
+    const int port = parser.value(serveTcp).toInt(&isNumber);
+    if (parser.isSet(serveTcp) && (!isNumber || port < 1 || port > 65535))
+        return Ending(2, {}, QStringLiteral("bad TCP port '%1' (1 to 65535)").arg(parser.value(serveTcp)));
     CommandLine result;
+    result.Options.ServeTcp = parser.isSet(serveTcp) ? port : 0;
     result.Options.Language = language.toStdString();
     result.Options.LogPath = parser.value(log).toStdString();
     result.Options.Stats = parser.isSet(stats);
@@ -69,12 +75,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                  QStringLiteral("file.csv"));
     const QCommandLineOption stats(QStringLiteral("stats"),
                                    QStringLiteral("Open the statistics window with the read-out."));
-    parser.addOptions({help, version, lang, log, stats});
+    const QCommandLineOption serveTcp(
+        QStringLiteral("serve-tcp"),
+        QStringLiteral("Also serve the readings on 127.0.0.1 at this TCP port (any local user can read them)."),
+        QStringLiteral("port"));
+    parser.addOptions({help, version, lang, log, stats, serveTcp});
     if (!parser.parse(arguments))
         return Ending(2, {}, parser.errorText());
     if (parser.isSet(help))
         return Ending(0, HelpText(parser), {});
     if (parser.isSet(version))
         return Ending(0, kProgram + QStringLiteral(" " PELMORA_VERSION "\n"), {});
-    return Checked(parser, lang, log, stats);
+    return Checked(parser, lang, log, stats, serveTcp);
 }

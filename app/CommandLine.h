@@ -12,6 +12,8 @@ struct CommandLineOptions {
     std::string LogPath;
     // --stats: the statistics window opens with the read-out.
     bool Stats = false;
+    // --serve-tcp: the readings are served on 127.0.0.1 at this port too; 0 when not given.
+    int ServeTcp = 0;
 };
 
 // The outcome of parsing: either options to run with, or an end right away

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "app/CommandLine.h"
+
+class CCounterDisplayDlg;
+class ShareSink;
 
 // The application object: runs the main window and ends with it.
 class CCounterDisplayApp {
@@ -16,6 +21,9 @@ public:
     int EndedBy() const { return endedBy_; }
 
 private:
+    // Registers the sink that serves the window's readings to other programs.
+    void ShareReadings(std::optional<ShareSink>& share, CCounterDisplayDlg& dialog, const std::string& iniPath) const;
+
     CommandLineOptions options_;
     int endedBy_ = 0;
 };

@@ -8,6 +8,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,6 +37,7 @@
 #include "display/Composer.h"
 #include "display/FontLoader.h"
 #include "link/ReceiveThread.h"
+#include "share/SharePlace.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"
 
@@ -667,6 +670,47 @@ double RecordsLost(const fs::path& receiveTask, uint64_t sent)
 // Argument 2 set: the program logs every record (--log) into a file. Argument
 // 3 set: the statistics window is open (--stats). Argument 4 set: the frequency
 // wanders, so most records change the digits (else every record is the same).
+// Raw readers of the program's shared stream, each on a thread of its own that
+// reads as fast as lines come, as a script following the counter would.
+class StreamReaders {
+public:
+    StreamReaders(const std::string& socketPath, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+                ::close(fd);
+                continue;
+            }
+            fds_.push_back(fd);
+            threads_.emplace_back([this, fd] {
+                char chunk[65536];
+                for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;)
+                    bytes_ += static_cast<uint64_t>(got);
+            });
+        }
+    }
+    ~StreamReaders()
+    {
+        for (const int fd : fds_)
+            ::shutdown(fd, SHUT_RDWR);
+        for (std::thread& thread : threads_)
+            thread.join();
+        for (const int fd : fds_)
+            ::close(fd);
+    }
+    size_t Connected() const { return fds_.size(); }
+    uint64_t Bytes() const { return bytes_; }
+
+private:
+    std::vector<int> fds_;
+    std::vector<std::thread> threads_;
+    std::atomic<uint64_t> bytes_{0};
+};
+
 void BM_ReceivePathCpu(benchmark::State& state)
 {
     const int rate = static_cast<int>(state.range(0));
@@ -689,6 +733,12 @@ void BM_ReceivePathCpu(benchmark::State& state)
             state.SkipWithError("the program did not connect");
             break;
         }
+        const int clients = static_cast<int>(state.range(5));
+        StreamReaders readers(SocketPathFor(ShareFolder(), pty.SlavePath()), clients);
+        if (readers.Connected() != static_cast<size_t>(clients)) {
+            state.SkipWithError("the stream's clients did not connect");
+            break;
+        }
         SimulatorOptions options;
         options.Baud = 115200;
         options.RecordsPerSecond = rate == 576 ? 0 : rate;
@@ -706,15 +756,17 @@ void BM_ReceivePathCpu(benchmark::State& state)
         stop = true;
         counter.join();
         state.counters["records_sent"] = double(sent);
+        state.counters["stream_bytes_per_client"] = clients != 0 ? double(readers.Bytes()) / clients : 0.0;
         state.counters["records_lost"] = RecordsLost(receiveTask, sent);
         MeasurePaintLatency(state, pty, rate, 10s);
     }
     fs::remove(log);
 }
 BENCHMARK(BM_ReceivePathCpu)
-    ->ArgNames({"records_per_s", "seconds", "log", "stats", "wander"})
-    ->Args({576, 60, 0, 0, 0})->Args({10, 60, 0, 0, 0})->Args({576, 60, 1, 0, 0})->Args({576, 60, 0, 1, 0})
-    ->Args({576, 60, 0, 0, 1})->Args({576, 60, 0, 1, 1})
+    ->ArgNames({"records_per_s", "seconds", "log", "stats", "wander", "clients"})
+    ->Args({576, 60, 0, 0, 0, 0})->Args({10, 60, 0, 0, 0, 0})->Args({576, 60, 1, 0, 0, 0})
+    ->Args({576, 60, 0, 1, 0, 0})->Args({576, 60, 0, 0, 1, 0})->Args({576, 60, 0, 1, 1, 0})
+    ->Args({576, 60, 0, 0, 0, 8})
     ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 // The benchmark's own X server when none is given.

@@ -15,7 +15,8 @@ CounterLink::CounterLink(Readout& readout, std::string iniPath, NameFolders fold
       }),
       tapSink_(readout), session_(loop_, std::move(iniPath), std::move(folders))
 {
-    // Every sink of the window's session is added here, before the first connect.
+    // The link's own sinks, before the first connect; the program adds the
+    // sink that serves other programs (CounterDisplayApp) before that too.
     // The log first: a reading on the screen is on its way to the log already.
     session_.AddSink(logSink_);
     session_.AddSink(tapSink_);

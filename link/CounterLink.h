@@ -75,6 +75,10 @@ public:
     // OnTimer neither composes nor invalidates then.
     const std::atomic<int32_t>& StopRequested() const { return session_.StopRequested(); }
 
+    // Before the first Connect; the sink must outlive the link.
+    void AddSink(SessionSink& sink) { session_.AddSink(sink); }
+    const CounterSession& Session() const { return session_; }
+
     // Test seams.
     NoDataTimer& TimerForTest() { return timer_; }
     ReceiveThread& ThreadForTest() { return session_.ThreadForTest(); }

@@ -17,22 +17,6 @@
 
 namespace {
 
-// The lock names the device itself, so two links to one port share a lock.
-std::string DeviceName(const std::string& devicePath)
-{
-    std::error_code error;
-    std::string name = std::filesystem::canonical(devicePath, error).string();
-    if (error)
-        name = devicePath;
-    if (name.starts_with("/dev/"))
-        name.erase(0, 5);
-    for (char& c : name) {
-        if (c == '/')
-            c = '_';
-    }
-    return name;
-}
-
 bool IsTextByte(char c)
 {
     return (c >= '0' && c <= '9') || c == ' ' || c == '\n';
@@ -73,6 +57,22 @@ bool StartedAfter(long pid, const std::string& lockPath)
 }
 
 }  // namespace
+
+// The lock names the device itself, so two links to one port share a lock.
+std::string UucpLock::DeviceName(const std::string& devicePath)
+{
+    std::error_code error;
+    std::string name = std::filesystem::canonical(devicePath, error).string();
+    if (error)
+        name = devicePath;
+    if (name.starts_with("/dev/"))
+        name.erase(0, 5);
+    for (char& c : name) {
+        if (c == '/')
+            c = '_';
+    }
+    return name;
+}
 
 UucpLock::UucpLock(std::string lockFolder) : folder_(std::move(lockFolder)) {}
 

@@ -25,6 +25,8 @@ public:
 
     // "/var/lock/LCK..ttyUSB0" for /dev/ttyUSB0, "LCK..pts_3" for /dev/pts/3.
     std::string LockPathFor(const std::string& devicePath) const;
+    // The device's part of that name: "ttyUSB0", "pts_3" (links resolved).
+    static std::string DeviceName(const std::string& devicePath);
 
     // The pid a lock file names; nullopt when it is empty or cannot be read,
     // 0 when its text holds no number.

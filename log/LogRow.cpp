@@ -18,30 +18,6 @@ void AppendUnsigned(std::string& out, uint64_t value)
     out.append(digits, result.ptr);
 }
 
-// "1.0", "10.0", "0.25", "0.001": whole seconds, then the milliseconds without
-// trailing zeros but with at least one decimal.
-void AppendGate(std::string& out, uint32_t gateMs)
-{
-    AppendUnsigned(out, gateMs / 1000);
-    out += '.';
-    char decimals[3] = {static_cast<char>('0' + gateMs / 100 % 10),
-                        static_cast<char>('0' + gateMs / 10 % 10),
-                        static_cast<char>('0' + gateMs % 10)};
-    size_t length = 3;
-    while (length > 1 && decimals[length - 1] == '0')
-        --length;
-    out.append(decimals, length);
-}
-
-void AppendInductance(std::string& out, double inductanceUh)
-{
-    if (!std::isfinite(inductanceUh))
-        return;
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, inductanceUh);
-    out.append(text, result.ptr);
-}
-
 bool NeedsQuotes(std::string_view field)
 {
     return field.find_first_of(",\"\r\n") != std::string_view::npos;
@@ -139,6 +115,30 @@ bool ParseInductance(std::string_view text, std::optional<double>& inductanceUh)
 
 }  // namespace
 
+// "1.0", "10.0", "0.25", "0.001": whole seconds, then the milliseconds without
+// trailing zeros but with at least one decimal.
+void AppendGateSeconds(std::string& out, uint32_t gateMs)
+{
+    AppendUnsigned(out, gateMs / 1000);
+    out += '.';
+    char decimals[3] = {static_cast<char>('0' + gateMs / 100 % 10),
+                        static_cast<char>('0' + gateMs / 10 % 10),
+                        static_cast<char>('0' + gateMs % 10)};
+    size_t length = 3;
+    while (length > 1 && decimals[length - 1] == '0')
+        --length;
+    out.append(decimals, length);
+}
+
+void AppendInductanceUh(std::string& out, double inductanceUh)
+{
+    if (!std::isfinite(inductanceUh))
+        return;
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, inductanceUh);
+    out.append(text, result.ptr);
+}
+
 std::string LogHeaderLine()
 {
     return std::string(kLogHeader) + "\r\n";
@@ -181,10 +181,10 @@ void AppendLogRow(std::string& out, const LogRow& row)
     AppendField(out, std::string_view(row.prescaler).substr(0, kMaxPrescalerLength));
     out += ',';
     if (row.gateMs)
-        AppendGate(out, *row.gateMs);
+        AppendGateSeconds(out, *row.gateMs);
     out += ',';
     if (row.inductanceUh)
-        AppendInductance(out, *row.inductanceUh);
+        AppendInductanceUh(out, *row.inductanceUh);
     out += "\r\n";
 }
 

@@ -49,6 +49,11 @@ void AppendLogRow(std::string& out, const LogRow& row);
 // field does not hold a value of its column (the record is then malformed).
 std::optional<LogRow> ParseLogFields(std::span<const std::string> fields);
 
+// gate_s and inductance_uh as a row writes them ("1.0", "0.25"; "123.456", nothing
+// for a non-finite value).
+void AppendGateSeconds(std::string& out, uint32_t gateMs);
+void AppendInductanceUh(std::string& out, double inductanceUh);
+
 // Seconds as t_s writes them ("12.345678", "-0.000005") and reads them back, with up
 // to six decimals ("12.345" is 12345000 us).
 void AppendMicroseconds(std::string& out, int64_t us);

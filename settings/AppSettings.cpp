@@ -101,3 +101,14 @@ std::string ReadLanguage(const std::string& iniPath)
     ReadFileBytes(iniPath, content);
     return LanguageFromText(content);
 }
+
+ShareSettings ReadShareSettings(const std::string& iniPath)
+{
+    std::string content;
+    ReadFileBytes(iniPath, content);
+    ShareSettings share;
+    share.Enabled = ReadInt(content, "Share", "Enabled", "1") != 0;
+    const int32_t port = ReadInt(content, "Share", "TcpPort", "0");
+    share.TcpPort = port > 0 && port <= 65535 ? port : 0;
+    return share;
+}

@@ -46,3 +46,11 @@ bool SaveSettings(const AppSettings& settings, const std::string& iniPath, std::
 // absent. Only read: the program never writes it.
 std::string LanguageFromText(std::string_view content);
 std::string ReadLanguage(const std::string& iniPath);
+
+// Section [Share], read and never written: Enabled=0 serves no readings to other
+// programs; TcpPort=N serves them on 127.0.0.1:N as well (0: not).
+struct ShareSettings {
+    bool Enabled = true;
+    int32_t TcpPort = 0;
+};
+ShareSettings ReadShareSettings(const std::string& iniPath);

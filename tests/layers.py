@@ -5,8 +5,8 @@ app -> link -> log, and link -> lmeter -> display -> res, settings; log uses
 nothing of the program's; stability (the analysis of logged readings) uses
 log and analysis, which uses nothing; statistics shows what stability
 computes of the readings it takes from link's tap, and app uses it; link
-hands those readings over as stability's samples; tools may use everything
-but app. A folder may always include its own headers. Also checks that the
+hands those readings over as stability's samples; share serves link's
+readings to other programs; tools may use everything but app. A folder may always include its own headers. Also checks that the
 plain-C++ files include no Qt header.
 """
 import pathlib
@@ -14,7 +14,7 @@ import re
 import sys
 
 ALLOWED = {
-    "app": {"app", "link", "lmeter", "display", "log", "stability", "res", "settings", "statistics"},
+    "app": {"app", "share", "link", "lmeter", "display", "log", "stability", "res", "settings", "statistics"},
     "link": {"link", "log", "stability", "lmeter", "display", "res", "settings"},
     "lmeter": {"lmeter", "display", "res", "settings"},
     "display": {"display", "res", "settings"},
@@ -22,12 +22,13 @@ ALLOWED = {
     "stability": {"stability", "analysis", "log"},
     "res": {"res"},
     "settings": {"settings"},
-    "tools": {"tools", "link", "log", "stability", "analysis", "lmeter", "display", "res", "settings"},
+    "tools": {"tools", "share", "link", "log", "stability", "analysis", "lmeter", "display", "res", "settings"},
     "analysis": {"analysis"},
+    "share": {"share", "link", "log", "stability", "lmeter", "display", "res", "settings"},
     "statistics": {"statistics", "link", "log", "stability", "analysis", "lmeter", "display", "res",
                    "settings"},
 }
-PLAIN = ["analysis", "settings", "log", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
+PLAIN = ["analysis", "settings", "log", "share", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
          "link/TtyPosix", "link/UucpLock", "link/DevicePath", "link/ReadingTap", "link/RecordRow",
          "link/RecordLog", "link/CounterSession", "link/SessionSink",
          "link/SessionLoop", "link/Reading", "link/NoDataWatch", "link/LogSink", "tools/logger/LoggerLoop",

@@ -484,4 +484,19 @@
         <translation>Offset from nominal (%1)</translation>
     </message>
 </context>
+<context>
+    <name>ShareTexts</name>
+    <message>
+        <source>読み取り値を共有できません。別のプログラムが共有しています: %1</source>
+        <translation>The readings are not shared: another program serves %1</translation>
+    </message>
+    <message>
+        <source>読み取り値をTCPで共有できません: %1</source>
+        <translation>The readings are not served on TCP: %1</translation>
+    </message>
+    <message>
+        <source>読み取り値を共有できません: %1</source>
+        <translation>The readings are not shared: %1</translation>
+    </message>
+</context>
 </TS>

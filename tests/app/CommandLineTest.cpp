@@ -14,6 +14,7 @@ struct ParseRow {
     const char* OutputStart;
     const char* Error;
     bool Stats = false;
+    int ServeTcp = 0;
 };
 
 class CommandLineTest : public testing::TestWithParam<ParseRow> {};
@@ -28,6 +29,7 @@ TEST_P(CommandLineTest, OptionsOrEndWithTextAndCode)
     EXPECT_EQ(result.Output.substr(0, std::string(row.OutputStart).size()), row.OutputStart);
     EXPECT_EQ(result.Error, row.Error);
     EXPECT_EQ(result.Options.Stats, row.Stats);
+    EXPECT_EQ(result.Options.ServeTcp, row.ServeTcp);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -38,6 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseRow{"LangJaJoined", {"--lang=ja"}, -1, "ja", "", "", ""},
         ParseRow{"Log", {"--log", "x.csv"}, -1, "", "x.csv", "", ""},
         ParseRow{"StatsWithLog", {"--stats", "--log", "x.csv"}, -1, "", "x.csv", "", "", true},
+        ParseRow{"ServeTcp", {"--serve-tcp", "5025"}, -1, "", "", "", "", false, 5025},
+        ParseRow{"ServeTcpOutOfRange", {"--serve-tcp", "0"}, 2, "", "", "", "Pelmora: bad TCP port '0' (1 to 65535)\n"},
         ParseRow{"Help", {"--help"}, 0, "", "", "Usage: pelmora [options]\n", ""},
         ParseRow{"Version", {"--version"}, 0, "", "", "Pelmora 1.10\n", ""},
         ParseRow{"Unknown", {"--bogus"}, 2, "", "", "", "Pelmora: Unknown option 'bogus'.\n"},

@@ -8,6 +8,7 @@
 
 #include "app/CommandTexts.h"
 #include "app/LogTexts.h"
+#include "app/ShareTexts.h"
 #include "app/Translation.h"
 #include "link/PortDlg.h"
 #include "res/Menu131.h"
@@ -51,6 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextRow{"NoHomeFolder", [] { return ShownText(kSettingsNotSaved).arg("~/p.ini", ShownText(kNoHomeFolder)); },
                 "設定を保存できませんでした: ~/p.ini: ホームフォルダがありません（HOME が未設定で、ユーザーのパスワードエントリもありません）",
                 "The settings were not saved: ~/p.ini: no home folder (HOME is not set and the user has no password entry)"},
+        TextRow{"TcpRefused", [] { return ShareNoticeText(ShareNotice::TcpRefused, "127.0.0.1:80: bind: denied"); },
+                "読み取り値をTCPで共有できません: 127.0.0.1:80: bind: denied",
+                "The readings are not served on TCP: 127.0.0.1:80: bind: denied"},
         TextRow{"StatsItem", [] { return QString::fromStdString(ContextMenuLabels(0, 0, false, 1, true)[3].Text); },
                 "統計(&I)", "Stat&istics"},
         TextRow{"StatsWindow",

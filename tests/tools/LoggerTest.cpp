@@ -1,4 +1,5 @@
 #include "log/CsvLogReader.h"
+#include "share/SharePlace.h"
 #include "stability/StabilityAnalysis.h"
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
@@ -148,6 +149,10 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
                  {{"--analyse", "a.csv", "--confidence", "1"}, 2, "--confidence"},
                  {{"--analyse", "a.csv", "--confidence", "0"}, 2, "--confidence"},
                  {{"/dev/ttyS0", "--remove-drift"}, 2, "--analyse"},
+                 {{"--attach", "/dev/ttyS0", "--c1", "1", "--c2", "1"}, 2, "the inductance comes from the stream"},
+                 {{"--attach", "/dev/ttyS0", "/dev/ttyS1"}, 2, "unexpected"},
+                 {{"/dev/ttyS0", "--serve-tcp", "70000"}, 2, "--serve-tcp"},
+                 {{"--attach", folder.File("nobody")}, 3, "no program serves " + folder.File("nobody")},
                  {{folder.File("no-such-device")}, 3,
                   folder.File("no-such-device") + " does not exist: is the counter plugged in?"},
                  {{"COM9999"}, 3, "COM9999 has no device: add a line COM9999=<device> to [Port] of "}};
@@ -157,6 +162,32 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     }
+}
+
+// A second pelmora-log attached to the one that holds the port logs the same rows,
+// and ends with it.
+TEST(PelmoraLog, AttachedLogHoldsTheSameRows)
+{
+    TempDir folder;
+    ::setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
+    CounterPty pty;
+    const Child serving =
+        StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", folder.File("held.csv")});
+    const std::string socket = SocketPathFor(folder.File("pelmora"), pty.SlavePath());
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socket); }));
+    TempDir attachedFolder;
+    const Child attached =
+        StartLogger(attachedFolder, {"--attach", pty.SlavePath(), "--csv", folder.File("attached.csv")});
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(folder.File("attached.csv")); }));
+    for (uint32_t i = 0; i < kRecords; ++i)
+        ASSERT_TRUE(pty.Write(FormatRecord(1, 10, 10000000 + i)));
+    ASSERT_TRUE(WaitUntil([&] { return LineCount(folder.File("attached.csv")) == kRecords + 1; }));
+    ::kill(serving.pid, SIGINT);
+    EXPECT_EQ(ExitCode(serving), 0) << folder.Read("stderr");
+    EXPECT_EQ(ExitCode(attached), 0) << attachedFolder.Read("stderr");
+    EXPECT_FALSE(std::filesystem::exists(socket));
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(folder.Read("attached.csv"), folder.Read("held.csv"));
 }
 
 // count records of 10 MHz and up, in one piece.

@@ -65,6 +65,21 @@ const std::map<std::string, ValueSetter>& OptionsWithValue()
         {"--duration", [](LoggerOptions& o, const std::string& v) {
              return SetNumber(o.durationS, v) && !BeyondTheClock(*o.durationS);
          }},
+        {"--attach", [](LoggerOptions& o, const std::string& v) {
+             if (o.attach || !o.port.empty() || v.empty())
+                 return false;
+             o.attach = true;
+             o.port = v;
+             return true;
+         }},
+        {"--serve-tcp", [](LoggerOptions& o, const std::string& v) {
+             int port = 0;
+             const auto [stop, error] = std::from_chars(v.data(), v.data() + v.size(), port);
+             if (error != std::errc() || stop != v.data() + v.size() || port < 1 || port > 65535)
+                 return false;
+             o.serveTcp = port;
+             return true;
+         }},
         {"--analyse", [](LoggerOptions& o, const std::string& v) {
              o.analyse = true;
              o.analysePath = v;
@@ -93,7 +108,7 @@ bool ReadArguments(const std::vector<std::string>& arguments, LoggerOptions& opt
         }
         const auto option = OptionsWithValue().find(argument);
         if (option == OptionsWithValue().end()) {
-            if (argument.starts_with("--") || !options.port.empty())
+            if (argument.starts_with("--") || !options.port.empty() || options.attach)
                 return error = "unexpected argument: " + argument, false;
             options.port = argument;
             continue;
@@ -117,7 +132,8 @@ bool CheckCombination(const LoggerOptions& options, const std::vector<std::strin
                       std::string& error)
 {
     if (options.analyse) {
-        for (const char* option : {"--baud", "--csv", "--c1", "--c2", "--duration", "--exit-on-hangup"})
+        for (const char* option : {"--baud", "--csv", "--c1", "--c2", "--duration", "--exit-on-hangup",
+                                   "--attach", "--serve-tcp"})
             if (Given(seen, option))
                 return error = std::string(option) + " does not go with --analyse", false;
         if (!options.port.empty())
@@ -128,6 +144,12 @@ bool CheckCombination(const LoggerOptions& options, const std::vector<std::strin
         return error = "--json, --plot and --remove-drift need --analyse", false;
     if (options.port.empty())
         return error = "PORT is missing", false;
+    if (options.attach && (Given(seen, "--c1") || Given(seen, "--c2")))
+        return error = "--c1 and --c2 do not go with --attach: the inductance comes from the stream", false;
+    if (options.attach)
+        for (const char* option : {"--baud", "--exit-on-hangup", "--serve-tcp"})
+            if (Given(seen, option))
+                return error = std::string(option) + " does not go with --attach", false;
     if (options.c1.has_value() != options.c2.has_value())
         return error = "--c1 and --c2 go together", false;
     return true;
@@ -146,10 +168,14 @@ bool ParseLoggerOptions(const std::vector<std::string>& arguments, LoggerOptions
 std::string LoggerUsage()
 {
     return "usage: pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]\n"
-           "                   [--exit-on-hangup]\n"
+           "                   [--exit-on-hangup] [--serve-tcp N]\n"
+           "       pelmora-log --attach PORT [--csv FILE|-] [--duration S]\n"
            "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png]\n"
            "                   [--confidence P] [--remove-drift]\n"
            "--exit-on-hangup: end when the adapter is pulled instead of waiting for it to come back.\n"
+           "--serve-tcp N: serve the readings on 127.0.0.1:N too (any local user can read them).\n"
+           "--attach PORT: read the readings of the Pelmora window or pelmora-log that holds PORT\n"
+           "instead of the port; their inductance comes with them.\n"
            "--confidence P: the intervals' probability, 0 < P < 1 (default 0.6827, one sigma).\n"
            "--remove-drift: take each run's linear drift out of the readings before the deviations.\n"
            "PORT is COM<n> (as the Pelmora window maps it) or a device path.\n";
@@ -158,10 +184,11 @@ std::string LoggerUsage()
 std::string LoggerHelp()
 {
     return LoggerUsage() +
-           "Exit status: 0 done, 1 log not readable or plot not written, 2 bad usage, 3 the port\n"
-           "does not open (also when a returned adapter never opens), 4 the log could not be\n"
-           "written, 5 the port went away (with --exit-on-hangup, or a device that cannot be\n"
-           "waited for, such as a bare pseudo-terminal).\n";
+           "Exit status: 0 done (with --attach, also when the serving program let go of the\n"
+           "port), 1 log not readable or plot not written, 2 bad usage, 3 the port does not open\n"
+           "(also when a returned adapter never opens; with --attach, no program serves it),\n"
+           "4 the log could not be written, 5 the port went away (with --exit-on-hangup, or a\n"
+           "device that cannot be waited for, such as a bare pseudo-terminal).\n";
 }
 
 std::string WindowSettingsFile()

@@ -10,7 +10,8 @@
 
 // The command line of pelmora-log:
 //   pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]
-//               [--exit-on-hangup]
+//               [--exit-on-hangup] [--serve-tcp N]
+//   pelmora-log --attach PORT [--csv FILE|-] [--duration S]
 //   pelmora-log --analyse FILE.csv [--json] [--plot FILE.png] [--remove-drift]
 // and with either, [--confidence P].
 struct LoggerOptions {
@@ -22,6 +23,8 @@ struct LoggerOptions {
     std::optional<double> c1, c2;    // µF, both or neither
     std::optional<double> durationS;
     bool exitOnHangup = false;       // end when the adapter goes instead of waiting for it
+    bool attach = false;             // read the stream of the program that holds port
+    std::optional<int> serveTcp;     // serve the readings on 127.0.0.1 at this port too
 
     std::string analysePath;
     bool json = false;

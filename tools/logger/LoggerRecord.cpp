@@ -17,10 +17,14 @@
 #include "link/OpenFailureText.h"
 #include "link/RecordLog.h"
 #include "log/LogWriter.h"
+#include "settings/AppSettings.h"
 #include "settings/UniqueFd.h"
+#include "share/SharePlace.h"
+#include "share/ShareSink.h"
 #include "stability/FrequencySample.h"
 #include "stability/StabilityAnalysis.h"
 #include "stability/StabilityEngine.h"
+#include "tools/logger/AttachSource.h"
 #include "tools/logger/LoggerLoop.h"
 #include "tools/logger/StatusLine.h"
 
@@ -104,7 +108,8 @@ enum class Ending { Asked, PortGone, GaveUp, WriteFailed };
 // What the session tells pelmora-log, and how the run ends.
 class Recording : public SessionSink {
 public:
-    Recording(const LoggerOptions& options, LoggerLoop& loop, const CounterSession& session,
+    // session: null while attached to another program's stream.
+    Recording(const LoggerOptions& options, LoggerLoop& loop, const CounterSession* session,
               StatusDisplay& status)
         : options_(options), loop_(loop), session_(session), status_(status)
     {
@@ -117,7 +122,9 @@ public:
             status_.Say("no reading for 5 s");
             break;
         case SessionEvent::PortLost:
-            if (options_.exitOnHangup || !session_.FollowsAdapter())
+            if (!session_)
+                status_.Say("the serving program lost the port: waiting for it to come back");
+            else if (options_.exitOnHangup || !session_->FollowsAdapter())
                 EndWith(Ending::PortGone);
             else
                 status_.Say("the port went away: waiting for " + options_.port + " to come back");
@@ -126,8 +133,10 @@ public:
             status_.Say(options_.port + " is back");
             break;
         case SessionEvent::End:
-            if (session_.EndedBy().Why != OpenRefusal::None) {
-                gaveUp_ = session_.EndedBy();
+            if (!session_) {
+                EndWith(Ending::Asked);
+            } else if (session_->EndedBy().Why != OpenRefusal::None) {
+                gaveUp_ = session_->EndedBy();
                 EndWith(Ending::GaveUp);
             }
             break;
@@ -148,11 +157,70 @@ public:
 private:
     const LoggerOptions& options_;
     LoggerLoop& loop_;
-    const CounterSession& session_;
+    const CounterSession* session_;
     StatusDisplay& status_;
     std::optional<Ending> ending_;
     OpenFailure gaveUp_;
 };
+
+std::string ShareNoticeText(ShareNotice notice, const std::string& detail)
+{
+    switch (notice) {
+    case ShareNotice::Clash:
+        return "the readings are not shared: another program serves " + detail;
+    case ShareNotice::TcpRefused:
+        return "the readings are not served on TCP: " + detail;
+    case ShareNotice::FolderRefused:
+    case ShareNotice::SocketFailed:
+        break;
+    }
+    return "the readings are not shared: " + detail;
+}
+
+ShareOptions ShareOptionsOf(const LoggerOptions& options, const std::string& iniPath)
+{
+    const ShareSettings settings = ReadShareSettings(iniPath);
+    return {settings.Enabled, options.serveTcp.value_or(settings.TcpPort), {}};
+}
+
+std::optional<SessionEvent> SessionEventOf(std::string_view event)
+{
+    if (event == "no_data")
+        return SessionEvent::NoData;
+    if (event == "port_lost")
+        return SessionEvent::PortLost;
+    if (event == "port_back")
+        return SessionEvent::PortBack;
+    if (event == "end")
+        return SessionEvent::End;
+    return std::nullopt;
+}
+
+// Reads the stream of the program that holds the port into the log's queue.
+bool Attach(const LoggerOptions& options, const CounterSession& session, AttachSource& source,
+            const std::shared_ptr<LogQueue>& queue, LoggerLoop& loop, Recording& recording, StatusDisplay& status)
+{
+    const PortChoice port = PortOf(options.port);
+    const std::string socketPath =
+        SocketPathFor(ShareFolder(), port.Number != 0 ? session.DevicePath(port.Number) : port.Path);
+    std::string error;
+    if (!source.Connect(socketPath, error)) {
+        std::fprintf(stderr, "pelmora-log: no program serves %s (%s: %s)\n", options.port.c_str(),
+                     socketPath.c_str(), error.c_str());
+        return false;
+    }
+    source.Start([queue](std::vector<LogRow>& rows) { queue->Push(rows); },
+                 [&loop, &recording, &status](std::string_view event, uint64_t count) {
+                     const auto known = SessionEventOf(event);
+                     if (known)
+                         loop.Post([&recording, known] { recording.OnEvent(*known); });
+                     else if (event == "dropped")
+                         loop.Post([&status, count] {
+                             status.Say(std::to_string(count) + " readings were dropped: this log did not keep up");
+                         });
+                 });
+    return true;
+}
 
 std::optional<LogCapacitors> CapacitorsOf(const LoggerOptions& options)
 {
@@ -208,16 +276,28 @@ int RunRecording(const LoggerOptions& options)
     // Fed on this thread with the rows that reached the output, so the summary is that of the log.
     StabilityEngine live(StabilityEngine::Options{.confidence = options.confidence});
     const auto queue = std::make_shared<LogQueue>();
-    LogSink logSink([capacitors = CapacitorsOf(options)] { return capacitors; });
+    const auto capacitors = [capacitors = CapacitorsOf(options)] { return capacitors; };
+    LogSink logSink(capacitors);
     CounterSession session(loop, iniPath);
-    Recording recording(options, loop, session, status);
-    session.AddSink(logSink);
-    session.AddSink(recording);
-    logSink.Set(std::make_shared<RecordLog>(queue));
-    const auto opened = session.Connect(PortOf(options.port), options.baud.value_or(WindowBaudRate(iniPath)));
-    if (const auto* failure = std::get_if<OpenFailure>(&opened)) {
-        std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(*failure).c_str());
-        return kExitPort;
+    Recording recording(options, loop, options.attach ? nullptr : &session, status);
+    ShareSink shareSink(
+        session, ShareOptionsOf(options, iniPath),
+        [&status](ShareNotice notice, const std::string& detail) { status.Say(ShareNoticeText(notice, detail)); },
+        capacitors);
+    AttachSource attached;
+    if (options.attach) {
+        if (!Attach(options, session, attached, queue, loop, recording, status))
+            return kExitPort;
+    } else {
+        session.AddSink(logSink);
+        session.AddSink(shareSink);
+        session.AddSink(recording);
+        logSink.Set(std::make_shared<RecordLog>(queue));
+        const auto opened = session.Connect(PortOf(options.port), options.baud.value_or(WindowBaudRate(iniPath)));
+        if (const auto* failure = std::get_if<OpenFailure>(&opened)) {
+            std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(*failure).c_str());
+            return kExitPort;
+        }
     }
     LogWriter writer(
         queue, [&](const std::string&) { loop.Post([&] { recording.EndWith(Ending::WriteFailed); }); },
@@ -246,6 +326,7 @@ int RunRecording(const LoggerOptions& options)
     });
     status.Clear();
     session.Stop();
+    attached.Stop();
     const bool written = writer.Stop();
     loop.RunPending();
     return Finish(recording, written, writer, queue->Dropped(), live, toStandardOutput);

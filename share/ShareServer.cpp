@@ -1,0 +1,211 @@
+#include "share/ShareServer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <optional>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "share/ShareClient.h"
+
+namespace {
+
+constexpr int kAcceptsPerWake = 16;  // a flood of connects still lets the clients be served
+
+bool SameUser(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+}
+
+}  // namespace
+
+ShareServer::ShareServer() = default;
+
+ShareServer::~ShareServer()
+{
+    if (!thread_.joinable())
+        return;
+    Hand([](Inbox& inbox) { inbox.quit = true; });
+    thread_.join();
+}
+
+void ShareServer::Hand(const std::function<void(Inbox&)>& change)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change(inbox_);
+    }
+    wake_.Signal();
+}
+
+void ShareServer::Listen(UniqueFd listener, bool sameUserOnly)
+{
+    Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), sameUserOnly}); });
+    if (!thread_.joinable()) {
+        thread_ = std::thread([this] { Run(); });
+        pthread_setname_np(thread_.native_handle(), kThreadName);
+    }
+}
+
+void ShareServer::StopListening()
+{
+    // A listener handed over but not yet taken goes too.
+    Hand([](Inbox& inbox) {
+        inbox.listeners.clear();
+        inbox.stopListening = true;
+    });
+}
+
+void ShareServer::CloseClients()
+{
+    Hand([](Inbox& inbox) { inbox.closeClients = true; });
+}
+
+void ShareServer::Send(std::string& lines, Clock::time_point since)
+{
+    bool wasEmpty = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wasEmpty = inbox_.batches.empty();
+        inbox_.due = std::min(inbox_.due.value_or(Clock::time_point::max()), since + kGathering);
+        inbox_.bytes += lines.size();
+        if (!wasEmpty && inbox_.batches.back().size() + lines.size() <= kBatchBytes)
+            inbox_.batches.back() += lines;
+        else
+            inbox_.batches.push_back(std::move(lines));
+        // Should this thread ever fall that far behind, the oldest lines give way here too.
+        while (inbox_.bytes > ShareClient::kQueueBytes && inbox_.batches.size() > 1) {
+            const std::string& oldest = inbox_.batches.front();
+            inbox_.dropped += static_cast<uint64_t>(std::count(oldest.begin(), oldest.end(), '\n'));
+            inbox_.bytes -= oldest.size();
+            inbox_.batches.pop_front();
+        }
+    }
+    lines.clear();
+    // While lines wait, the server's thread is already gathering.
+    if (wasEmpty)
+        wake_.Signal();
+}
+
+bool ShareServer::TakeInbox(Clock::time_point now)
+{
+    Inbox taken;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (inbox_.due)
+            gatherUntil_ = std::min(gatherUntil_.value_or(Clock::time_point::max()), *inbox_.due);
+        inbox_.due.reset();
+        const bool linesDue = (gatherUntil_ && now >= *gatherUntil_) || inbox_.closeClients;
+        if (linesDue) {
+            std::swap(taken.batches, inbox_.batches);
+            std::swap(taken.dropped, inbox_.dropped);
+            inbox_.bytes = 0;
+            gatherUntil_.reset();
+        }
+        std::swap(taken.listeners, inbox_.listeners);
+        std::swap(taken.stopListening, inbox_.stopListening);
+        std::swap(taken.closeClients, inbox_.closeClients);
+        taken.quit = inbox_.quit;
+    }
+    if (taken.quit)
+        return false;
+    for (std::string& batch : taken.batches)
+        fresh_.push_back(std::make_shared<const std::string>(std::move(batch)));
+    freshDropped_ = taken.dropped;
+    if (taken.stopListening)
+        listeners_.clear();
+    for (Listener& listener : taken.listeners)
+        listeners_.push_back(std::move(listener));
+    if (taken.closeClients) {
+        for (auto& client : clients_) {
+            for (const auto& batch : fresh_)
+                client->Queue(batch, now);
+            client->Write(now);
+        }
+        fresh_.clear();
+        clients_.clear();
+        clientCount_.store(0, std::memory_order_relaxed);
+    }
+    return true;
+}
+
+void ShareServer::Accept(const Listener& listener)
+{
+    for (int i = 0; i < kAcceptsPerWake; ++i) {
+        UniqueFd fd(::accept4(listener.fd.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd.Valid())
+            return;
+        if (listener.sameUserOnly && !SameUser(fd.Get()))
+            continue;
+        clients_.push_back(std::make_unique<ShareClient>(std::move(fd)));
+    }
+}
+
+int ShareServer::PollTimeoutMs() const
+{
+    std::optional<Clock::time_point> due = gatherUntil_;
+    for (const auto& client : clients_)
+        if (client->HasUnsent() && (!due || client->StallDeadline() < *due))
+            due = client->StallDeadline();
+    if (!due)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now()).count();
+    return static_cast<int>(std::clamp<int64_t>(left, 0, INT_MAX));
+}
+
+void ShareServer::ServeClients(const std::vector<short>& events, bool timedOut)
+{
+    const auto now = Clock::now();
+    for (size_t i = 0; i < clients_.size(); ++i) {
+        ShareClient& client = *clients_[i];
+        const short ready = i < events.size() ? events[i] : 0;
+        bool alive = (ready & (POLLHUP | POLLERR)) == 0 && ((ready & POLLIN) == 0 || client.DiscardInput());
+        client.CountDropped(freshDropped_);
+        for (const auto& batch : fresh_)
+            client.Queue(batch, now);
+        if (alive && (!fresh_.empty() || (ready & POLLOUT) || timedOut))
+            alive = client.Write(now);
+        if (!alive)
+            clients_[i].reset();
+    }
+    fresh_.clear();
+    freshDropped_ = 0;
+    std::erase(clients_, nullptr);
+}
+
+void ShareServer::Run()
+{
+    std::vector<pollfd> watched;
+    std::vector<short> clientEvents;
+    for (;;) {
+        watched.clear();
+        watched.push_back({wake_.Descriptor(), POLLIN, 0});
+        for (const Listener& listener : listeners_)
+            watched.push_back({listener.fd.Get(), POLLIN, 0});
+        for (const auto& client : clients_)
+            watched.push_back({client->Descriptor(),
+                               static_cast<short>((client->InputOpen() ? POLLIN : 0) | (client->HasUnsent() ? POLLOUT : 0)),
+                               0});
+        const size_t firstClient = 1 + listeners_.size();
+        const int ready = ::poll(watched.data(), watched.size(), PollTimeoutMs());
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (watched[0].revents != 0)
+            wake_.Clear();
+        if ((watched[0].revents != 0 || gatherUntil_) && !TakeInbox(Clock::now()))
+            return;
+        clientEvents.clear();
+        for (size_t i = firstClient; i < watched.size(); ++i)
+            clientEvents.push_back(watched[i].revents);
+        ServeClients(clientEvents, ready == 0);
+        for (size_t i = 1; i < firstClient && i < watched.size(); ++i)
+            if (watched[i].revents != 0 && i - 1 < listeners_.size() && watched[i].fd == listeners_[i - 1].fd.Get())
+                Accept(listeners_[i - 1]);
+        clientCount_.store(clients_.size(), std::memory_order_relaxed);
+    }
+}

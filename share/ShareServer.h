@@ -1,0 +1,94 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/WakeEvent.h"
+#include "settings/UniqueFd.h"
+
+class ShareClient;
+
+// Serves the stream on a thread of its own, started with the first listener:
+// it blocks in poll on its listeners, its clients and a wake event, and wakes
+// on a timeout only while a client has lines waiting (to cut off one that
+// takes nothing for ShareClient::kStallLimit, or while lines are gathered).
+// Lines come from any thread, one lock per batch; the first of them wakes the
+// server, which gathers them until kGathering after the oldest of them came and
+// then gives every client one write. A Unix listener accepts only this user's processes.
+class ShareServer {
+public:
+    ShareServer();
+    ~ShareServer();
+    ShareServer(const ShareServer&) = delete;
+    ShareServer& operator=(const ShareServer&) = delete;
+
+    static constexpr const char* kThreadName = "pelmora-share";
+    using Clock = std::chrono::steady_clock;
+    // Lines go out this long after the oldest of them came, however late the
+    // receive thread read it: fewer wakes and writes, and never 50 ms late.
+    static constexpr std::chrono::milliseconds kGathering{40};
+    // Lines sent while others wait join them up to this size.
+    static constexpr size_t kBatchBytes = 64 * 1024;
+
+    // Owner thread: accept on listener from now on.
+    void Listen(UniqueFd listener, bool sameUserOnly);
+    // Owner thread: accept no more; the clients stay.
+    void StopListening();
+    // Owner thread: the clients get one last write, then are let go.
+    void CloseClients();
+
+    // Any thread: lines (whole, each ended by "\n") for every client, the oldest
+    // of which came at since. Leaves lines empty.
+    void Send(std::string& lines, Clock::time_point since = Clock::now());
+
+    // Any thread; a hint that may lag the server's thread by a batch.
+    bool HasClients() const { return clientCount_.load(std::memory_order_relaxed) != 0; }
+    size_t ClientCount() const { return clientCount_.load(std::memory_order_relaxed); }
+
+private:
+    struct Listener {
+        UniqueFd fd;
+        bool sameUserOnly = false;
+    };
+    // What other threads hand the server's thread.
+    struct Inbox {
+        std::deque<std::string> batches;
+        size_t bytes = 0;
+        uint64_t dropped = 0;  // lines of batches that gave way before the server took them
+        std::optional<Clock::time_point> due;  // when the lines sent since the last take must go
+        std::vector<Listener> listeners;
+        bool stopListening = false;
+        bool closeClients = false;
+        bool quit = false;
+    };
+
+    void Hand(const std::function<void(Inbox&)>& change);
+    void Run();
+    // Takes what other threads handed over; the lines only once gathered (or
+    // when the clients are let go). False when asked to quit.
+    bool TakeInbox(Clock::time_point now);
+    void Accept(const Listener& listener);
+    void ServeClients(const std::vector<short>& events, bool timedOut);
+    int PollTimeoutMs() const;
+
+    WakeEvent wake_;
+    std::mutex mutex_;  // guards inbox_
+    Inbox inbox_;
+    std::thread thread_;  // owner thread only
+    std::atomic<size_t> clientCount_{0};  // written by the server's thread only
+    // The server's thread only.
+    std::vector<Listener> listeners_;
+    std::vector<std::unique_ptr<ShareClient>> clients_;
+    std::optional<Clock::time_point> gatherUntil_;  // while lines are being gathered
+    std::vector<std::shared_ptr<const std::string>> fresh_;  // this wake's batches
+    uint64_t freshDropped_ = 0;
+};

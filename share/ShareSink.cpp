@@ -1,0 +1,125 @@
+#include "share/ShareSink.h"
+
+#include <chrono>
+
+#include "link/CounterSession.h"
+#include "share/ShareLine.h"
+
+namespace {
+
+int64_t UtcNowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+ShareSink::ShareSink(const CounterSession& session, ShareOptions options, Say say, Capacitors capacitors)
+    : session_(session), options_(std::move(options)), say_(std::move(say)), capacitors_(std::move(capacitors))
+{
+}
+
+ShareSink::~ShareSink()
+{
+    Close();
+}
+
+void ShareSink::OnRecords(std::span<const Reading> readings)
+{
+    if (!server_.HasClients())
+        return;
+    const std::optional<LogCapacitors> capacitors = capacitors_ ? capacitors_() : std::nullopt;
+    for (const Reading& reading : readings)
+        AppendReadingLine(lines_, RowFromRecord(reading.Record, reading.Stamp, capacitors));
+    server_.Send(lines_, readings.front().Readable);
+}
+
+void ShareSink::OnReceiving(uint64_t /*connection*/)
+{
+    Open();
+}
+
+void ShareSink::OnEvent(SessionEvent event)
+{
+    switch (event) {
+    case SessionEvent::NoData:
+        SendEvent(kEventNoData);
+        break;
+    case SessionEvent::PortLost:
+        SendEvent(kEventPortLost);
+        Close();
+        break;
+    case SessionEvent::PortBack:
+        SendEvent(kEventPortBack);
+        break;
+    case SessionEvent::End:
+        SendEvent(kEventEnd);
+        Close();
+        server_.CloseClients();
+        break;
+    }
+}
+
+void ShareSink::SendEvent(std::string_view event)
+{
+    if (!server_.HasClients())
+        return;
+    AppendEventLine(eventLine_, event, UtcNowMs());
+    server_.Send(eventLine_);
+}
+
+void ShareSink::Open()
+{
+    if (!options_.Enabled || open_)
+        return;
+    open_ = true;
+    const std::string folder = options_.Folder.empty() ? ShareFolder() : options_.Folder;
+    const std::string refused = PrepareShareFolder(folder);
+    if (!refused.empty()) {
+        SayOnce(ShareNotice::FolderRefused, refused);
+    } else {
+        const std::string path = SocketPathFor(folder, session_.OpenedPath());
+        switch (place_.Open(path)) {
+        case SharePlace::Result::Listening:
+            socketPath_ = path;
+            server_.Listen(place_.TakeListener(), true);
+            break;
+        case SharePlace::Result::Clash:
+            SayOnce(ShareNotice::Clash, path);
+            break;
+        case SharePlace::Result::Failed:
+            SayOnce(ShareNotice::SocketFailed, place_.Error());
+            break;
+        }
+    }
+    if (options_.TcpPort != 0) {
+        std::string error;
+        UniqueFd tcp = ListenOnLoopback(options_.TcpPort, error);
+        if (tcp.Valid())
+            server_.Listen(std::move(tcp), false);
+        else
+            SayOnce(ShareNotice::TcpRefused, "127.0.0.1:" + std::to_string(options_.TcpPort) + ": " + error);
+    }
+}
+
+void ShareSink::Close()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    server_.StopListening();
+    place_.Close();
+    socketPath_.clear();
+}
+
+void ShareSink::SayOnce(ShareNotice notice, const std::string& detail)
+{
+    const unsigned bit = 1u << static_cast<unsigned>(notice);
+    if ((said_ & bit) != 0)
+        return;
+    said_ |= bit;
+    if (say_)
+        say_(notice, detail);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "link/WakeEvent.h"
+#include "log/LogRow.h"
+#include "settings/UniqueFd.h"
+
+// pelmora-log's source when it attaches to the program that holds the port:
+// reads that program's stream (share/ShareLine.h) on a thread of its own and
+// hands on each read's rows together and the events one by one.
+class AttachSource {
+public:
+    // On the source's thread: the rows of one read (taken by the callee).
+    using Rows = std::function<void(std::vector<LogRow>& rows)>;
+    // On the source's thread: an event line ("no_data", "dropped", ...), with
+    // its count where it has one; "end" also when the stream ends.
+    using Event = std::function<void(std::string_view event, uint64_t count)>;
+
+    AttachSource() = default;
+    ~AttachSource();
+    AttachSource(const AttachSource&) = delete;
+    AttachSource& operator=(const AttachSource&) = delete;
+
+    // False, with why in error, when nobody serves socketPath.
+    bool Connect(const std::string& socketPath, std::string& error);
+    void Start(Rows rows, Event event);
+    // Returns once the thread has ended.
+    void Stop();
+
+    // One line of the stream, without its "\n", as a row; false for an event
+    // line (event and count set) or a line that is neither (event empty).
+    static bool ParseLine(std::string_view line, LogRow& row, std::string& event, uint64_t& count);
+
+private:
+    void Run();
+    void HandLines(std::string& pending);
+
+    UniqueFd socket_;
+    WakeEvent stop_;
+    Rows rows_;
+    Event event_;
+    std::vector<LogRow> batch_;  // the source's thread only
+    std::thread thread_;
+};
