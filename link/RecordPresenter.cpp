@@ -31,10 +31,14 @@ std::optional<std::chrono::steady_clock::time_point> RecordPresenter::WantedBy(
     using Clock = std::chrono::steady_clock;
     // Ahead of the look by more than a read and a wake-up take on a busy machine.
     constexpr auto kReadLead = std::chrono::milliseconds(3);
+    // A record that wakes the window is painted at most a frame after the one before.
+    constexpr auto kWakeLead = std::chrono::milliseconds(5);
     const Clock::rep look = nextLook_.load();
     const std::chrono::milliseconds frame(frame_.load());
-    if (look == kNoLook || frame.count() <= 0)
+    if (frame.count() <= 0)
         return std::nullopt;
+    if (look == kNoLook)  // records wake the window: read in time to be painted within their frame
+        return now + frame - kWakeLead;
     auto wanted = Clock::time_point(Clock::duration(look)) - kReadLead;
     if (wanted <= now)  // that look is under way: the one after it
         wanted += frame * (1 + (now - wanted) / frame);

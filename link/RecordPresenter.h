@@ -33,7 +33,9 @@ class Readout;
 //    nothing new reopens the hand-off and gives the waking back to them.
 // Each frame the window waits for is told to the receive thread (LookAt), which
 // then lets the bytes gather until just before it (WantedBy) instead of reading
-// every few milliseconds: one read per frame on a busy line.
+// every few milliseconds; while records wake the window, for up to a frame less
+// kWakeLead, so that the paint still comes within a frame: on a busy line about
+// one read per frame either way.
 class RecordPresenter : public SessionSink {
 public:
     // post(connection) must not block; it queues the hand-off.
@@ -59,7 +61,8 @@ public:
     // again while each look finds something new, until the next ReopenHandOff.
     void LookAt(std::chrono::steady_clock::time_point when, std::chrono::milliseconds frame);
     // Just before the window's next look, so that it finds the records read by
-    // then; none while records wake the window.
+    // then; while records wake the window, soon enough for a paint within their
+    // frame. None before the window told its frame.
     std::optional<std::chrono::steady_clock::time_point> WantedBy(
         std::chrono::steady_clock::time_point now) const override;
 
