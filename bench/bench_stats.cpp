@@ -1,6 +1,6 @@
 // The statistics window's drawing at 576 readings a second: each plot as its data
 // changes once a second, and as any other repaint finds it, and the figures panel as
-// the quick figures change four times a second.
+// the quick figures change twice a second.
 #include <algorithm>
 #include <cmath>
 
