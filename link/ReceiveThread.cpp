@@ -14,7 +14,7 @@
 #include "link/RecordAssembler.h"
 #include "link/Tty.h"
 #include "link/WakeEvent.h"
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 // What one connection's thread and its stopper share. The thread keeps it
 // alive after a forced end, so the descriptors close when the thread is done.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 // A descriptor that becomes readable once Signal has been called, so a thread
 // blocked in poll can be woken. Throws std::system_error when the system has

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "settings/ExePath.h"
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 namespace {
 

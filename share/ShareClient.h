@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 // One connected reader of the stream, on the server's thread. Lines wait in a
 // bounded queue of whole batches shared with the other clients; past the bound

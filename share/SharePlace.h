@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 // Where a program that holds a device serves its readings: the folder
 // $XDG_RUNTIME_DIR/pelmora, or /tmp/pelmora-<uid> where that variable is unset

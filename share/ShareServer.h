@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "link/WakeEvent.h"
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 class ShareClient;
 

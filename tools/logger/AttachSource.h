@@ -9,7 +9,7 @@
 
 #include "link/WakeEvent.h"
 #include "log/LogRow.h"
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 // pelmora-log's source when it attaches to the program that holds the port:
 // reads that program's stream (share/ShareLine.h) on a thread of its own and

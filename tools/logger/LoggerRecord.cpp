@@ -18,7 +18,7 @@
 #include "link/RecordLog.h"
 #include "log/LogWriter.h"
 #include "settings/AppSettings.h"
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 #include "share/SharePlace.h"
 #include "share/ShareSink.h"
 #include "stability/FrequencySample.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/UniqueFd.h"
+#include "system/UniqueFd.h"
 
 // The simulated counter's end of a pseudo-terminal. The reader opens the slave
 // path like a serial port; the master stays open while readers come and go.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <utility>
 
 // Owns one file descriptor and closes it when dropped; -1 means none.
@@ -23,15 +21,10 @@ public:
     bool Valid() const noexcept { return fd_ >= 0; }
 
     // Closes the held descriptor (if any) and holds fd instead.
-    void Reset(int fd = -1) noexcept
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
+    void Reset(int fd = -1) noexcept;
 
     // Closes now and reports whether the close (and the write-back it may do) succeeded.
-    bool Close() noexcept { return ::close(std::exchange(fd_, -1)) == 0; }
+    bool Close() noexcept;
 
 private:
     int fd_;
