@@ -112,6 +112,15 @@ OpenRefusal RefusalForError(int error)
     }
 }
 
+OpenFailure RefusedBy(const SysError& error, const std::string& device)
+{
+    OpenFailure failure;
+    failure.Why = RefusalForError(error.Code);
+    failure.Error = error.Code;
+    failure.Device = device;
+    return failure;
+}
+
 std::string ModeText(const DeviceFacts& device)
 {
     std::string text(1, device.Type);
