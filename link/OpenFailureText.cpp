@@ -1,7 +1,6 @@
 #include "link/OpenFailureText.h"
 
 #include <cerrno>
-#include <system_error>
 
 #include <QCoreApplication>
 
@@ -88,7 +87,7 @@ std::string OtherText(const OpenFailure& failure)
     if (failure.Error == 0)
         return Filled(FailureTexts::tr("%1 を開けませんでした。"), failure.Device);
     return Filled(FailureTexts::tr("%1 を開けませんでした (%2)。"), failure.Device,
-                  std::generic_category().message(failure.Error));
+                  SysError{failure.Error}.Text());
 }
 
 }  // namespace
