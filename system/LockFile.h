@@ -6,7 +6,7 @@
 
 #include "system/SysResult.h"
 
-// The file calls a lock file needs: what it holds and when, is decided by its owner.
+// The file calls a lock file needs; what it holds, and when it is stale, its owner decides.
 
 // Whether files may be made and removed in folder.
 bool FolderWritable(const std::string& folder);

@@ -44,6 +44,7 @@ POSIX_PENDING = {
 }
 PLAIN = ["analysis", "system", "settings", "log", "share", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
          "link/UucpLock", "link/DevicePath", "link/ReadingTap", "link/RecordRow",
+         "link/DeviceClaim", "link/DeviceWatch", "link/DeviceReturnWaiter", "link/ReceiveThread", "link/StableName",
          "link/RecordLog", "link/CounterSession", "link/SessionSink",
          "link/SessionLoop", "link/Reading", "link/NoDataWatch", "link/LogSink", "tools/logger/LoggerLoop",
          "display/ReadoutText", "stability/FrequencySample", "stability/GateSpacing",
