@@ -52,6 +52,8 @@ class DeviceWatch {
 public:
     // lockFolder: where UUCP lock files are kept.
     DeviceWatch(ReopenTarget target, std::string lockFolder);
+    DeviceWatch(const DeviceWatch&) = delete;
+    DeviceWatch& operator=(const DeviceWatch&) = delete;
 
     const ReopenTarget& Target() const { return target_; }
 
