@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,7 +18,7 @@
 #include "display/Readout.h"
 #include "link/CounterLink.h"
 #include "link/DeviceWatch.h"
-#include "link/WakeEvent.h"
+#include "system/WakeEvent.h"
 #include "tools/simulator/CounterPty.h"
 
 namespace fs = std::filesystem;
@@ -42,12 +40,6 @@ public:
 private:
     fs::path path_;
 };
-
-int OpenPort(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    return fd >= 0 ? fd : -errno;
-}
 
 bool Sleeping(pid_t tid)
 {
@@ -101,10 +93,10 @@ void RenameInto(const std::string& name, const std::string& node)
 
 // From the device's return (its link made anew to a new pseudo-terminal) to
 // the wait returning the opened descriptor.
-void MeasureReplugs(benchmark::State& state, const ReopenTarget& target, const Return& comeBack,
-                    const std::function<void()>& unplug)
+void MeasureReplugs(benchmark::State& state, const ScratchDev& dev, const ReopenTarget& target,
+                    const Return& comeBack, const std::function<void()>& unplug)
 {
-    DeviceWatch watch(target, OpenPort);
+    DeviceWatch watch(target, dev.File("."));
     WakeEvent wake;  // never signalled: every wait ends with the device
     std::vector<double> micros;
     for (auto _ : state) {
@@ -113,7 +105,7 @@ void MeasureReplugs(benchmark::State& state, const ReopenTarget& target, const R
         wait.UntilBlocked();
         const auto cameBack = Clock::now();
         comeBack(pty.SlavePath());
-        const DeviceReturn result = wait.Result.get();
+        DeviceReturn result = wait.Result.get();
         if (result.Outcome != ReturnOutcome::Opened) {
             state.SkipWithError("the device was not opened");
             break;
@@ -121,7 +113,7 @@ void MeasureReplugs(benchmark::State& state, const ReopenTarget& target, const R
         const std::chrono::duration<double> took = wait.EndedAt - cameBack;
         state.SetIterationTime(took.count());
         micros.push_back(took.count() * 1e6);
-        ::close(result.Fd);
+        result.Claim = DeviceClaim();
         unplug();
     }
     ReportSpread(state, std::move(micros));
@@ -132,7 +124,7 @@ void BM_ReplugAtTheOpenedPath(benchmark::State& state)
     ScratchDev dev;
     const std::string opened = dev.File("ttyX");
     MeasureReplugs(
-        state, {opened, opened}, [&](const std::string& node) { RenameInto(opened, node); },
+        state, dev, {opened, opened}, [&](const std::string& node) { RenameInto(opened, node); },
         [&] { fs::remove(opened); });
 }
 
@@ -142,7 +134,7 @@ void BM_ReplugUnderTheStableName(benchmark::State& state)
     ScratchDev dev;
     const std::string stableName = dev.File("serial/by-id/usb-Pelmora_0001-if00");
     MeasureReplugs(
-        state, {dev.File("ttyX"), stableName},
+        state, dev, {dev.File("ttyX"), stableName},
         [&](const std::string& node) { RenameInto(stableName, node); },
         [&] { fs::remove_all(dev.File("serial")); });
 }
@@ -151,7 +143,7 @@ void BM_ReplugUnderTheStableName(benchmark::State& state)
 void BM_WakeToStopped(benchmark::State& state)
 {
     ScratchDev dev;
-    DeviceWatch watch({dev.File("ttyX"), dev.File("serial/by-id/usb-Pelmora_0001-if00")}, OpenPort);
+    DeviceWatch watch({dev.File("ttyX"), dev.File("serial/by-id/usb-Pelmora_0001-if00")}, dev.File("."));
     std::vector<double> micros;
     for (auto _ : state) {
         WakeEvent wake;  // a signal is final: one per wait

@@ -4,8 +4,7 @@
 #include <utility>
 
 #include "link/DevicePath.h"
-#include "link/ProcessFacts.h"
-#include "link/Tty.h"
+#include "system/Tty.h"
 
 CSerialPort::CSerialPort(std::string iniPath, std::string lockFolder)
     : iniPath_(std::move(iniPath)), lockFolder_(std::move(lockFolder))
@@ -54,16 +53,21 @@ int CSerialPort::OpenDevice(const std::string& path, uint32_t bitRate)
     return Adopt(DeviceClaim::Take(path, lockFolder_), bitRate);
 }
 
+int CSerialPort::Adopt(Claimed claimed, uint32_t bitRate)
+{
+    if (IsOpen())
+        return 0;
+    if (const auto* refusal = std::get_if<OpenFailure>(&claimed))
+        return Refuse(*refusal);
+    return Adopt(std::get<DeviceClaim>(std::move(claimed)), bitRate);
+}
+
 int CSerialPort::Adopt(DeviceClaim claim, uint32_t bitRate)
 {
     if (IsOpen())
         return 0;
-    if (!claim.Held()) {
-        failure_.HolderPid = claim.LockHolder();
-        failure_.HolderName = claim.LockHolder() ? ProcessName(*claim.LockHolder()) : std::string();
-        return Refuse(claim.LockHolder() ? OpenRefusal::HeldByAnother : RefusalForError(claim.Error()),
-                      claim.Path(), claim.LockHolder() ? 0 : claim.Error());
-    }
+    if (!claim.Held())
+        return Refuse(OpenRefusal::Other, claim.Path());
     tty::ConfigureLine(claim.Descriptor());
     tty::SetBitRate(claim.Descriptor(), bitRate);
     openedPath_ = claim.Path();
@@ -77,6 +81,13 @@ int CSerialPort::Refuse(OpenRefusal why, const std::string& device, int error)
     failure_.Device = device;
     failure_.Error = error;
     return 0;
+}
+
+int CSerialPort::Refuse(const OpenFailure& refusal)
+{
+    failure_.HolderPid = refusal.HolderPid;
+    failure_.HolderName = refusal.HolderName;
+    return Refuse(refusal.Why, refusal.Device, refusal.Error);
 }
 
 void CSerialPort::Close()
@@ -96,7 +107,7 @@ int CSerialPort::GetHandle() const
 
 int CSerialPort::WriteByte(uint8_t byte)
 {
-    return IsOpen() && tty::WriteByte(GetHandle(), byte) ? 1 : 0;
+    return IsOpen() && tty::WriteByte(GetHandle(), byte).Ok() ? 1 : 0;
 }
 
 int CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& bytesRead)
@@ -104,9 +115,9 @@ int CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& bytesRead)
     bytesRead = 0;
     if (!IsOpen())
         return 0;
-    const long read = tty::ReadSome(GetHandle(), buffer, count);
-    if (read < 0)
+    const SysResult<std::size_t> read = tty::ReadSome(GetHandle(), buffer, count);
+    if (!read)
         return 0;
-    bytesRead = static_cast<uint32_t>(read);
+    bytesRead = static_cast<uint32_t>(read.Value());
     return 1;
 }

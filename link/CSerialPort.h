@@ -28,8 +28,10 @@ public:
     // The same for a device path.
     int OpenPath(const std::string& path, uint32_t bitRate);
     // Takes over a device claimed elsewhere (as by the thread that waited for
-    // it) and sets its line; a claim that is not held fails as OpenPath would.
+    // it) and sets its line; an empty claim fails (OpenRefusal::Other).
     int Adopt(DeviceClaim claim, uint32_t bitRate);
+    // The same for what taking a claim gave: its refusal fails this open.
+    int Adopt(Claimed claimed, uint32_t bitRate);
     // The path of the last successful open.
     const std::string& OpenedPath() const { return openedPath_; }
     // Where UUCP lock files are kept.
@@ -49,6 +51,8 @@ public:
 private:
     int OpenDevice(const std::string& path, uint32_t bitRate);
     int Refuse(OpenRefusal why, const std::string& device, int error = 0);
+    // Keeps the port number and settings file of the open that failed.
+    int Refuse(const OpenFailure& refusal);
 
     std::string iniPath_;
     std::string lockFolder_;

@@ -2,13 +2,18 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 
 #include "link/SessionLoop.h"
 
 namespace {
 // More records than one read of ReceiveThread::kReadSize bytes can complete.
 constexpr std::size_t kBatchCapacity = ReceiveThread::kReadSize / (kRecordLength + 2) + 1;
+
+// No thread (or descriptor) to receive or wait with: the port counts as not opened.
+OpenFailure NoThread(const SysError& error, const std::string& device, int32_t portNumber = 0)
+{
+    return OpenFailure{OpenRefusal::Other, error.Code, device, portNumber, {}, {}, {}, {}};
+}
 }
 
 CounterSession::CounterSession(SessionLoop& loop, std::string iniPath, NameFolders folders,
@@ -34,39 +39,35 @@ std::variant<int, OpenFailure> CounterSession::Connect(const PortChoice& choice,
                                            : port_.OpenPath(choice.Path, bitRate) == 1;
     if (!opened)
         return port_.LastOpenFailure();
-    if (const int error = StartReceiving()) {
+    if (const SysStatus started = StartReceiving(); !started) {
         port_.Close();
-        return OpenFailure{OpenRefusal::Other, error, port_.OpenedPath(), choice.Number, {}, {}, {}, {}};
+        return NoThread(started.Error(), port_.OpenedPath(), choice.Number);
     }
     bitRate_ = bitRate;
     connected_ = true;
     // Remembered while the adapter is surely there: its identity leads back to it.
     waiter_ = std::make_unique<DeviceReturnWaiter>(
         RememberDevice(port_.OpenedPath(), folders_), port_.LockFolder(),
-        [this](std::shared_ptr<DeviceClaim> claim) {
+        [this](std::shared_ptr<Claimed> claimed) {
             // A claim whose work is dropped with the loop closes the device.
-            loop_.Post([this, claim] { OnWaitEnded(std::move(*claim)); });
+            loop_.Post([this, claimed] { OnWaitEnded(std::move(*claimed)); });
         });
     watch_.Start();
     return port_.GetHandle();
 }
 
-// 0, or the errno of why no thread could be had.
-int CounterSession::StartReceiving()
+SysStatus CounterSession::StartReceiving()
 {
     stopRequested_.store(0);
     const uint64_t connection = ++connections_;
     for (SessionSink* sink : sinks_)
         sink->OnReceiving(connection);
-    try {
-        thread_.Start(port_.GetHandle(), [this, connection] {
-            loop_.Post([this, connection] { OnPortLost(connection); });
-        });
-    } catch (const std::system_error& error) {
-        return error.code().value();
-    }
-    liveConnection_ = connection;
-    return 0;
+    const SysStatus started = thread_.Start(port_.GetHandle(), [this, connection] {
+        loop_.Post([this, connection] { OnPortLost(connection); });
+    });
+    if (started)
+        liveConnection_ = connection;
+    return started;
 }
 
 void CounterSession::Stop()
@@ -107,25 +108,22 @@ void CounterSession::OnPortLost(uint64_t connection)
 
 void CounterSession::AwaitDevice()
 {
-    try {
-        waiter_->Start();
-    } catch (const std::system_error& error) {
-        GiveUp({OpenRefusal::Other, error.code().value(), port_.OpenedPath(), 0, {}, {}, {}, {}});
-    }
+    if (const SysStatus started = waiter_->Start(); !started)
+        GiveUp(NoThread(started.Error(), port_.OpenedPath()));
 }
 
-void CounterSession::OnWaitEnded(DeviceClaim claim)
+void CounterSession::OnWaitEnded(Claimed claimed)
 {
     if (!connected_ || port_.IsOpen())
         return;
     waiter_->Stop();
-    if (!port_.Adopt(std::move(claim), bitRate_)) {
+    if (!port_.Adopt(std::move(claimed), bitRate_)) {
         GiveUp(port_.LastOpenFailure());
         return;
     }
-    if (const int error = StartReceiving()) {
+    if (const SysStatus started = StartReceiving(); !started) {
         port_.Close();
-        GiveUp({OpenRefusal::Other, error, port_.OpenedPath(), 0, {}, {}, {}, {}});
+        GiveUp(NoThread(started.Error(), port_.OpenedPath()));
         return;
     }
     watch_.Start();

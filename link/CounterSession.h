@@ -89,11 +89,11 @@ private:
     void OnReadEnd() override;
     std::optional<Clock::time_point> WantedBy(Clock::time_point now) const override;
 
-    int StartReceiving();
+    SysStatus StartReceiving();
     void Halt();
     void OnPortLost(uint64_t connection);
     void AwaitDevice();
-    void OnWaitEnded(DeviceClaim claim);
+    void OnWaitEnded(Claimed claimed);
     void GiveUp(const OpenFailure& why);
     void Tell(SessionEvent event);
 

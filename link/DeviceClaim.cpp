@@ -1,33 +1,35 @@
 #include "link/DeviceClaim.h"
 
-#include <cerrno>
 #include <utility>
 
-#include "link/Tty.h"
+#include "system/ProcessFacts.h"
+#include "system/Tty.h"
 
-DeviceClaim DeviceClaim::Take(const std::string& path, const std::string& lockFolder)
+namespace {
+
+OpenFailure HeldByLock(const std::string& path, long holder)
+{
+    OpenFailure failure;
+    failure.Why = OpenRefusal::HeldByAnother;
+    failure.Device = path;
+    failure.HolderPid = holder;
+    failure.HolderName = ProcessName(holder);
+    return failure;
+}
+
+}  // namespace
+
+Claimed DeviceClaim::Take(const std::string& path, const std::string& lockFolder)
 {
     DeviceClaim claim;
     claim.path_ = path;
     claim.lock_ = UucpLock(lockFolder);
-    if (!claim.lock_.Acquire(path)) {
-        claim.error_ = EBUSY;
-        claim.lockHolder_ = UucpLock::HolderPid(claim.lock_.LockPathFor(path)).value_or(0);
-        return claim;
-    }
-    claim.fd_ = tty::OpenExclusive(path);
-    if (claim.fd_ < 0) {
-        claim.error_ = errno;
-        claim.lock_.Release();
-    }
-    return claim;
-}
-
-DeviceClaim DeviceClaim::Refused(const std::string& path, int error)
-{
-    DeviceClaim claim;
-    claim.path_ = path;
-    claim.error_ = error;
+    if (!claim.lock_.Acquire(path))
+        return HeldByLock(path, UucpLock::HolderPid(claim.lock_.LockPathFor(path)).value_or(0));
+    const SysResult<int> opened = tty::OpenExclusive(path);
+    if (!opened)
+        return RefusedBy(opened.Error(), path);
+    claim.fd_ = opened.Value();
     return claim;
 }
 
@@ -37,8 +39,7 @@ DeviceClaim::~DeviceClaim()
 }
 
 DeviceClaim::DeviceClaim(DeviceClaim&& other) noexcept
-    : path_(std::move(other.path_)), lock_(std::move(other.lock_)), fd_(std::exchange(other.fd_, -1)),
-      error_(other.error_), lockHolder_(other.lockHolder_)
+    : path_(std::move(other.path_)), lock_(std::move(other.lock_)), fd_(std::exchange(other.fd_, -1))
 {
 }
 
@@ -49,8 +50,6 @@ DeviceClaim& DeviceClaim::operator=(DeviceClaim&& other) noexcept
         path_ = std::move(other.path_);
         lock_ = std::move(other.lock_);
         fd_ = std::exchange(other.fd_, -1);
-        error_ = other.error_;
-        lockHolder_ = other.lockHolder_;
     }
     return *this;
 }

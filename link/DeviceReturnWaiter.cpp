@@ -1,12 +1,9 @@
 #include "link/DeviceReturnWaiter.h"
 
-#include <pthread.h>
-
-#include "link/WakeEvent.h"
+#include "system/NamedThread.h"
 
 DeviceReturnWaiter::DeviceReturnWaiter(ReopenTarget target, std::string lockFolder, Ended ended)
-    : watch_(std::move(target), [this](const std::string& path) { return Claim(path); }),
-      lockFolder_(std::move(lockFolder)), ended_(std::move(ended))
+    : watch_(std::move(target), std::move(lockFolder)), ended_(std::move(ended))
 {
 }
 
@@ -15,14 +12,20 @@ DeviceReturnWaiter::~DeviceReturnWaiter()
     Stop();
 }
 
-void DeviceReturnWaiter::Start()
+SysStatus DeviceReturnWaiter::Start()
 {
     Stop();
     if (!CanReturn())
-        return;
-    wake_ = std::make_unique<WakeEvent>();
-    thread_ = std::thread(&DeviceReturnWaiter::Run, this);
-    pthread_setname_np(thread_.native_handle(), "pelmora-replug");
+        return Done{};
+    SysResult<WakeEvent> wake = WakeEvent::Create();
+    if (!wake)
+        return wake.Error();
+    wake_.emplace(std::move(wake).Value());
+    SysResult<std::thread> thread = StartNamedThread("pelmora-replug", [this] { Run(); });
+    if (!thread)
+        return thread.Error();
+    thread_ = std::move(thread).Value();
+    return Done{};
 }
 
 void DeviceReturnWaiter::Stop()
@@ -33,18 +36,11 @@ void DeviceReturnWaiter::Stop()
     thread_.join();
 }
 
-int DeviceReturnWaiter::Claim(const std::string& path)
-{
-    claim_ = DeviceClaim::Take(path, lockFolder_);
-    return claim_.Held() ? claim_.Descriptor() : -claim_.Error();
-}
-
 void DeviceReturnWaiter::Run()
 {
-    const DeviceReturn back = watch_.Wait(wake_->Descriptor());
+    DeviceReturn back = watch_.Wait(wake_->Descriptor());
     if (back.Outcome == ReturnOutcome::Opened)
-        ended_(std::make_shared<DeviceClaim>(std::move(claim_)));
+        ended_(std::make_shared<Claimed>(std::move(back.Claim)));
     else if (back.Outcome == ReturnOutcome::Failed)
-        ended_(std::make_shared<DeviceClaim>(DeviceClaim::Refused(back.Path, back.Error)));
-    claim_ = DeviceClaim();
+        ended_(std::make_shared<Claimed>(std::move(back.Failure)));
 }

@@ -1,13 +1,18 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
-#include <memory>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 
+#include "link/DeviceClaim.h"
 #include "link/StableName.h"
+#include "system/Inotify.h"
+#include "system/PortPoll.h"
 
-// Waiting for an unplugged serial adapter to come back, and opening it.
+// Waiting for an unplugged serial adapter to come back, and claiming it as
+// the port claims a device (DeviceClaim).
 //
 // The wait blocks in poll on an inotify descriptor beside a wake descriptor:
 // it uses no CPU while nothing changes. Watched is the nearest existing
@@ -17,21 +22,16 @@
 // a timer; where inotify cannot be had or a folder cannot be watched, the
 // wait looks on that timer alone.
 
-// Opens the device at path as the port needs it: a descriptor >= 0, or -errno.
-// Runs on the waiting thread.
-using DeviceOpener = std::function<int(const std::string& path)>;
-
 enum class ReturnOutcome {
-    Opened,   // the device is back and open
+    Opened,   // the device is back and claimed
     Stopped,  // the wake descriptor was signalled
-    Failed,   // the device is back, but every open was refused; Error says why
+    Failed,   // the device is back, but every open was refused; Failure says why
 };
 
 struct DeviceReturn {
     ReturnOutcome Outcome = ReturnOutcome::Stopped;
-    int Fd = -1;       // Opened: the descriptor the opener gave; the caller owns it
-    std::string Path;  // Opened, Failed: the path it was opened under, or refused
-    int Error = 0;     // Failed: an errno value
+    DeviceClaim Claim;    // Opened: the device under the path it was opened by
+    OpenFailure Failure;  // Failed: the last refusal
 };
 
 // A device that is back but does not open (held by another program, not
@@ -41,11 +41,8 @@ inline constexpr std::chrono::milliseconds kRetryInterval{1000};
 // udev's passing state: the wait fails.
 inline constexpr int kMaxRefusedOpens = 10;
 
-class Inotify;
-
-// Waits, as often as needed, for one remembered device. Meant to be owned by
-// the thread that reads the port, one per connection; Wait runs on that
-// thread (one Wait at a time), the wake descriptor is signalled from anywhere.
+// Waits, as often as needed, for one remembered device. Wait runs on one
+// thread at a time; the wake descriptor is signalled from anywhere.
 //
 // The inotify instance is made at the first Wait and kept for the next ones,
 // which costs no CPU and holds no watch between waits. It closes with the
@@ -53,8 +50,8 @@ class Inotify;
 // kernel waits for a grace period, 10-30 ms), so Wait itself never closes it.
 class DeviceWatch {
 public:
-    DeviceWatch(ReopenTarget target, DeviceOpener open);
-    ~DeviceWatch();
+    // lockFolder: where UUCP lock files are kept.
+    DeviceWatch(ReopenTarget target, std::string lockFolder);
     DeviceWatch(const DeviceWatch&) = delete;
     DeviceWatch& operator=(const DeviceWatch&) = delete;
 
@@ -73,12 +70,29 @@ public:
     // - Without inotify (EMFILE: the per-user limit on instances) or a watch
     //   (ENOSPC: the limit on watches; EACCES), it looks every kRetryInterval.
     // - Every watch of the wait is removed before it returns.
-    // - A stop signalled while the opener runs can still end in Opened: the
-    //   caller checks its own stop state and closes Fd then.
+    // - A stop signalled while a claim is taken can still end in Opened: the
+    //   caller checks its own stop state and drops the claim then.
     DeviceReturn Wait(int wakeFd);
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    DeviceReturn WaitForTheDevice(int wakeFd);
+    void FollowFolders();
+    void LookOnTheTimerAlone();
+    void DropFoldersBut(const std::set<std::string>& wanted);
+    void HandleEvents();
+    std::optional<DeviceReturn> Look();
+    portpoll::Event Sleep(int wakeFd);
+
     ReopenTarget target_;
-    DeviceOpener open_;
-    std::unique_ptr<Inotify> inotify_;  // made at the first wait that can have one
+    std::string lockFolder_;
+    std::optional<Inotify> inotify_;  // made at the first wait that can have one
+
+    // One wait's state, fresh at each Wait.
+    Inotify* events_ = nullptr;                  // null: looking on the timer alone
+    std::map<std::string, int> folderWatches_;  // folder path -> watch
+    std::string triedNode_;                      // the node of the last failed open
+    std::optional<Clock::time_point> retryAt_;   // when a look is due without an event
+    int refusals_ = 0;                           // refused opens of triedNode_ in a row
 };

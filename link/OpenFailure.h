@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "system/SysResult.h"
+
 // Why the serial port did not open.
 enum class OpenRefusal {
     None,
@@ -30,3 +32,6 @@ struct OpenFailure {
 
 // The refusal an errno of an open stands for.
 OpenRefusal RefusalForError(int error);
+
+// device refused with the error of the call that failed.
+OpenFailure RefusedBy(const SysError& error, const std::string& device);

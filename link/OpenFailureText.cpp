@@ -1,7 +1,6 @@
 #include "link/OpenFailureText.h"
 
 #include <cerrno>
-#include <system_error>
 
 #include <QCoreApplication>
 
@@ -88,7 +87,7 @@ std::string OtherText(const OpenFailure& failure)
     if (failure.Error == 0)
         return Filled(FailureTexts::tr("%1 を開けませんでした。"), failure.Device);
     return Filled(FailureTexts::tr("%1 を開けませんでした (%2)。"), failure.Device,
-                  std::generic_category().message(failure.Error));
+                  SysError{failure.Error}.Text());
 }
 
 }  // namespace
@@ -110,6 +109,15 @@ OpenRefusal RefusalForError(int error)
     default:
         return OpenRefusal::Other;
     }
+}
+
+OpenFailure RefusedBy(const SysError& error, const std::string& device)
+{
+    OpenFailure failure;
+    failure.Why = RefusalForError(error.Code);
+    failure.Error = error.Code;
+    failure.Device = device;
+    return failure;
 }
 
 std::string ModeText(const DeviceFacts& device)

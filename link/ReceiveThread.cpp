@@ -1,35 +1,27 @@
 #include "link/ReceiveThread.h"
 
-#include <pthread.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <unistd.h>
 
-#include "link/PortPoll.h"
 #include "link/ReadPacer.h"
 #include "link/RecordAssembler.h"
-#include "link/Tty.h"
-#include "link/WakeEvent.h"
+#include "system/NamedThread.h"
+#include "system/PortPoll.h"
+#include "system/Tty.h"
 #include "system/UniqueFd.h"
+#include "system/WakeEvent.h"
 
 // What one connection's thread and its stopper share. The thread keeps it
 // alive after a forced end, so the descriptors close when the thread is done.
 struct ReceiveThread::Shared {
-    Shared(int portFd, RecordAssembler& assembler, std::atomic<int32_t>& stop,
+    Shared(UniqueFd portFd, WakeEvent wake, RecordAssembler& assembler, std::atomic<int32_t>& stop,
            std::function<void()> hook, std::function<void()> onHangUp)
-        : PortFd(::dup(portFd)), Assembler(assembler), StopRequested(stop),
+        : PortFd(std::move(portFd)), Wake(std::move(wake)), Assembler(assembler), StopRequested(stop),
           AfterWaitHook(std::move(hook)), OnHangUp(std::move(onHangUp))
     {
-        if (!PortFd.Valid())
-            throw std::system_error(errno, std::generic_category(), "dup");
     }
 
     UniqueFd PortFd;  // the thread's own duplicate; only the thread uses or closes it
-    
     WakeEvent Wake;
     RecordAssembler& Assembler;
     std::atomic<int32_t>& StopRequested;
@@ -54,13 +46,22 @@ ReceiveThread::~ReceiveThread()
         StopReceiveThread();
 }
 
-void ReceiveThread::Start(int portFd, std::function<void()> onHangUp)
+SysStatus ReceiveThread::Start(int portFd, std::function<void()> onHangUp)
 {
-    auto shared = std::make_shared<Shared>(portFd, assembler_, stopRequested_, afterWaitHook_,
-                                           std::move(onHangUp));
-    thread_ = std::thread(&ReceiveThread::Run, shared);
-    pthread_setname_np(thread_.native_handle(), kThreadName);  // tells it apart in /proc and tools
+    SysResult<UniqueFd> duplicate = tty::Duplicate(portFd);
+    if (!duplicate)
+        return duplicate.Error();
+    SysResult<WakeEvent> wake = WakeEvent::Create();
+    if (!wake)
+        return wake.Error();
+    auto shared = std::make_shared<Shared>(std::move(duplicate).Value(), std::move(wake).Value(), assembler_,
+                                           stopRequested_, afterWaitHook_, std::move(onHangUp));
+    SysResult<std::thread> thread = StartNamedThread(kThreadName, [shared] { Run(shared); });
+    if (!thread)
+        return thread.Error();
+    thread_ = std::move(thread).Value();
     shared_ = std::move(shared);
+    return Done{};
 }
 
 bool ReceiveThread::StopReceiveThread()
@@ -118,8 +119,8 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
             hungUp = LetGoOfPort(s);
         if (wait.Event != portpoll::Event::Data)
             continue;
-        const long count = tty::ReadSome(s.PortFd.Get(), buffer, kReadSize);
-        const auto taken = static_cast<std::size_t>(std::max(count, 0L));
+        const SysResult<std::size_t> read = tty::ReadSome(s.PortFd.Get(), buffer, kReadSize);
+        const std::size_t taken = read.Ok() ? read.Value() : 0;
         const ReadPass pass = pacer.Took(wait.FirstByte, ReadPass::Clock::now(), taken);
         {
             std::lock_guard lock(s.Mutex);
@@ -127,7 +128,7 @@ void ReceiveThread::Run(std::shared_ptr<Shared> shared)
                 return;
             s.Assembler.Feed(buffer, taken, pass);
         }
-        if (count < 0)
+        if (!read)
             hungUp = LetGoOfPort(s);
     }
 }

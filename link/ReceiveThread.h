@@ -8,8 +8,9 @@
 #include <optional>
 #include <thread>
 
-#include "link/PortPoll.h"
 #include "link/ReadPacer.h"
+#include "system/PortPoll.h"
+#include "system/SysResult.h"
 
 class RecordAssembler;
 
@@ -33,12 +34,11 @@ public:
     ReceiveThread(const ReceiveThread&) = delete;
     ReceiveThread& operator=(const ReceiveThread&) = delete;
 
-    // Starts the thread on its own duplicate of portFd. Throws
-    // std::system_error when no descriptor or thread can be had. When the
-    // port hangs up or vanishes, the thread closes its duplicate, calls
-    // onHangUp once (on the thread: it must not block) and then only waits
-    // for the stop.
-    void Start(int portFd, std::function<void()> onHangUp = {});
+    // Starts the thread on its own duplicate of portFd; fails when no
+    // descriptor or thread can be had. When the port hangs up or vanishes,
+    // the thread closes its duplicate, calls onHangUp once (on the thread: it
+    // must not block) and then only waits for the stop.
+    SysStatus Start(int portFd, std::function<void()> onHangUp = {});
 
     // Sets the flag, wakes the thread wherever it waits and blocks until it
     // acknowledges. After kStopLimit it is abandoned instead: it does no

@@ -1,9 +1,9 @@
 #include "link/StableName.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
+
+#include "system/DeviceFacts.h"
 
 namespace fs = std::filesystem;
 
@@ -12,18 +12,6 @@ std::string DeviceNode(const std::string& path)
     std::error_code error;
     const fs::path node = fs::canonical(path, error);
     return error ? std::string() : node.string();
-}
-
-bool SameDevice(const std::string& a, const std::string& b)
-{
-    struct stat first {}, second {};
-    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
-        return false;
-    const bool nodes = (S_ISCHR(first.st_mode) && S_ISCHR(second.st_mode)) ||
-                       (S_ISBLK(first.st_mode) && S_ISBLK(second.st_mode));
-    if (nodes)
-        return first.st_rdev == second.st_rdev;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 std::string FindStableName(const std::string& devicePath, const std::string& folder)

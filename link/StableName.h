@@ -29,10 +29,6 @@ struct NameFolders {
 // it leads nowhere.
 std::string DeviceNode(const std::string& path);
 
-// Whether both paths lead to one device: the same device number for device
-// nodes (two nodes may name one device), else the same file.
-bool SameDevice(const std::string& a, const std::string& b);
-
 // The entry of folder (full path) that leads to the same device as
 // devicePath, which may itself be a link. Empty when no entry does, when
 // devicePath leads nowhere or when the folder cannot be read.

@@ -1,19 +1,16 @@
 #include "link/UucpLock.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
-#include "link/ProcessFacts.h"
+#include "system/LockFile.h"
+#include "system/ProcessFacts.h"
 
 namespace {
 
@@ -28,24 +25,9 @@ bool IsBinaryPid(const std::string& bytes)
     return bytes.size() == 4 && !std::all_of(bytes.begin(), bytes.end(), IsTextByte);
 }
 
-bool IsRunning(long pid)
-{
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-}
-
 // Covers the tick the start time is counted in and the clock being set a little
 // between the lock's writing and now.
 constexpr std::chrono::seconds kClockSlack{1};
-
-std::optional<std::chrono::system_clock::time_point> LastWritten(const std::string& path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        return std::nullopt;
-    return std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
-}
 
 // A running pid that started after the lock was written belongs to another
 // process than the one that wrote it. When either time is unknown, the lock counts.
@@ -103,7 +85,7 @@ std::string UucpLock::LockPathFor(const std::string& devicePath) const
 
 bool UucpLock::Acquire(const std::string& devicePath)
 {
-    if (::access(folder_.c_str(), W_OK | X_OK) != 0)
+    if (!FolderWritable(folder_))
         return true;
     const std::string lockPath = LockPathFor(devicePath);
     if (TryCreate(lockPath) || (RemoveIfStale(lockPath) && TryCreate(lockPath))) {
@@ -117,22 +99,15 @@ void UucpLock::Release()
 {
     if (held_.empty())
         return;
-    ::unlink(held_.c_str());
+    RemoveFile(held_);
     held_.clear();
 }
 
 bool UucpLock::TryCreate(const std::string& lockPath) const
 {
-    const int fd = ::open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
     char text[16];
-    const int length = std::snprintf(text, sizeof text, "%10ld\n", static_cast<long>(::getpid()));
-    const bool written = ::write(fd, text, static_cast<size_t>(length)) == length;
-    ::close(fd);
-    if (!written)
-        ::unlink(lockPath.c_str());
-    return written;
+    std::snprintf(text, sizeof text, "%10ld\n", OwnProcessId());
+    return CreateNewFile(lockPath, text).Ok();
 }
 
 std::optional<long> UucpLock::OwnerPid(const std::string& lockPath)
@@ -156,7 +131,7 @@ std::optional<long> UucpLock::HolderPid(const std::string& lockPath)
     // Empty or unreadable: held, by no one known. Text without a pid counts as
     // stale, like a pid that no longer runs.
     const std::optional<long> pid = OwnerPid(lockPath);
-    if (pid && (!IsRunning(*pid) || StartedAfter(*pid, lockPath)))
+    if (pid && (!ProcessRuns(*pid) || StartedAfter(*pid, lockPath)))
         return std::nullopt;
     return pid ? pid : 0;
 }
@@ -165,5 +140,5 @@ bool UucpLock::RemoveIfStale(const std::string& lockPath)
 {
     if (HolderPid(lockPath))
         return false;
-    return ::unlink(lockPath.c_str()) == 0;
+    return RemoveFile(lockPath).Ok();
 }

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/WakeEvent.h"
+#include "system/WakeEvent.h"
 #include "system/UniqueFd.h"
 
 class ShareClient;

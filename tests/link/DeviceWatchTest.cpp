@@ -5,12 +5,14 @@
 #include <fstream>
 #include <future>
 #include <iostream>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "link/DeviceWatch.h"
-#include "link/WakeEvent.h"
+#include "system/UniqueFd.h"
+#include "system/WakeEvent.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tools/simulator/CounterPty.h"
 
@@ -24,6 +26,7 @@ struct ScratchDev {
     TempDir dir;
     std::string dev = dir.File("dev"), opened = dev + "/ttyX", byId = dev + "/serial/by-id";
     std::string ours = byId + "/usb-Pelmora_0001-if00", other = byId + "/usb-Other_0002-if00";
+    std::string locks = dir.Path();
 
     ScratchDev()
     {
@@ -89,15 +92,25 @@ int InotifyWatchCount()
     return count;
 }
 
-// Opens as the port would and counts the tries.
-DeviceOpener CountingOpener(std::atomic<int>& tries)
-{
-    return [&tries](const std::string& path) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        ++tries;
-        return fd >= 0 ? fd : -errno;
-    };
-}
+// Counts the opens of one file, as inotify sees them.
+class OpenCount {
+public:
+    explicit OpenCount(const std::string& path) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        ::inotify_add_watch(fd_.Get(), path.c_str(), IN_OPEN);
+    }
+    int Get()
+    {
+        inotify_event event;
+        while (::read(fd_.Get(), &event, sizeof event) == sizeof event)
+            ++count_;
+        return count_;
+    }
+
+private:
+    UniqueFd fd_;
+    int count_ = 0;
+};
 
 // One wait on a thread of its own, while the test plays udev.
 class Waiting {
@@ -111,8 +124,6 @@ public:
           }))
     {
     }
-    ~Waiting() { ::close(Result().Fd); }
-
     bool Blocked()
     {
         return WaitUntil([&] { return tid_ != 0 && ReadTaskUse(tid_).SleepsInPoll(); });
@@ -202,8 +213,7 @@ TEST(DeviceWatchTest, OpensTheDeviceWhereItComesBackAndLeavesNothingBehind)
         s.Link(s.opened, first->SlavePath());
         if (comes != kAtOpenedPath)
             s.Link(s.ours, first->SlavePath());
-        std::atomic<int> tries{0};
-        DeviceWatch watch(RememberDevice(s.opened, s.byId), CountingOpener(tries));
+        DeviceWatch watch(RememberDevice(s.opened, s.byId), s.locks);
         EXPECT_EQ(watch.Target().Identity, comes == kAtOpenedPath ? s.opened : s.ours);
         first.reset();
         for (int cycle = 0; cycle < 34; ++cycle) {
@@ -220,46 +230,39 @@ TEST(DeviceWatchTest, OpensTheDeviceWhereItComesBackAndLeavesNothingBehind)
                 s.Link(s.ours, second.SlavePath());
             const DeviceReturn& result = waiting.Result();
             ASSERT_EQ(result.Outcome, ReturnOutcome::Opened);
-            EXPECT_TRUE(::isatty(result.Fd));
-            EXPECT_EQ(result.Path, second.SlavePath());
+            EXPECT_TRUE(::isatty(result.Claim.Descriptor()));
+            EXPECT_EQ(result.Claim.Path(), second.SlavePath());
         }
     }
     EXPECT_EQ(OpenDescriptorCount(), descriptors);
 }
 
 // udev removes by-id with the last adapter and makes it anew for the next,
-// here both while the wait is busy in an open.
+// here both right after the open of a node that was not ready.
 TEST(DeviceWatchTest, FollowsTheByIdFolderThroughItsRemaking)
 {
     ScratchDev s;
-    CounterPty notReady, ours;
-    s.Link(s.ours, notReady.SlavePath());
-    std::atomic<int> opens{0};
-    std::atomic<bool> released{false};
-    DeviceWatch watch({s.opened, s.ours}, [&](const std::string& path) {
-        if (path != notReady.SlavePath())
-            return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        ++opens;
-        WaitUntil([&] { return released.load(); });
-        return -ENXIO;
-    });
+    CounterPty ours;
+    const std::string notReady = s.dir.File("not-a-tty");
+    std::ofstream(notReady).put('\n');
+    s.Link(s.ours, notReady);
+    OpenCount opens(notReady);
+    DeviceWatch watch({s.opened, s.ours}, s.locks);
     Waiting waiting(watch);
-    ASSERT_TRUE(WaitUntil([&] { return opens == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return opens.Get() == 1; }));
     fs::remove_all(s.dev + "/serial");
     fs::create_directories(s.byId);
-    released = true;
     ASSERT_TRUE(waiting.Blocked());
     s.Link(s.ours, ours.SlavePath());
-    EXPECT_EQ(waiting.Result().Path, ours.SlavePath());
-    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(waiting.Result().Claim.Path(), ours.SlavePath());
+    EXPECT_EQ(opens.Get(), 1);
 }
 
 // A busy or timer-driven wait would show ticks, or at least context switches.
 TEST(DeviceWatchTest, TheWaitUsesNoCpuAndEndsAtTheWake)
 {
     ScratchDev s;
-    std::atomic<int> tries{0};
-    DeviceWatch watch({s.opened, s.ours}, CountingOpener(tries));
+    DeviceWatch watch({s.opened, s.ours}, s.locks);
     Waiting waiting(watch);
     ASSERT_TRUE(waiting.Blocked());
     const TaskUse before = ReadTaskUse(waiting.Tid());
@@ -278,8 +281,9 @@ TEST(DeviceWatchTest, TheWaitUsesNoCpuAndEndsAtTheWake)
     // A stop before the wait wins over a device that is there.
     CounterPty pty;
     s.Link(s.opened, pty.SlavePath());
+    OpenCount tries(pty.SlavePath());
     EXPECT_EQ(Waiting(watch, true).Result().Outcome, ReturnOutcome::Stopped);
-    EXPECT_EQ(tries, 0);
+    EXPECT_EQ(tries.Get(), 0);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/WakeEvent.h"
+#include "system/WakeEvent.h"
 #include "log/LogRow.h"
 #include "system/UniqueFd.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/SessionLoop.h"
-#include "link/WakeEvent.h"
+#include "system/WakeEvent.h"
 
 // pelmora-log's main thread as the counter session's owner: one blocking wait
 // on the wake event of posted work, the end signals' descriptor and the next

@@ -3,7 +3,7 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
-#include "link/Tty.h"
+#include "system/Tty.h"
 
 namespace tty {
 

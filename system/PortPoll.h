@@ -20,4 +20,8 @@ void WaitForWake(int wakeFd);
 // Blocks until wake becomes readable (true) or the steady clock reaches until (false).
 bool WaitForWakeUntil(int wakeFd, std::chrono::steady_clock::time_point until);
 
+// True when fd is readable at this moment; for a wake descriptor that may
+// already have been signalled.
+bool ReadableNow(int fd);
+
 }  // namespace portpoll

@@ -1,4 +1,4 @@
-#include "link/OpenFailureText.h"
+#include "system/DeviceFacts.h"
 
 #include <grp.h>
 #include <pwd.h>
@@ -50,4 +50,16 @@ DeviceFacts ReadDeviceFacts(const std::string& path)
     facts.Type = TypeLetter(status.st_mode);
     facts.Permissions = status.st_mode & 0777u;
     return facts;
+}
+
+bool SameDevice(const std::string& a, const std::string& b)
+{
+    struct stat first {}, second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return false;
+    const bool nodes = (S_ISCHR(first.st_mode) && S_ISCHR(second.st_mode)) ||
+                       (S_ISBLK(first.st_mode) && S_ISBLK(second.st_mode));
+    if (nodes)
+        return first.st_rdev == second.st_rdev;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }

@@ -1,4 +1,4 @@
-#include "link/Tty.h"
+#include "system/Tty.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -47,16 +47,15 @@ void MakeRaw(termios& line)
 
 }  // namespace
 
-int OpenExclusive(const std::string& path)
+SysResult<int> OpenExclusive(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return -1;
+        return LastSysError();
     const int refusal = !::isatty(fd) ? ENOTTY : !TakeExclusive(fd) ? EBUSY : 0;
     if (refusal != 0) {
         ::close(fd);
-        errno = refusal;
-        return -1;
+        return SysError{refusal};
     }
     return fd;
 }
@@ -77,19 +76,30 @@ void CloseExclusive(int fd)
     ::close(fd);
 }
 
-bool WriteByte(int fd, uint8_t byte)
+SysResult<UniqueFd> Duplicate(int fd)
 {
-    return ::write(fd, &byte, 1) == 1;
+    UniqueFd copy(::dup(fd));
+    if (!copy.Valid())
+        return LastSysError();
+    return copy;
 }
 
-long ReadSome(int fd, uint8_t* buffer, std::size_t size)
+SysStatus WriteByte(int fd, uint8_t byte)
+{
+    const ssize_t written = ::write(fd, &byte, 1);
+    if (written == 1)
+        return Done{};
+    return written < 0 ? LastSysError() : SysError{EIO};
+}
+
+SysResult<std::size_t> ReadSome(int fd, uint8_t* buffer, std::size_t size)
 {
     const ssize_t count = ::read(fd, buffer, size);
     if (count > 0)
-        return static_cast<long>(count);
+        return static_cast<std::size_t>(count);
     if (count < 0 && (errno == EAGAIN || errno == EINTR))
-        return 0;
-    return -1;
+        return std::size_t{0};
+    return count < 0 ? LastSysError() : SysError{EIO};
 }
 
 }  // namespace tty

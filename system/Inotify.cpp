@@ -1,11 +1,9 @@
-#include "link/Inotify.h"
+#include "system/Inotify.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <poll.h>
 #include <sys/inotify.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -38,26 +36,25 @@ void DecodeAll(const char* bytes, std::size_t size, std::vector<Inotify::Event>&
 
 }  // namespace
 
-Inotify::Inotify() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+SysResult<Inotify> Inotify::Create()
 {
-    if (fd_ < 0)
-        throw std::system_error(errno, std::generic_category(), "inotify_init1");
+    UniqueFd fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!fd.Valid())
+        return LastSysError();
+    return Inotify(std::move(fd));
 }
 
-Inotify::~Inotify()
+SysResult<int> Inotify::WatchFolder(const std::string& path)
 {
-    ::close(fd_);
-}
-
-int Inotify::WatchFolder(const std::string& path)
-{
-    const int watch = ::inotify_add_watch(fd_, path.c_str(), kFolderMask);
-    return watch >= 0 ? watch : -errno;
+    const int watch = ::inotify_add_watch(fd_.Get(), path.c_str(), kFolderMask);
+    if (watch < 0)
+        return LastSysError();
+    return watch;
 }
 
 void Inotify::Unwatch(int watch)
 {
-    ::inotify_rm_watch(fd_, watch);
+    ::inotify_rm_watch(fd_.Get(), watch);
 }
 
 std::vector<Inotify::Event> Inotify::TakeEvents()
@@ -66,7 +63,7 @@ std::vector<Inotify::Event> Inotify::TakeEvents()
     // Room for many events; a read never splits one.
     alignas(inotify_event) char buffer[16 * 1024];
     for (;;) {
-        const ssize_t size = ::read(fd_, buffer, sizeof buffer);
+        const ssize_t size = ::read(fd_.Get(), buffer, sizeof buffer);
         if (size > 0)
             DecodeAll(buffer, static_cast<std::size_t>(size), events);
         else if (size < 0 && errno == EINTR)
@@ -74,10 +71,4 @@ std::vector<Inotify::Event> Inotify::TakeEvents()
         else
             return events;
     }
-}
-
-bool ReadableNow(int fd)
-{
-    pollfd check{fd, POLLIN, 0};
-    return ::poll(&check, 1, 0) > 0 && (check.revents & POLLIN) != 0;
 }

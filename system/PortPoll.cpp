@@ -1,4 +1,4 @@
-#include "link/PortPoll.h"
+#include "system/PortPoll.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -75,6 +75,12 @@ void WaitForWake(int wakeFd)
     pollfd fd{wakeFd, POLLIN, 0};
     while (::poll(&fd, 1, -1) < 0 && errno == EINTR) {
     }
+}
+
+bool ReadableNow(int fd)
+{
+    pollfd check{fd, POLLIN, 0};
+    return ::poll(&check, 1, 0) > 0 && (check.revents & POLLIN) != 0;
 }
 
 }  // namespace portpoll

@@ -12,3 +12,9 @@ std::optional<std::chrono::system_clock::time_point> ProcessStartTime(long pid);
 
 // Its program name as ps shows it (at most 15 characters); empty when unknown.
 std::string ProcessName(long pid);
+
+// Whether a process with that pid runs (also one this process may not signal).
+bool ProcessRuns(long pid);
+
+// This process's own pid.
+long OwnProcessId();

@@ -1,15 +1,31 @@
-#include "link/WakeEvent.h"
+#include "system/WakeEvent.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <sys/eventfd.h>
 #include <system_error>
 #include <unistd.h>
 
-WakeEvent::WakeEvent() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+namespace {
+
+UniqueFd NewEventFd()
+{
+    return UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+}
+
+}  // namespace
+
+SysResult<WakeEvent> WakeEvent::Create()
+{
+    UniqueFd fd = NewEventFd();
+    if (!fd.Valid())
+        return LastSysError();
+    return WakeEvent(std::move(fd));
+}
+
+WakeEvent::WakeEvent() : fd_(NewEventFd())
 {
     if (!fd_.Valid())
-        throw std::system_error(errno, std::generic_category(), "eventfd");
+        throw std::system_error(LastSysError().Code, std::generic_category(), "eventfd");
 }
 
 void WakeEvent::Signal()

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "system/SysResult.h"
 #include "system/UniqueFd.h"
 
 // A descriptor that becomes readable once Signal has been called, so a thread
-// blocked in poll can be woken. Throws std::system_error when the system has
-// no descriptor to give.
+// blocked in poll can be woken.
 class WakeEvent {
 public:
+    // Fails when the system has no descriptor to give.
+    static SysResult<WakeEvent> Create();
+    // The same for an owner that holds one from its construction: throws
+    // std::system_error when the system has no descriptor to give.
     WakeEvent();
 
     void Signal();
@@ -15,5 +19,7 @@ public:
     int Descriptor() const { return fd_.Get(); }
 
 private:
+    explicit WakeEvent(UniqueFd fd) : fd_(std::move(fd)) {}
+
     UniqueFd fd_;
 };

@@ -1,5 +1,7 @@
-#include "link/ProcessFacts.h"
+#include "system/ProcessFacts.h"
 
+#include <cerrno>
+#include <csignal>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -65,4 +67,14 @@ std::string ProcessName(long pid)
     if (!name.empty() && name.back() == '\n')
         name.pop_back();
     return name;
+}
+
+bool ProcessRuns(long pid)
+{
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+long OwnProcessId()
+{
+    return static_cast<long>(::getpid());
 }

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "system/SysResult.h"
+#include "system/UniqueFd.h"
+
 // One inotify instance, non-blocking. Destroying it closes the descriptor and
 // with it every watch it holds.
 class Inotify {
@@ -16,20 +19,17 @@ public:
         bool Overflow = false;
     };
 
-    // Throws std::system_error when no instance can be had (the per-user
-    // limit on inotify instances, or on descriptors).
-    Inotify();
-    ~Inotify();
-    Inotify(const Inotify&) = delete;
-    Inotify& operator=(const Inotify&) = delete;
+    // Fails when no instance can be had (the per-user limit on inotify
+    // instances, or on descriptors).
+    static SysResult<Inotify> Create();
 
-    int Descriptor() const { return fd_; }
+    int Descriptor() const { return fd_.Get(); }
 
     // Watches a folder for entries made, moved in or changed in attributes
     // (permissions, owner), and for its own deletion or move. A watch
-    // descriptor, or -errno (ENOTDIR for anything but a folder). A link is
+    // descriptor, or the error (ENOTDIR for anything but a folder). A link is
     // followed; watching the same folder again gives the same descriptor.
-    int WatchFolder(const std::string& path);
+    SysResult<int> WatchFolder(const std::string& path);
     // Quietly does nothing for a watch the kernel has already dropped.
     void Unwatch(int watch);
 
@@ -37,9 +37,7 @@ public:
     std::vector<Event> TakeEvents();
 
 private:
-    int fd_;
-};
+    explicit Inotify(UniqueFd fd) : fd_(std::move(fd)) {}
 
-// True when fd is readable at this moment; for a wake descriptor that may
-// already have been signalled.
-bool ReadableNow(int fd);
+    UniqueFd fd_;
+};
