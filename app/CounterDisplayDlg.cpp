@@ -18,7 +18,7 @@
 #include "display/Composer.h"
 #include "display/SelectBitmap.h"
 #include "link/CounterLink.h"
-#include "link/RecordDisplay.h"
+#include "link/RecordPresenter.h"
 #include "lmeter/LMeterDlg.h"
 #include "res/Icon128.h"
 #include "res/Menu131.h"

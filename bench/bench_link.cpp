@@ -14,7 +14,7 @@
 #include "link/CSerialPort.h"
 #include "link/ReceiveThread.h"
 #include "link/RecordAssembler.h"
-#include "link/RecordDisplay.h"
+#include "link/RecordPresenter.h"
 #include "tests/link/ProcessProbes.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"

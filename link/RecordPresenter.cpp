@@ -1,12 +1,13 @@
 #include "link/RecordPresenter.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "display/Composer.h"
 #include "display/Readout.h"
 #include "display/ReadoutText.h"
 #include "link/NoDataTimer.h"
-#include "link/RecordDisplay.h"
+#include "lmeter/Inductance.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post post)
     : readout_(readout), watchdog_(watchdog), post_(std::move(post))
@@ -59,4 +60,24 @@ void RecordPresenter::OnRecords(std::span<const Reading> readings)
     watchdog_.NoteRecord();
     if (shows && handOff_.exchange(HandOff::Pending) == HandOff::Idle)
         post_(connection_.load());
+}
+
+bool ShowRecord(ReadoutState& state, double c1, double c2, const char* record, bool compose)
+{
+    FormatFrequencyLine(state.Text, state.Indicator, record);
+    FormatStatusLine(state.Text, record);
+    // A negative field ("-000000001") reaches the calculation as its 32-bit pattern.
+    const auto frequency = static_cast<uint32_t>(RecordFrequency(record));
+    FormatInductanceLine(state.Text, ComputeInductance(frequency, c1, c2));
+    if (compose)
+        ComposeReadout(state);
+    return compose;
+}
+
+bool ShowNoData(ReadoutState& state, bool compose)
+{
+    WriteNoDataText(state.Text, state.Indicator);
+    if (compose)
+        ComposeReadout(state);
+    return compose;
 }

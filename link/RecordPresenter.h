@@ -6,10 +6,20 @@
 #include <functional>
 #include <optional>
 
+#include "display/Readout.h"
 #include "link/SessionSink.h"
 
 class NoDataTimer;
-class Readout;
+
+// What the read-out shows of a record or of silence; both run with the readout
+// lock held by the caller and return whether they composed (the caller then
+// invalidates).
+// An accepted record: frequency line with the indicator, status line,
+// inductance line from c1 and c2 (µF), then the back buffer when compose is true.
+bool ShowRecord(ReadoutState& state, double c1, double c2, const char* record, bool compose);
+// The watchdog's no-data text into the frequency line, then the back buffer
+// when compose is true.
+bool ShowNoData(ReadoutState& state, bool compose);
 
 // The read-out's sink and the receive thread's half of the paint hand-off.
 //

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "link/RecordAssembler.h"
-#include "link/RecordDisplay.h"
+#include "link/RecordPresenter.h"
 #include "tests/fuzz/CodeFont.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/ReadoutLines.h"

@@ -9,7 +9,6 @@
 #include "display/Readout.h"
 #include "link/NoDataTimer.h"
 #include "link/LogSink.h"
-#include "link/RecordDisplay.h"
 #include "link/RecordLog.h"
 #include "link/RecordPresenter.h"
 #include "link/TapSink.h"
