@@ -16,6 +16,7 @@
 #include "link/LogSink.h"
 #include "link/OpenFailureText.h"
 #include "link/RecordLog.h"
+#include "log/LogFailure.h"
 #include "log/LogWriter.h"
 #include "settings/AppSettings.h"
 #include "system/UniqueFd.h"
@@ -252,7 +253,7 @@ int Finish(const Recording& recording, bool written, const LogWriter& writer, ui
     if (ending == Ending::GaveUp)
         std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(recording.GaveUpBecause()).c_str());
     if (!written)
-        std::fprintf(stderr, "pelmora-log: %s\n", writer.Error().c_str());
+        std::fprintf(stderr, "pelmora-log: %s\n", LogFailureText(writer.Path(), writer.Failure()).c_str());
     if (dropped != 0)
         std::fprintf(stderr, "pelmora-log: %llu readings were not logged: the output did not keep up\n",
                      static_cast<unsigned long long>(dropped));
@@ -313,7 +314,7 @@ int RunRecording(const LoggerOptions& options)
         });
     const bool toStandardOutput = options.csv == "-";
     if (!(toStandardOutput ? writer.StartStandardOutput(endSignals.Get()) : writer.Start(options.csv))) {
-        std::fprintf(stderr, "pelmora-log: %s\n", writer.Error().c_str());
+        std::fprintf(stderr, "pelmora-log: %s\n", LogFailureText(writer.Path(), writer.Failure()).c_str());
         return kExitLogWrite;
     }
     const auto deadline = DeadlineOf(options);
