@@ -39,7 +39,6 @@ POSIX_PENDING = {
     "app/EndSignals.cpp", "link/DeviceFactsPosix.cpp", "link/DeviceReturnWaiter.cpp", "link/Inotify.cpp",
     "link/PortPoll.cpp", "link/ProcessFacts.cpp", "link/ReceiveThread.cpp", "link/StableName.cpp",
     "link/TtyPosix.cpp", "link/TtySpeed.cpp", "link/UucpLock.cpp", "link/WakeEvent.cpp",
-    "share/ShareClient.cpp", "share/SharePlace.cpp", "share/ShareServer.cpp",
     "tools/logger/AttachSource.cpp", "tools/logger/LoggerLoop.cpp", "tools/logger/LoggerRecord.cpp",
     "tools/logger/StatusLine.cpp",
 }

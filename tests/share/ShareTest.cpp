@@ -96,7 +96,7 @@ TEST(SharePlace, StaleSocketIsReplacedAndALiveOneClashes)
     ASSERT_TRUE(std::filesystem::exists(path));
     ASSERT_EQ(ConnectTo(path), -1);
     SharePlace place;
-    ASSERT_EQ(place.Open(path), SharePlace::Result::Listening) << place.Error();
+    ASSERT_EQ(place.Open(path), SharePlace::Result::Listening) << SocketFailureText(place.Failure());
     const UniqueFd listener = place.TakeListener();
     const UniqueFd client(ConnectTo(path));
     EXPECT_TRUE(client.Valid());
