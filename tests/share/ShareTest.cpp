@@ -108,6 +108,24 @@ TEST(SharePlace, StaleSocketIsReplacedAndALiveOneClashes)
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+// What the user reads after "The readings are not shared: ".
+TEST(SharePlace, FailureNamesThePathOrTheCall)
+{
+    TempDir folder;
+    const std::string tooLong = folder.File(std::string(kUnixPathRoom, 'x') + ".sock");
+    const std::string unlocked = folder.File("none/ttyUSB0.sock");
+    const struct {
+        std::string path;
+        std::string text;
+    } cases[] = {{tooLong, tooLong + ": the path is too long"},
+                 {unlocked, unlocked + ".lock: No such file or directory"}};
+    for (const auto& c : cases) {
+        SharePlace place;
+        EXPECT_EQ(place.Open(c.path), SharePlace::Result::Failed);
+        EXPECT_EQ(SocketFailureText(place.Failure()), c.text);
+    }
+}
+
 TEST(SharePlace, FolderOfThisUserAloneOnly)
 {
     TempDir folder;
