@@ -12,7 +12,6 @@
 // The file calls the log, the settings and the share make on paths and descriptors.
 // Reads and writes go on after an interrupting signal; everything else reports it.
 
-inline constexpr int kStandardOutput = 1;
 inline constexpr int kStandardError = 2;
 // What a pipe that waits writable takes in one write without blocking (PIPE_BUF).
 inline constexpr std::size_t kPipeWriteBytes = 4096;
