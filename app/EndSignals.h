@@ -2,12 +2,13 @@
 
 #include <QObject>
 
+#include "system/EndSignalPipe.h"
+
 class QSocketNotifier;
 
 // SIGTERM, SIGINT and SIGHUP turned into a Qt signal on the window's thread, so the
-// program can end in order instead of dying at once. The handler only writes the
-// signal's number into a socket pair (async-signal-safe); a notifier reads it there.
-// One instance at a time; it restores the previous handlers when it goes.
+// program can end in order instead of dying at once: a notifier reads the numbers
+// that system/EndSignalPipe.h writes.
 class EndSignals : public QObject {
     Q_OBJECT
 
@@ -26,7 +27,7 @@ signals:
 private:
     void Read();
 
-    int readEnd_ = -1;
+    EndSignalPipe pipe_;
     QSocketNotifier* notifier_ = nullptr;
     int first_ = 0;
 };

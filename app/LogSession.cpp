@@ -14,7 +14,7 @@ namespace {
 QString LogEndText(const LogWriter& writer, uint64_t dropped)
 {
     QString text;
-    if (!writer.Error().empty())
+    if (writer.Failure().cause != LogFailure::Cause::None)
         text = LogFailureShown(writer.Path(), writer.Failure());
     if (dropped != 0)
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + DroppedRowsShown(dropped, writer.Path());

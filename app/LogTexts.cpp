@@ -14,7 +14,7 @@ QString CauseShown(const LogFailure& failure)
     case LogFailure::Cause::RemovedOrRenamed:
         return QCoreApplication::translate("LogTexts", "削除されたか名前が変更されました");
     default:
-        return qt_error_string(failure.systemError);
+        return qt_error_string(failure.systemError.Code);
     }
 }
 

@@ -197,8 +197,7 @@ void BM_ReadLogFile(benchmark::State& state)
 {
     for (auto _ : state) {
         LogSamples loaded;
-        std::string error;
-        LoadLogSamples(MillionRowPath(), loaded, error);
+        LoadLogSamples(MillionRowPath(), loaded);
         benchmark::DoNotOptimize(loaded.samples.data());
     }
 }
@@ -208,8 +207,7 @@ BENCHMARK(BM_ReadLogFile)->Unit(benchmark::kMillisecond);
 void BM_AnalyseSamples(benchmark::State& state)
 {
     LogSamples loaded;
-    std::string error;
-    LoadLogSamples(MillionRowPath(), loaded, error);
+    LoadLogSamples(MillionRowPath(), loaded);
     for (auto _ : state) {
         const StabilitySummary summary = AnalyseSamples(loaded.samples);
         benchmark::DoNotOptimize(summary.adev.data());

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <utility>
 
+#include "system/FileCalls.h"
 #include "system/LockFile.h"
 #include "system/ProcessFacts.h"
 

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
-#include <system_error>
-#include <unistd.h>
+
+#include "system/FileCalls.h"
 
 namespace {
 
@@ -230,30 +228,20 @@ std::vector<LogRow> ParseLogText(std::string_view text, LogReadCounts* counts)
     return rows;
 }
 
-bool ReadLogFile(const std::string& path, const CsvLogReader::RowHandler& onRow,
-                 LogReadCounts& counts, std::string& error)
+SysStatus ReadLogFile(const std::string& path, const CsvLogReader::RowHandler& onRow, LogReadCounts& counts)
 {
     counts = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Cannot read " + path + ": " + std::generic_category().message(errno);
-        return false;
-    }
+    const SysResult<UniqueFd> file = OpenToRead(path);
+    if (!file)
+        return file.Error();
     CsvLogReader reader(onRow);
     std::string piece(kReadPieceBytes, '\0');
-    ssize_t got = 0;
-    while ((got = ::read(fd, piece.data(), piece.size())) != 0) {
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            break;
-        reader.Feed(std::string_view(piece.data(), static_cast<size_t>(got)));
-    }
-    const int readError = got < 0 ? errno : 0;
-    ::close(fd);
+    SysResult<size_t> got(size_t{0});
+    while ((got = ReadSome(file.Value().Get(), piece)) && got.Value() != 0)
+        reader.Feed(std::string_view(piece.data(), got.Value()));
     reader.Finish();
     counts = reader.Counts();
-    if (readError != 0)
-        error = "Cannot read " + path + ": " + std::generic_category().message(readError);
-    return readError == 0;
+    if (!got)
+        return got.Error();
+    return Done{};
 }

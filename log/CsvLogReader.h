@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/LogRow.h"
+#include "system/SysResult.h"
 
 #include <cstdint>
 #include <functional>
@@ -54,8 +55,7 @@ private:
 // The rows of a whole text; counts (when given) tell what else was met.
 std::vector<LogRow> ParseLogText(std::string_view text, LogReadCounts* counts = nullptr);
 
-// Reads the file at path in pieces, handing each row to onRow. False with error set
-// ("Cannot read <path>: <reason>") when the file cannot be opened or read; the rows
-// before a read error have been handed out.
-bool ReadLogFile(const std::string& path, const CsvLogReader::RowHandler& onRow,
-                 LogReadCounts& counts, std::string& error);
+// Reads the file at path in pieces, handing each row to onRow. The error of the call
+// that failed when the file cannot be opened or read (LogReadFailureText words it); the
+// rows before a read error have been handed out.
+SysStatus ReadLogFile(const std::string& path, const CsvLogReader::RowHandler& onRow, LogReadCounts& counts);

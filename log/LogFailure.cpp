@@ -1,7 +1,5 @@
 #include "log/LogFailure.h"
 
-#include <system_error>
-
 namespace {
 
 std::string CauseText(const LogFailure& failure)
@@ -14,7 +12,7 @@ std::string CauseText(const LogFailure& failure)
     case LogFailure::Cause::RemovedOrRenamed:
         return "removed or renamed";
     default:
-        return std::generic_category().message(failure.systemError);
+        return failure.systemError.Text();
     }
 }
 
@@ -24,4 +22,9 @@ std::string LogFailureText(const std::string& path, const LogFailure& failure)
 {
     return std::string(failure.started ? "Logging stopped: " : "Logging could not start: ") + path + ": " +
            CauseText(failure) + (failure.lastRowCutShort ? " (the last row is cut short)" : "");
+}
+
+std::string LogReadFailureText(const std::string& path, const SysError& error)
+{
+    return "Cannot read " + path + ": " + error.Text();
 }

@@ -1,26 +1,18 @@
 #include "log/LogFile.h"
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <new>
 #include <vector>
 
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <poll.h>
-#include <new>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "system/DescriptorWait.h"
 
 namespace {
 
-// O_NONBLOCK keeps a FIFO without a reader from hanging the open; it changes nothing
-// for files.
-constexpr int kOpenFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-constexpr mode_t kNewFileMode = 0644;
-
-bool IsLoggable(const struct stat& status)
+bool IsLoggable(const FileFacts& facts)
 {
-    return S_ISREG(status.st_mode) || S_ISCHR(status.st_mode);
+    return facts.kind == FileKind::Regular || facts.kind == FileKind::CharacterDevice;
 }
 
 }  // namespace
@@ -35,7 +27,6 @@ void LogFile::Reset(const std::string& path)
     Close();
     path_ = path;
     failure_ = {};
-    error_.clear();
     started_ = false;
     rowsWritten_ = 0;
     standardOutput_ = false;
@@ -48,14 +39,19 @@ bool LogFile::Open(const std::string& path)
     Reset(path);
     if (!OpenDescriptor())
         return false;
-    struct stat status {};
-    if (::fstat(fd_, &status) != 0)
-        return Fail(errno);
-    if (!IsLoggable(status))
+    const SysResult<FileFacts> facts = FactsOf(fd_.Get());
+    if (!facts)
+        return Fail(facts.Error());
+    return HeadAt(facts.Value());
+}
+
+bool LogFile::HeadAt(const FileFacts& facts)
+{
+    if (!IsLoggable(facts))
         return Fail(LogFailure::Cause::NotRegularFile);
-    device_ = status.st_dev;
-    inode_ = status.st_ino;
-    started_ = WriteWhole(status.st_size == 0 ? LogHeaderLine() : LineEndNeeded());
+    device_ = facts.device;
+    inode_ = facts.inode;
+    started_ = WriteWhole(facts.size == 0 ? LogHeaderLine() : LineEndNeeded());
     return started_;
 }
 
@@ -65,9 +61,10 @@ bool LogFile::OpenStandardOutput(int giveUp)
     standardOutput_ = true;
     giveUp_ = giveUp;
     readable_ = false;
-    fd_ = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (fd_ < 0)
-        return Fail(errno);
+    SysResult<UniqueFd> output = DuplicateStandardOutput();
+    if (!output)
+        return Fail(output.Error());
+    fd_ = std::move(output).Value();
     started_ = WriteWhole(LogHeaderLine()) || interrupted_;
     return started_;
 }
@@ -75,22 +72,29 @@ bool LogFile::OpenStandardOutput(int giveUp)
 // Read-write when allowed, only to look at the last byte; write-only otherwise.
 bool LogFile::OpenDescriptor()
 {
-    fd_ = ::open(path_.c_str(), O_RDWR | kOpenFlags, kNewFileMode);
-    readable_ = fd_ >= 0;
-    if (fd_ < 0 && errno == EACCES)
-        fd_ = ::open(path_.c_str(), O_WRONLY | kOpenFlags, kNewFileMode);
-    return fd_ >= 0 || Fail(errno);
+    SysResult<UniqueFd> opened = OpenToAppend(path_, Access::ReadWrite);
+    readable_ = opened.Ok();
+    if (!opened && opened.Error().Code == EACCES)
+        opened = OpenToAppend(path_, Access::WriteOnly);
+    if (!opened)
+        return Fail(opened.Error());
+    fd_ = std::move(opened).Value();
+    return true;
 }
 
 // What ends a line a crash cut off: nothing when the file ends in LF (or cannot be read).
 std::string_view LogFile::LineEndNeeded() const
 {
-    char last = '\n';
-    struct stat status {};
-    if (!readable_ || ::fstat(fd_, &status) != 0 || status.st_size == 0 ||
-        ::pread(fd_, &last, 1, status.st_size - 1) != 1)
+    if (!readable_)
         return "";
-    return last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
+    const SysResult<FileFacts> facts = FactsOf(fd_.Get());
+    if (!facts || facts.Value().size == 0)
+        return "";
+    std::array<char, 1> last{};
+    const SysResult<size_t> got = ReadSomeAt(fd_.Get(), last, facts.Value().size - 1);
+    if (!got || got.Value() != 1)
+        return "";
+    return last[0] == '\n' ? "" : last[0] == '\r' ? "\n" : "\r\n";
 }
 
 bool LogFile::Append(const LogRow& row)
@@ -102,8 +106,8 @@ bool LogFile::Append(std::span<const LogRow> rows)
 {
     if (interrupted_)
         return false;
-    if (fd_ < 0)
-        return Failed() ? false : Fail(EBADF);
+    if (!fd_.Valid())
+        return Failed() ? false : Fail(SysError{EBADF});
     if (!standardOutput_ && !StillAtPath())
         return false;
     try {
@@ -125,23 +129,23 @@ bool LogFile::Append(std::span<const LogRow> rows)
 
 bool LogFile::Sync()
 {
-    if (fd_ < 0)
+    if (!fd_.Valid())
         return !Failed();
     // A character device (a test's /dev/full) cannot be synced; that is no failure.
-    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
-        return Fail(errno);
+    const SysStatus synced = SyncFile(fd_.Get());
+    if (!synced && synced.Error().Code != EINVAL && synced.Error().Code != EROFS)
+        return Fail(synced.Error());
     return true;
 }
 
 bool LogFile::Close()
 {
-    if (fd_ < 0)
+    if (!fd_.Valid())
         return !Failed();
     if (Sync() && !standardOutput_)
         StillAtPath();
-    if (fd_ >= 0 && ::close(fd_) != 0 && errno != EINTR)
-        Fail(errno);
-    fd_ = -1;
+    if (const SysStatus closed = CloseFile(fd_); !closed)
+        Fail(closed.Error());
     return !Failed();
 }
 
@@ -159,21 +163,17 @@ bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds
             return false;
         }
         // A pipe that polls writable takes PIPE_BUF bytes without blocking.
-        const size_t size = standardOutput_ ? std::min<size_t>(bytes.size() - written, PIPE_BUF)
+        const size_t size = standardOutput_ ? std::min(bytes.size() - written, kPipeWriteBytes)
                                             : bytes.size() - written;
-        const ssize_t count = ::write(fd_, bytes.data() + written, size);
-        if (count > 0) {
-            written += static_cast<size_t>(count);
+        const SysResult<size_t> count = WriteSome(fd_.Get(), bytes.substr(written, size));
+        if (count) {
+            written += count.Value();
             continue;
         }
-        if (count < 0 && errno == EINTR)
-            continue;
-        // A write that takes nothing without an error would repeat for ever.
-        const int error = count < 0 ? errno : EIO;
         const size_t whole = wholeRows(written);
         const size_t kept = whole == 0 ? 0 : rowEnds[whole - 1];
         rowsWritten_ += whole;
-        return Fail(LogFailure::Cause::System, error, !CutBack(written - kept));
+        return Fail(LogFailure::Cause::System, count.Error(), !CutBack(written - kept));
     }
     return true;
 }
@@ -181,11 +181,12 @@ bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds
 // A blocking write would hold the run past the user's Ctrl+C: poll waits for either.
 bool LogFile::WaitForOutput() const
 {
-    pollfd fds[2] = {{fd_, POLLOUT, 0}, {giveUp_, POLLIN, 0}};
-    while (::poll(fds, 2, -1) < 0)
-        if (errno != EINTR)
+    std::array<Watched, 2> watched{{{.fd = fd_.Get(), .write = true}, {.fd = giveUp_, .read = true}}};
+    SysResult<int> ready(0);
+    while (!(ready = WaitForDescriptors(watched, -1)))
+        if (ready.Error().Code != EINTR)
             return true;  // the write itself says what is wrong
-    return fds[1].revents == 0 || fds[0].revents != 0;
+    return !watched[1].stirred || watched[0].stirred;
 }
 
 // With O_APPEND the offset stands just after what this row got onto the file.
@@ -193,36 +194,32 @@ bool LogFile::CutBack(size_t written)
 {
     if (written == 0)
         return true;
-    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-    const auto part = static_cast<off_t>(written);
-    return end >= part && ::ftruncate(fd_, end - part) == 0;
+    const SysResult<uint64_t> end = CurrentOffset(fd_.Get());
+    return end && end.Value() >= written && TruncateFile(fd_.Get(), end.Value() - written).Ok();
 }
 
 // The path still names the open file: neither removed nor renamed nor replaced.
 bool LogFile::StillAtPath()
 {
-    struct stat named {};
-    if (::stat(path_.c_str(), &named) != 0 && errno != ENOENT && errno != ENOTDIR)
-        return Fail(errno);
-    if (named.st_ino == 0 || named.st_dev != device_ || named.st_ino != inode_)
+    const SysResult<FileFacts> named = FactsAt(path_);
+    const int error = named.Error().Code;
+    if (!named && error != ENOENT && error != ENOTDIR)
+        return Fail(named.Error());
+    if (!named || named.Value().inode == 0 || named.Value().device != device_ || named.Value().inode != inode_)
         return Fail(LogFailure::Cause::RemovedOrRenamed);
     return true;
 }
 
-bool LogFile::Fail(int error)
+bool LogFile::Fail(const SysError& error)
 {
     return Fail(LogFailure::Cause::System, error);
 }
 
 // Keeps the first cause: later failures only follow from it.
-bool LogFile::Fail(LogFailure::Cause cause, int error, bool lastRowCutShort)
+bool LogFile::Fail(LogFailure::Cause cause, SysError error, bool lastRowCutShort)
 {
-    if (!Failed()) {
+    if (!Failed())
         failure_ = {cause, error, started_, lastRowCutShort};
-        error_ = LogFailureText(path_, failure_);
-    }
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    fd_.Reset();
     return false;
 }

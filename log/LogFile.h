@@ -2,13 +2,15 @@
 
 #include "log/LogFailure.h"
 #include "log/LogRow.h"
+#include "system/FileCalls.h"
+#include "system/UniqueFd.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
-// Appends rows to one log file; POSIX, no Qt, never throws.
+// Appends rows to one log file (through system/FileCalls.h); no Qt, never throws.
 //
 // Open never truncates: the file is opened with O_APPEND|O_CREAT (mode 0644 for a new
 // file) and the header goes only into an empty file. When the file ends in the middle
@@ -23,9 +25,9 @@
 // Rows are written whole or not at all: when a write fails part-way (disk full, file
 // size limit) the file is cut back with ftruncate to the end of its last whole row.
 // Any error (ENOSPC, EFBIG, EIO, EBADF, permission, ...) puts the file in the failed
-// state: it is closed, further Appends do nothing and return false, Failure() says why
-// and Error() holds one message for the user: "Logging stopped: <path>: No space left
-// on device" ("Logging could not start: ..." when Open failed).
+// state: it is closed, further Appends do nothing and return false, and Failure() says
+// why (LogFailureText words it: "Logging stopped: <path>: No space left on device",
+// "Logging could not start: ..." when Open failed).
 //
 // Before each batch the path is checked to still name the open file (device and
 // inode): a log removed or renamed while it runs fails with "removed or renamed"
@@ -58,13 +60,12 @@ public:
     // fsync, check the path once more and close. False when the file failed, now or before.
     bool Close();
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_.Valid(); }
     // Standard output took nothing until the give-up descriptor turned readable:
     // the rows from then on are not written, and that is no failure.
     bool Interrupted() const { return interrupted_; }
     bool Failed() const { return failure_.cause != LogFailure::Cause::None; }
     const LogFailure& Failure() const { return failure_; }
-    const std::string& Error() const { return error_; }
     const std::string& Path() const { return path_; }
     uint64_t RowsWritten() const { return rowsWritten_; }
 
@@ -72,17 +73,17 @@ private:
     void Reset(const std::string& path);
     bool OpenDescriptor();
     bool WaitForOutput() const;
+    bool HeadAt(const FileFacts& facts);
     std::string_view LineEndNeeded() const;
     bool WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds = {});
     bool CutBack(size_t written);
     bool StillAtPath();
-    bool Fail(int error);
-    bool Fail(LogFailure::Cause cause, int error = 0, bool lastRowCutShort = false);
+    bool Fail(const SysError& error);
+    bool Fail(LogFailure::Cause cause, SysError error = {}, bool lastRowCutShort = false);
 
     std::string path_;
     LogFailure failure_;
-    std::string error_;
-    int fd_ = -1;
+    UniqueFd fd_;
     bool readable_ = false;  // opened read-write, so the last byte can be checked
     bool started_ = false;   // Open succeeded
     uint64_t device_ = 0;    // what the path named when the file was opened

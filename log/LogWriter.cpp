@@ -55,7 +55,7 @@ void LogWriter::Run()
         if (!appended) {
             queue_->Close();
             if (onFailure_ && !file_.Interrupted())
-                onFailure_(file_.Error());
+                onFailure_(LogFailureText(file_.Path(), file_.Failure()));
             return;
         }
         // Rows gather meanwhile and go out in one write: far fewer wake-ups than

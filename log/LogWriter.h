@@ -15,7 +15,7 @@
 // stop limit) and push into a closed queue, which ignores the rows.
 //
 // A failed write closes the queue, ends the thread and reports the file's one message
-// through onFailure, called on the writer's thread; nothing else is stopped. Standard
+// (LogFailureText) through onFailure, called on the writer's thread; nothing else is stopped. Standard
 // output given up on (LogFile::Interrupted) ends the thread the same way, unreported.
 class LogWriter {
 public:
@@ -33,7 +33,7 @@ public:
     LogWriter& operator=(const LogWriter&) = delete;
 
     // Opens the log at path on the calling thread and starts the writer. False with
-    // Error() set when the file cannot be opened.
+    // Failure() set when the file cannot be opened.
     bool Start(const std::string& path);
     // The same for standard output (LogFile::OpenStandardOutput).
     bool StartStandardOutput(int giveUp);
@@ -42,7 +42,6 @@ public:
     bool Stop();
 
     // Read once the writer reports a failure or has stopped.
-    const std::string& Error() const { return file_.Error(); }
     const LogFailure& Failure() const { return file_.Failure(); }
     const std::string& Path() const { return file_.Path(); }
     uint64_t RowsWritten() const { return file_.RowsWritten(); }

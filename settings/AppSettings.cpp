@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -50,6 +49,20 @@ std::vector<ProfileWrite> SettingsWrites(const AppSettings& settings)
     return writes;
 }
 
+// Empty when the file cannot be read, so every field takes its default.
+std::string SettingsText(const std::string& iniPath)
+{
+    SysResult<std::string> content = ReadSettingsFile(iniPath);
+    return content ? std::move(content).Value() : std::string();
+}
+
+// A file that is there but no regular file of a fit size has no system reason of its own.
+std::string SaveFailureText(const SysError& error)
+{
+    const bool refused = error.Code == EINVAL || error.Code == EISDIR || error.Code == EFBIG;
+    return refused ? "the file cannot be replaced" : error.Text();
+}
+
 } // namespace
 
 AppSettings SettingsFromText(std::string_view content, std::string_view defaultFontPath)
@@ -75,19 +88,19 @@ void LoadSettings(AppSettings& settings, const std::string& iniPath,
 {
     // One read for all six keys; a file that cannot be read leaves content
     // empty, so every field takes its default.
-    std::string content;
-    ReadFileBytes(iniPath, content);
+    const std::string content = SettingsText(iniPath);
     settings = SettingsFromText(content, defaultFontPath);
 }
 
 bool SaveSettings(const AppSettings& settings, const std::string& iniPath, std::string* reason)
 {
-    errno = 0;
     // The installed program's settings folder is made on the first save.
-    const bool saved = MakeFolderFor(iniPath) && WriteProfileStrings(iniPath, SettingsWrites(settings));
+    SysStatus saved = MakeFolderFor(iniPath);
+    if (saved)
+        saved = WriteProfileFile(iniPath, SettingsWrites(settings));
     if (!saved && reason != nullptr)
-        *reason = errno != 0 ? std::generic_category().message(errno) : "the file cannot be replaced";
-    return saved;
+        *reason = SaveFailureText(saved.Error());
+    return saved.Ok();
 }
 
 std::string LanguageFromText(std::string_view content)
@@ -97,15 +110,13 @@ std::string LanguageFromText(std::string_view content)
 
 std::string ReadLanguage(const std::string& iniPath)
 {
-    std::string content;
-    ReadFileBytes(iniPath, content);
+    const std::string content = SettingsText(iniPath);
     return LanguageFromText(content);
 }
 
 ShareSettings ReadShareSettings(const std::string& iniPath)
 {
-    std::string content;
-    ReadFileBytes(iniPath, content);
+    const std::string content = SettingsText(iniPath);
     ShareSettings share;
     share.Enabled = ReadInt(content, "Share", "Enabled", "1") != 0;
     const int32_t port = ReadInt(content, "Share", "TcpPort", "0");

@@ -1,5 +1,7 @@
 #include "settings/Profile.h"
 
+#include <cerrno>
+
 #include "settings/FileStore.h"
 #include "settings/ProfileText.h"
 
@@ -29,10 +31,10 @@ std::string GetProfileString(const std::string& file, std::string_view section,
                              std::string_view key, std::string_view defaultText,
                              std::size_t bufferSize)
 {
-    std::string content;
-    if (ReadFileBytes(file, content) != FileRead::Ok)
+    const SysResult<std::string> content = ReadSettingsFile(file);
+    if (!content)
         return std::string(defaultText);
-    return GetProfileStringFromText(content, section, key, defaultText, bufferSize);
+    return GetProfileStringFromText(content.Value(), section, key, defaultText, bufferSize);
 }
 
 std::string ApplyProfileWrites(std::string_view content, const std::vector<ProfileWrite>& writes)
@@ -45,14 +47,20 @@ std::string ApplyProfileWrites(std::string_view content, const std::vector<Profi
 
 bool WriteProfileStrings(const std::string& file, const std::vector<ProfileWrite>& writes)
 {
+    return WriteProfileFile(file, writes).Ok();
+}
+
+SysStatus WriteProfileFile(const std::string& file, const std::vector<ProfileWrite>& writes)
+{
     // Through a symbolic link to its target, so the link itself stays a link.
     const std::string target = ResolveLinks(file);
-    std::string content;
-    const FileRead read = ReadFileBytes(target, content);
-    if (read == FileRead::Failed)
-        return false;
+    const SysResult<std::string> read = ReadSettingsFile(target);
+    const bool missing = read.Error().Code == ENOENT;
+    if (!read && !missing)
+        return read.Error();
+    const std::string content = missing ? std::string() : read.Value();
     const std::string updated = ApplyProfileWrites(content, writes);
-    if (read == FileRead::Ok && updated == content)
-        return true;
+    if (!missing && updated == content)
+        return Done{};
     return ReplaceFileBytes(target, updated);
 }

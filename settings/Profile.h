@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "system/SysResult.h"
+
 // Private-profile (INI) files with the semantics Pelmora.ini relies on:
 // section and key names match without regard to case, blanks around a value
 // are dropped, one pair of enclosing quotes is removed, a value is cut to
@@ -39,3 +41,5 @@ std::string ApplyProfileWrites(std::string_view content, const std::vector<Profi
 // cannot be read is never rewritten, so its other lines cannot be lost. A
 // symbolic link is written through to its target.
 bool WriteProfileStrings(const std::string& file, const std::vector<ProfileWrite>& writes);
+// The same, with the error of the call that failed.
+SysStatus WriteProfileFile(const std::string& file, const std::vector<ProfileWrite>& writes);

@@ -1,14 +1,13 @@
 #include "settings/ProgramFolders.h"
 
 #include "settings/ExePath.h"
+#include "system/FileCalls.h"
+#include "system/UserFacts.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -55,8 +54,7 @@ std::string HomeFolder()
 {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         return home;
-    const passwd* entry = ::getpwuid(::getuid());
-    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+    return UserDatabaseHome();
 }
 
 std::string Variable(const char* name)
@@ -105,17 +103,20 @@ std::vector<std::string> FontPatterns(const std::string& defaultFontPath,
     return patterns;
 }
 
-bool MakeFolderFor(const std::string& file)
+SysStatus MakeFolderFor(const std::string& file)
 {
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (folder.empty())
-        return true;
+        return Done{};
     std::filesystem::path reached;
     for (const std::filesystem::path& name : folder) {
         reached /= name;
-        if (::mkdir(reached.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+        const SysStatus made = MakeFolder(reached.native(), 0700);
+        if (!made && made.Error().Code != EEXIST)
+            return made;
     }
     std::error_code error;
-    return std::filesystem::is_directory(folder, error);
+    if (!std::filesystem::is_directory(folder, error))
+        return SysError{EEXIST};
+    return Done{};
 }

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "system/SysResult.h"
+
 // Where the program keeps its settings and finds its fonts. It runs in one of
 // two layouts, told apart by the folders around the executable alone:
 //   installed: <X>/lib/pelmora/Pelmora with <X>/share/pelmora/font/font.bmp;
@@ -44,5 +46,5 @@ std::vector<std::string> FontPatterns(const std::string& defaultFontPath,
                                       const std::string& userFontFolder);
 
 // Makes the folder that holds file, and every missing folder above it, as
-// private folders (mode 0700). True when the folder exists afterwards.
-bool MakeFolderFor(const std::string& file);
+// private folders (mode 0700). Ok when the folder exists afterwards.
+SysStatus MakeFolderFor(const std::string& file);

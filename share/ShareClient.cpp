@@ -4,11 +4,11 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <sys/socket.h>
-#include <sys/uio.h>
-#include <unistd.h>
+#include <string_view>
 
 #include "share/ShareLine.h"
+#include "system/FileCalls.h"
+#include "system/Sockets.h"
 
 namespace {
 
@@ -71,23 +71,20 @@ bool ShareClient::Write(Clock::time_point now)
     TellDropped();
     if (batches_.empty())
         return true;
-    std::array<iovec, kMaxGather> pieces{};
+    std::array<std::string_view, kMaxGather> pieces{};
     // Lines went missing after the front batch: the notice goes right after it.
     const size_t gather = droppedUntold_ != 0 ? 1 : kMaxGather;
     size_t count = 0;
     for (auto batch = batches_.begin(); batch != batches_.end() && count < gather; ++batch, ++count) {
         const size_t skip = count == 0 ? sentOfFront_ : 0;
-        pieces[count] = {const_cast<char*>((*batch)->data()) + skip, (*batch)->size() - skip};
+        pieces[count] = std::string_view(**batch).substr(skip);
     }
-    msghdr message{};
-    message.msg_iov = pieces.data();
-    message.msg_iovlen = count;
-    const ssize_t written = ::sendmsg(fd_.Get(), &message, MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (written < 0)
-        return (errno == EAGAIN || errno == EINTR) && now < StallDeadline();
-    if (written > 0)
+    const SysResult<size_t> written = SendGathered(fd_.Get(), std::span(pieces.data(), count));
+    if (!written)
+        return (WouldBlock(written.Error()) || written.Error().Code == EINTR) && now < StallDeadline();
+    if (written.Value() > 0)
         progress_ = now;
-    auto left = static_cast<size_t>(written);
+    size_t left = written.Value();
     while (left > 0) {
         const size_t rest = batches_.front()->size() - sentOfFront_;
         if (left < rest) {
@@ -106,9 +103,9 @@ bool ShareClient::Write(Clock::time_point now)
 
 bool ShareClient::DiscardInput()
 {
-    char input[kInputChunk];
-    const ssize_t got = ::read(fd_.Get(), input, sizeof input);
-    if (got == 0)
+    std::array<char, kInputChunk> input;
+    const SysResult<size_t> got = ReadSome(fd_.Get(), input);
+    if (got && got.Value() == 0)
         inputOpen_ = false;
-    return got >= 0 || errno == EAGAIN || errno == EINTR;
+    return got || WouldBlock(got.Error());
 }

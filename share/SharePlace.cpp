@@ -1,53 +1,31 @@
 #include "share/SharePlace.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 #include <utility>
 
 #include "link/UucpLock.h"
+#include "system/FileCalls.h"
+#include "system/UserFacts.h"
 
-namespace {
-
-constexpr int kBacklog = 16;
-
-std::string SystemError(const char* what)
+SocketFailure FailureOf(const SocketOpened& opened, const std::string& path)
 {
-    return std::string(what) + ": " + std::strerror(errno);
+    const std::string_view call = CallNameOf(opened.failedAt);
+    return {call.empty() ? path : std::string(call), opened.socket.Error()};
 }
 
-UniqueFd ListenAt(const sockaddr* address, socklen_t length, int family, std::string& error)
+std::string SocketFailureText(const SocketFailure& failure)
 {
-    UniqueFd fd(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!fd.Valid())
-        return error = SystemError("socket"), UniqueFd();
-    if (family == AF_INET) {
-        const int on = 1;
-        ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    }
-    if (::bind(fd.Get(), address, length) != 0)
-        return error = SystemError("bind"), UniqueFd();
-    if (::listen(fd.Get(), kBacklog) != 0)
-        return error = SystemError("listen"), UniqueFd();
-    return fd;
+    const bool tooLong = failure.error.Code == ENAMETOOLONG;
+    return failure.subject + ": " + (tooLong ? "the path is too long" : failure.error.Text());
 }
-
-}  // namespace
 
 std::string ShareFolder()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && *runtime != '\0')
         return std::string(runtime) + "/pelmora";
-    return "/tmp/pelmora-" + std::to_string(::getuid());
+    return "/tmp/pelmora-" + std::to_string(CurrentUserId());
 }
 
 std::string SocketPathFor(const std::string& folder, const std::string& devicePath)
@@ -57,12 +35,14 @@ std::string SocketPathFor(const std::string& folder, const std::string& devicePa
 
 std::string PrepareShareFolder(const std::string& folder)
 {
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return SystemError(folder.c_str());
-    struct stat status {};
-    if (::lstat(folder.c_str(), &status) != 0)
-        return SystemError(folder.c_str());
-    if (!S_ISDIR(status.st_mode) || status.st_uid != ::getuid() || (status.st_mode & 07777) != 0700)
+    const SysStatus made = MakeFolder(folder, 0700);
+    if (!made && made.Error().Code != EEXIST)
+        return folder + ": " + made.Error().Text();
+    const SysResult<FileFacts> facts = LinkFactsAt(folder);
+    if (!facts)
+        return folder + ": " + facts.Error().Text();
+    const FileFacts& found = facts.Value();
+    if (found.kind != FileKind::Folder || found.owner != CurrentUserId() || found.mode != 0700)
         return folder + " is not a folder of this user with mode 0700";
     return {};
 }
@@ -74,7 +54,7 @@ SharePlace::~SharePlace()
 
 SharePlace::SharePlace(SharePlace&& other) noexcept
     : path_(std::exchange(other.path_, {})), lock_(std::move(other.lock_)),
-      listener_(std::move(other.listener_)), error_(std::move(other.error_))
+      listener_(std::move(other.listener_)), failure_(std::move(other.failure_))
 {
 }
 
@@ -85,7 +65,7 @@ SharePlace& SharePlace::operator=(SharePlace&& other) noexcept
         path_ = std::exchange(other.path_, {});
         lock_ = std::move(other.lock_);
         listener_ = std::move(other.listener_);
-        error_ = std::move(other.error_);
+        failure_ = std::move(other.failure_);
     }
     return *this;
 }
@@ -93,42 +73,37 @@ SharePlace& SharePlace::operator=(SharePlace&& other) noexcept
 SharePlace::Result SharePlace::Open(const std::string& socketPath)
 {
     Close();
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path)
-        return error_ = socketPath + ": the path is too long", Result::Failed;
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    if (socketPath.size() >= kUnixPathRoom)
+        return Refuse({socketPath, SysError{ENAMETOOLONG}});
     const std::string lockPath = socketPath + ".lock";
-    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!lock.Valid())
-        return error_ = SystemError(lockPath.c_str()), Result::Failed;
-    if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0)
-        return errno == EWOULDBLOCK ? Result::Clash : (error_ = SystemError(lockPath.c_str()), Result::Failed);
+    SysResult<UniqueFd> lock = OpenLockFile(lockPath);
+    if (!lock)
+        return Refuse({lockPath, lock.Error()});
+    if (const SysStatus locked = LockWithoutWaiting(lock.Value().Get()); !locked)
+        return WouldBlock(locked.Error()) ? Result::Clash : Refuse({lockPath, locked.Error()});
     // Under the lock, a socket at the path is a dead program's.
-    ::unlink(socketPath.c_str());
-    listener_ = ListenAt(reinterpret_cast<const sockaddr*>(&address), sizeof address, AF_UNIX, error_);
-    if (!listener_.Valid())
-        return Result::Failed;
+    RemoveFile(socketPath);
+    SocketOpened opened = ListenOnUnixPath(socketPath);
+    if (!opened.socket)
+        return Refuse(FailureOf(opened, socketPath));
+    listener_ = std::move(opened.socket).Value();
     path_ = socketPath;
-    ::chmod(socketPath.c_str(), 0600);
-    lock_ = std::move(lock);
+    SetMode(socketPath, 0600);
+    lock_ = std::move(lock).Value();
     return Result::Listening;
+}
+
+SharePlace::Result SharePlace::Refuse(SocketFailure failure)
+{
+    failure_ = std::move(failure);
+    return Result::Failed;
 }
 
 void SharePlace::Close()
 {
     if (!path_.empty())
-        ::unlink(path_.c_str());
+        RemoveFile(path_);
     path_.clear();
     listener_.Reset();
     lock_.Reset();
-}
-
-UniqueFd ListenOnLoopback(int port, std::string& error)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ListenAt(reinterpret_cast<const sockaddr*>(&address), sizeof address, AF_INET, error);
 }

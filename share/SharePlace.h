@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "system/Sockets.h"
+#include "system/SysResult.h"
 #include "system/UniqueFd.h"
 
 // Where a program that holds a device serves its readings: the folder
@@ -14,6 +16,17 @@ std::string SocketPathFor(const std::string& folder, const std::string& devicePa
 // Makes folder (mode 0700) when it is missing. Empty when it is fit to serve
 // from: a real folder of this user with mode 0700; else why not.
 std::string PrepareShareFolder(const std::string& folder);
+
+// Why a socket could not be served: the call or the file that failed, and its error.
+struct SocketFailure {
+    std::string subject;
+    SysError error;
+};
+
+// The failure of opened, named by the call that failed, or by path where the path did not fit.
+SocketFailure FailureOf(const SocketOpened& opened, const std::string& path);
+// "bind: Address already in use", "<path>: the path is too long".
+std::string SocketFailureText(const SocketFailure& failure);
 
 // The listening Unix socket at one path (mode 0600), held under an advisory
 // lock on "<path>.lock" beside it: a socket found there while the lock is free
@@ -33,15 +46,14 @@ public:
     UniqueFd TakeListener() { return std::move(listener_); }
     // Removes the socket and lets go of the lock.
     void Close();
-    // Why Open failed, as the system says it.
-    const std::string& Error() const { return error_; }
+    // Why Open failed.
+    const SocketFailure& Failure() const { return failure_; }
 
 private:
+    Result Refuse(SocketFailure failure);
+
     std::string path_;  // the socket this created, empty when none
     UniqueFd lock_;
     UniqueFd listener_;
-    std::string error_;
+    SocketFailure failure_;
 };
-
-// A listening TCP socket on 127.0.0.1:port; why not in error.
-UniqueFd ListenOnLoopback(int port, std::string& error);

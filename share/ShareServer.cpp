@@ -4,23 +4,15 @@
 #include <cerrno>
 #include <climits>
 #include <optional>
-#include <poll.h>
-#include <pthread.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "share/ShareClient.h"
+#include "system/DescriptorWait.h"
+#include "system/NamedThread.h"
+#include "system/Sockets.h"
 
 namespace {
 
 constexpr int kAcceptsPerWake = 16;  // a flood of connects still lets the clients be served
-
-bool SameUser(int fd)
-{
-    ucred peer{};
-    socklen_t length = sizeof peer;
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
-}
 
 }  // namespace
 
@@ -48,7 +40,7 @@ void ShareServer::Listen(UniqueFd listener, bool sameUserOnly)
     Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), sameUserOnly}); });
     if (!thread_.joinable()) {
         thread_ = std::thread([this] { Run(); });
-        pthread_setname_np(thread_.native_handle(), kThreadName);
+        NameThread(thread_, kThreadName);
     }
 }
 
@@ -137,12 +129,12 @@ bool ShareServer::TakeInbox(Clock::time_point now)
 void ShareServer::Accept(const Listener& listener)
 {
     for (int i = 0; i < kAcceptsPerWake; ++i) {
-        UniqueFd fd(::accept4(listener.fd.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (!fd.Valid())
+        SysResult<UniqueFd> fd = AcceptConnection(listener.fd.Get());
+        if (!fd)
             return;
-        if (listener.sameUserOnly && !SameUser(fd.Get()))
+        if (listener.sameUserOnly && !PeerIsThisUser(fd.Value().Get()))
             continue;
-        clients_.push_back(std::make_unique<ShareClient>(std::move(fd)));
+        clients_.push_back(std::make_unique<ShareClient>(std::move(fd).Value()));
     }
 }
 
@@ -158,17 +150,17 @@ int ShareServer::PollTimeoutMs() const
     return static_cast<int>(std::clamp<int64_t>(left, 0, INT_MAX));
 }
 
-void ShareServer::ServeClients(const std::vector<short>& events, bool timedOut)
+void ShareServer::ServeClients(std::span<const Watched> events, bool timedOut)
 {
     const auto now = Clock::now();
     for (size_t i = 0; i < clients_.size(); ++i) {
         ShareClient& client = *clients_[i];
-        const short ready = i < events.size() ? events[i] : 0;
-        bool alive = (ready & (POLLHUP | POLLERR)) == 0 && ((ready & POLLIN) == 0 || client.DiscardInput());
+        const Watched ready = i < events.size() ? events[i] : Watched{};
+        bool alive = !ready.hungUp && (!ready.readable || client.DiscardInput());
         client.CountDropped(freshDropped_);
         for (const auto& batch : fresh_)
             client.Queue(batch, now);
-        if (alive && (!fresh_.empty() || (ready & POLLOUT) || timedOut))
+        if (alive && (!fresh_.empty() || ready.writable || timedOut))
             alive = client.Write(now);
         if (!alive)
             clients_[i].reset();
@@ -180,31 +172,27 @@ void ShareServer::ServeClients(const std::vector<short>& events, bool timedOut)
 
 void ShareServer::Run()
 {
-    std::vector<pollfd> watched;
-    std::vector<short> clientEvents;
+    std::vector<Watched> watched;
+    std::vector<Watched> clientEvents;
     for (;;) {
         watched.clear();
-        watched.push_back({wake_.Descriptor(), POLLIN, 0});
+        watched.push_back({.fd = wake_.Descriptor(), .read = true});
         for (const Listener& listener : listeners_)
-            watched.push_back({listener.fd.Get(), POLLIN, 0});
+            watched.push_back({.fd = listener.fd.Get(), .read = true});
         for (const auto& client : clients_)
-            watched.push_back({client->Descriptor(),
-                               static_cast<short>((client->InputOpen() ? POLLIN : 0) | (client->HasUnsent() ? POLLOUT : 0)),
-                               0});
+            watched.push_back({.fd = client->Descriptor(), .read = client->InputOpen(), .write = client->HasUnsent()});
         const size_t firstClient = 1 + listeners_.size();
-        const int ready = ::poll(watched.data(), watched.size(), PollTimeoutMs());
-        if (ready < 0 && errno != EINTR)
+        const SysResult<int> ready = WaitForDescriptors(watched, PollTimeoutMs());
+        if (!ready && ready.Error().Code != EINTR)
             return;
-        if (watched[0].revents != 0)
+        if (watched[0].stirred)
             wake_.Clear();
-        if ((watched[0].revents != 0 || gatherUntil_) && !TakeInbox(Clock::now()))
+        if ((watched[0].stirred || gatherUntil_) && !TakeInbox(Clock::now()))
             return;
-        clientEvents.clear();
-        for (size_t i = firstClient; i < watched.size(); ++i)
-            clientEvents.push_back(watched[i].revents);
-        ServeClients(clientEvents, ready == 0);
+        clientEvents.assign(watched.begin() + static_cast<std::ptrdiff_t>(firstClient), watched.end());
+        ServeClients(clientEvents, ready && ready.Value() == 0);
         for (size_t i = 1; i < firstClient && i < watched.size(); ++i)
-            if (watched[i].revents != 0 && i - 1 < listeners_.size() && watched[i].fd == listeners_[i - 1].fd.Get())
+            if (watched[i].stirred && i - 1 < listeners_.size() && watched[i].fd == listeners_[i - 1].fd.Get())
                 Accept(listeners_[i - 1]);
         clientCount_.store(clients_.size(), std::memory_order_relaxed);
     }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <span>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "system/DescriptorWait.h"
 #include "system/WakeEvent.h"
 #include "system/UniqueFd.h"
 
@@ -77,7 +79,7 @@ private:
     // when the clients are let go). False when asked to quit.
     bool TakeInbox(Clock::time_point now);
     void Accept(const Listener& listener);
-    void ServeClients(const std::vector<short>& events, bool timedOut);
+    void ServeClients(std::span<const Watched> events, bool timedOut);
     int PollTimeoutMs() const;
 
     WakeEvent wake_;

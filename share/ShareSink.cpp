@@ -90,17 +90,17 @@ void ShareSink::Open()
             SayOnce(ShareNotice::Clash, path);
             break;
         case SharePlace::Result::Failed:
-            SayOnce(ShareNotice::SocketFailed, place_.Error());
+            SayOnce(ShareNotice::SocketFailed, SocketFailureText(place_.Failure()));
             break;
         }
     }
     if (options_.TcpPort != 0) {
-        std::string error;
-        UniqueFd tcp = ListenOnLoopback(options_.TcpPort, error);
-        if (tcp.Valid())
-            server_.Listen(std::move(tcp), false);
+        SocketOpened tcp = ListenOnLoopbackPort(options_.TcpPort);
+        if (tcp.socket)
+            server_.Listen(std::move(tcp.socket).Value(), false);
         else
-            SayOnce(ShareNotice::TcpRefused, "127.0.0.1:" + std::to_string(options_.TcpPort) + ": " + error);
+            SayOnce(ShareNotice::TcpRefused,
+                    "127.0.0.1:" + std::to_string(options_.TcpPort) + ": " + SocketFailureText(FailureOf(tcp, "")));
     }
 }
 

@@ -94,10 +94,10 @@ StabilitySummary AnalyseLog(const LogSamples& loaded, const AnalysisOptions& opt
     return s;
 }
 
-bool AnalyseLogFile(const std::string& path, const AnalysisOptions& options,
-                    StabilitySummary& summary, std::string& error)
+SysStatus AnalyseLogFile(const std::string& path, const AnalysisOptions& options, StabilitySummary& summary)
 {
     LogReadCounts counts;
+    SysStatus read = Done{};
     const auto feed = [&](StabilityEngine& engine, Extent& extent) {
         counts = LogReadCounts();
         std::optional<double> firstHz;
@@ -107,17 +107,18 @@ bool AnalyseLogFile(const std::string& path, const AnalysisOptions& options,
             firstHz = firstHz.value_or(sample.frequencyHz);
             engine.Add(sample);
         };
-        return ReadLogFile(path, add, counts, error);
+        read = ReadLogFile(path, add, counts);
+        return read.Ok();
     };
     bool ok = false;
     summary = Analyse(feed, options, Extent{}, ok);
     summary.skippedLines = counts.malformed;
-    return ok;
+    return read;
 }
 
-bool LoadLogSamples(const std::string& path, LogSamples& loaded, std::string& error)
+SysStatus LoadLogSamples(const std::string& path, LogSamples& loaded)
 {
     loaded.samples.clear();
     auto keep = [&loaded](const LogRow& row) { loaded.samples.push_back(SampleOf(row)); };
-    return ReadLogFile(path, keep, loaded.counts, error);
+    return ReadLogFile(path, keep, loaded.counts);
 }

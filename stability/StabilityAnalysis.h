@@ -25,8 +25,8 @@ struct AnalysisOptions {
     bool removeDrift = false;
 };
 
-// Reads the log at path. False with error set when it cannot be read.
-bool LoadLogSamples(const std::string& path, LogSamples& loaded, std::string& error);
+// Reads the log at path; the error of the call that failed when it cannot be read.
+SysStatus LoadLogSamples(const std::string& path, LogSamples& loaded);
 
 // Readings in memory (their frequencies need not be whole hertz), with segmentStarts.
 StabilitySummary AnalyseSamples(std::span<const FrequencySample> samples,
@@ -35,6 +35,6 @@ StabilitySummary AnalyseSamples(std::span<const FrequencySample> samples,
 StabilitySummary AnalyseLog(const LogSamples& loaded, const AnalysisOptions& options = {});
 
 // The log at path read in one pass (two to remove the drift) in bounded memory, whatever
-// its length; segmentStarts stays empty. False with error set when it cannot be read.
-bool AnalyseLogFile(const std::string& path, const AnalysisOptions& options,
-                    StabilitySummary& summary, std::string& error);
+// its length; segmentStarts stays empty. The error of the call that failed when it
+// cannot be read.
+SysStatus AnalyseLogFile(const std::string& path, const AnalysisOptions& options, StabilitySummary& summary);

@@ -23,13 +23,6 @@ SysStatus CreateNewFile(const std::string& path, const std::string& contents)
     return writeError;
 }
 
-SysStatus RemoveFile(const std::string& path)
-{
-    if (::unlink(path.c_str()) != 0)
-        return LastSysError();
-    return Done{};
-}
-
 std::optional<std::chrono::system_clock::time_point> LastWritten(const std::string& path)
 {
     struct stat status {};

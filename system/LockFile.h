@@ -15,7 +15,5 @@ bool FolderWritable(const std::string& folder);
 // not be written wholly is removed again.
 SysStatus CreateNewFile(const std::string& path, const std::string& contents);
 
-SysStatus RemoveFile(const std::string& path);
-
 // When path was last written; nullopt when it cannot be examined.
 std::optional<std::chrono::system_clock::time_point> LastWritten(const std::string& path);

@@ -218,8 +218,7 @@ TEST(StatsWindow, FiguresOfALoggedRunEqualTheAnalysisOfItsLog)
     }
     ASSERT_TRUE(WaitUntil([&] { return stats.Shown().summary.count == sent; }));
     LogSamples loaded;
-    std::string error;
-    ASSERT_TRUE(WaitUntil([&] { return LoadLogSamples(log, loaded, error) && loaded.samples.size() == sent; }));
+    ASSERT_TRUE(WaitUntil([&] { return LoadLogSamples(log, loaded) && loaded.samples.size() == sent; }));
     const StabilitySummary analysed = AnalyseLog(loaded);
     std::vector<double> adev;
     stats.Copy();

@@ -177,15 +177,13 @@ TEST(LogRoundTrip, WriterRowsReadBackIdentically)
     }
     std::vector<LogRow> back;
     LogReadCounts counts;
-    std::string error;
-    ASSERT_TRUE(ReadLogFile(
-        folder.File("run.csv"), [&back](const LogRow& r) { back.push_back(r); }, counts, error));
+    ASSERT_TRUE(ReadLogFile(folder.File("run.csv"), [&back](const LogRow& r) { back.push_back(r); }, counts));
     EXPECT_EQ(back, rows);
     EXPECT_EQ(counts.headers, 1u);
     EXPECT_EQ(counts.malformed, 0u);
-    EXPECT_FALSE(ReadLogFile(
-        folder.File("none.csv"), [](const LogRow&) {}, counts, error));
-    EXPECT_EQ(error, "Cannot read " + folder.File("none.csv") + ": No such file or directory");
+    const SysStatus missing = ReadLogFile(folder.File("none.csv"), [](const LogRow&) {}, counts);
+    EXPECT_EQ(LogReadFailureText(folder.File("none.csv"), missing.Error()),
+              "Cannot read " + folder.File("none.csv") + ": No such file or directory");
 }
 
 }  // namespace

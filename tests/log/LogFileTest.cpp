@@ -35,7 +35,7 @@ TEST(LogFileAppend, NeverTruncatesAndWritesTheHeaderOnce)
         if (c.before != "<missing>")
             folder.Write(c.name, c.before);
         LogFile file;
-        ASSERT_TRUE(file.Open(folder.File(c.name))) << file.Error();
+        ASSERT_TRUE(file.Open(folder.File(c.name))) << LogFailureText(file.Path(), file.Failure());
         EXPECT_TRUE(file.Append(kRow));
         EXPECT_TRUE(file.Close());
         EXPECT_EQ(folder.Read(c.name), c.after);
@@ -60,7 +60,7 @@ TEST(LogFileFull, ShortWriteIsCutBackToTheLastWholeRow)
         const bool ok = ::setrlimit(RLIMIT_FSIZE, &size) == 0 && file.Open(path) &&
                         file.Append(kRow) && file.Append(kRow) && !file.Append(kRow) &&
                         !file.Append(kRow) && !file.Close() &&
-                        file.Error() == "Logging stopped: " + path + ": File too large";
+                        LogFailureText(path, file.Failure()) == "Logging stopped: " + path + ": File too large";
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;
@@ -96,7 +96,7 @@ TEST(LogFileFailure, OneMessageAndNoFurtherWrites)
         EXPECT_TRUE(file.Failed());
         EXPECT_FALSE(file.Append(kRow));
         EXPECT_FALSE(file.Close());
-        EXPECT_EQ(file.Error(), "Logging could not start: " + c.path + ": " + c.cause);
+        EXPECT_EQ(LogFailureText(c.path, file.Failure()), "Logging could not start: " + c.path + ": " + c.cause);
     }
     EXPECT_EQ(folder.Read("readonly.csv"), kHeaderText);
 }

@@ -93,7 +93,7 @@ TEST(LogWriter, FullDiskStopsTheLogButNotThePusher)
         const std::string message = failure.get_future().get();
         pusher.join();
         const bool ok = message == "Logging stopped: " + path + ": File too large" && !writer.Stop() &&
-             writer.Error() == message && writer.RowsWritten() == 50 && queue->IsClosed();
+             LogFailureText(path, writer.Failure()) == message && writer.RowsWritten() == 50 && queue->IsClosed();
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;

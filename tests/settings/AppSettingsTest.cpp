@@ -97,6 +97,25 @@ TEST(LoadSettingsFailureTest, UnusablePathsGiveDefaults)
     }
 }
 
+// The reason the window gives after "The settings were not saved: <path>: ".
+TEST(SaveSettingsFailureTest, ReasonNamesTheCause)
+{
+    TempDir folder;
+    folder.Write("file", "x");
+    std::filesystem::create_directory(folder.File("dir.ini"));
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {{folder.File("dir.ini"), "the file cannot be replaced"},
+                 {folder.File("file/Pelmora.ini"), "File exists"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string reason;
+        EXPECT_FALSE(SaveSettings(AppSettings{}, c.path, &reason));
+        EXPECT_EQ(reason, c.reason);
+    }
+}
+
 struct SaveRow {
     const char* Name;
     std::string Before;

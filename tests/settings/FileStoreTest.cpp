@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -36,14 +37,11 @@ mode_t ModeOf(const std::string& path)
 TEST(ReadFileBytesTest, TellsMissingFromUnreadable)
 {
     TempDir folder;
-    std::string content = "stale";
-    EXPECT_EQ(ReadFileBytes(folder.File("none.ini"), content), FileRead::Missing);
-    EXPECT_EQ(content, "");
-    EXPECT_EQ(ReadFileBytes(folder.Path(), content), FileRead::Failed);
+    EXPECT_EQ(ReadSettingsFile(folder.File("none.ini")).Error().Code, ENOENT);
+    EXPECT_EQ(ReadSettingsFile(folder.Path()).Error().Code, EISDIR);
     folder.Write("plain", std::string("a\0\r\nb", 5));
-    EXPECT_EQ(ReadFileBytes(folder.File("plain"), content), FileRead::Ok);
-    EXPECT_EQ(content, std::string("a\0\r\nb", 5));
-    EXPECT_EQ(ReadFileBytes(folder.File("plain/below"), content), FileRead::Failed);
+    EXPECT_EQ(ReadSettingsFile(folder.File("plain")).Value(), std::string("a\0\r\nb", 5));
+    EXPECT_EQ(ReadSettingsFile(folder.File("plain/below")).Error().Code, ENOTDIR);
 }
 
 // A pipe (whose plain open would wait for ever for a writer) and an oversized
@@ -54,10 +52,9 @@ TEST(ReadFileBytesTest, PipeAndOversizedFileAreRefused)
     ASSERT_EQ(::mkfifo(folder.File("pipe.ini").c_str(), 0600), 0);
     folder.Write("big.ini", "[Window]\nTopMost=1\n");
     fs::resize_file(folder.File("big.ini"), kMaxSettingsFileSize + 1);
-    for (const char* name : {"pipe.ini", "big.ini"}) {
+    for (const auto& [name, error] : {std::pair{"pipe.ini", EINVAL}, std::pair{"big.ini", EFBIG}}) {
         SCOPED_TRACE(name);
-        std::string content;
-        EXPECT_EQ(ReadFileBytes(folder.File(name), content), FileRead::Failed);
+        EXPECT_EQ(ReadSettingsFile(folder.File(name)).Error().Code, error);
         EXPECT_EQ(GetProfileString(folder.File(name), "Window", "TopMost", "0", 32), "0");
         EXPECT_FALSE(WriteProfileStrings(folder.File(name), kWrites));
     }

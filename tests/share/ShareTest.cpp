@@ -96,7 +96,7 @@ TEST(SharePlace, StaleSocketIsReplacedAndALiveOneClashes)
     ASSERT_TRUE(std::filesystem::exists(path));
     ASSERT_EQ(ConnectTo(path), -1);
     SharePlace place;
-    ASSERT_EQ(place.Open(path), SharePlace::Result::Listening) << place.Error();
+    ASSERT_EQ(place.Open(path), SharePlace::Result::Listening) << SocketFailureText(place.Failure());
     const UniqueFd listener = place.TakeListener();
     const UniqueFd client(ConnectTo(path));
     EXPECT_TRUE(client.Valid());
@@ -106,6 +106,24 @@ TEST(SharePlace, StaleSocketIsReplacedAndALiveOneClashes)
     EXPECT_EQ(second.Open(path), SharePlace::Result::Clash);
     place.Close();
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// What the user reads after "The readings are not shared: ".
+TEST(SharePlace, FailureNamesThePathOrTheCall)
+{
+    TempDir folder;
+    const std::string tooLong = folder.File(std::string(kUnixPathRoom, 'x') + ".sock");
+    const std::string unlocked = folder.File("none/ttyUSB0.sock");
+    const struct {
+        std::string path;
+        std::string text;
+    } cases[] = {{tooLong, tooLong + ": the path is too long"},
+                 {unlocked, unlocked + ".lock: No such file or directory"}};
+    for (const auto& c : cases) {
+        SharePlace place;
+        EXPECT_EQ(place.Open(c.path), SharePlace::Result::Failed);
+        EXPECT_EQ(SocketFailureText(place.Failure()), c.text);
+    }
 }
 
 TEST(SharePlace, FolderOfThisUserAloneOnly)

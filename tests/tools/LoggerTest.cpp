@@ -120,8 +120,7 @@ TEST(PelmoraLog, LogsUntilInterruptedThenAnalyses)
         EXPECT_EQ(rows[i].frequencyHz, 10000000 + i);
 
     LogSamples loaded;
-    std::string error;
-    ASSERT_TRUE(LoadLogSamples(csv, loaded, error));
+    ASSERT_TRUE(LoadLogSamples(csv, loaded));
     const Result analysed = RunLogger(folder, {"--analyse", csv});
     EXPECT_EQ(analysed.exitCode, 0);
     EXPECT_EQ(analysed.out, SummaryText(AnalyseLog(loaded)));
@@ -250,8 +249,7 @@ TEST_P(PelmoraLogEnding, SaysWhyAndSummarisesTheRowsInTheFile)
     EXPECT_EQ(ExitCode(logger), GetParam().ExitCode);
     EXPECT_NE(folder.Read("stderr").find(GetParam().Message), std::string::npos) << folder.Read("stderr");
     LogSamples loaded;
-    std::string error;
-    ASSERT_TRUE(LoadLogSamples(std::filesystem::exists(csv) ? csv : csv + ".old", loaded, error));
+    ASSERT_TRUE(LoadLogSamples(std::filesystem::exists(csv) ? csv : csv + ".old", loaded));
     EXPECT_EQ(loaded.counts.malformed, 0u);
     EXPECT_EQ(folder.Read("stdout"), SummaryText(AnalyseLog(loaded)));
 }

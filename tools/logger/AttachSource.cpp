@@ -2,15 +2,14 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <array>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "log/LogClock.h"
+#include "system/DescriptorWait.h"
+#include "system/FileCalls.h"
+#include "system/Sockets.h"
 
 namespace {
 
@@ -49,21 +48,13 @@ AttachSource::~AttachSource()
     Stop();
 }
 
-bool AttachSource::Connect(const std::string& socketPath, std::string& error)
+SysStatus AttachSource::Connect(const std::string& socketPath)
 {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path)
-        return error = "the path is too long", false;
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    socket_.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!socket_.Valid() ||
-        ::connect(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        error = std::strerror(errno);
-        socket_.Reset();
-        return false;
-    }
-    return true;
+    SocketOpened connected = ConnectToUnixPath(socketPath);
+    if (!connected.socket)
+        return connected.socket.Error();
+    socket_ = std::move(connected.socket).Value();
+    return Done{};
 }
 
 void AttachSource::Start(Rows rows, Event event)
@@ -120,20 +111,18 @@ void AttachSource::Run()
 {
     std::string pending;
     std::vector<char> chunk(kReadChunk);
-    pollfd watched[2] = {{socket_.Get(), POLLIN, 0}, {stop_.Descriptor(), POLLIN, 0}};
+    std::array<Watched, 2> watched{{{.fd = socket_.Get(), .read = true}, {.fd = stop_.Descriptor(), .read = true}}};
     for (;;) {
-        if (::poll(watched, 2, -1) < 0 && errno != EINTR)
+        if (const SysResult<int> ready = WaitForDescriptors(watched, -1); !ready && ready.Error().Code != EINTR)
             break;
-        if (watched[1].revents != 0)
+        if (watched[1].stirred)
             return;
-        if (watched[0].revents == 0)
+        if (!watched[0].stirred)
             continue;
-        const ssize_t got = ::read(socket_.Get(), chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
+        const SysResult<size_t> got = ReadSome(socket_.Get(), chunk);
+        if (!got || got.Value() == 0)
             break;
-        pending.append(chunk.data(), static_cast<size_t>(got));
+        pending.append(chunk.data(), got.Value());
         HandLines(pending);
     }
     event_("end", 0);

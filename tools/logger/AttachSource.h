@@ -9,6 +9,7 @@
 
 #include "system/WakeEvent.h"
 #include "log/LogRow.h"
+#include "system/SysResult.h"
 #include "system/UniqueFd.h"
 
 // pelmora-log's source when it attaches to the program that holds the port:
@@ -27,8 +28,9 @@ public:
     AttachSource(const AttachSource&) = delete;
     AttachSource& operator=(const AttachSource&) = delete;
 
-    // False, with why in error, when nobody serves socketPath.
-    bool Connect(const std::string& socketPath, std::string& error);
+    // The error of the call that failed when nobody serves socketPath (ENAMETOOLONG:
+    // the path does not fit a socket's).
+    SysStatus Connect(const std::string& socketPath);
     void Start(Rows rows, Event event);
     // Returns once the thread has ended.
     void Stop();

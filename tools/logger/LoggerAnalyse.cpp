@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include "log/LogFailure.h"
 #include "stability/StabilityAnalysis.h"
 #include "stability/StabilityPlot.h"
 
@@ -33,12 +34,10 @@ int RunAnalysis(const LoggerOptions& options, int argc, char** argv)
     const AnalysisOptions analysis{options.confidence, options.removeDrift};
     LogSamples loaded;  // only for a plot: the analysis itself streams the file
     StabilitySummary summary;
-    std::string error;
-    const bool read = options.plotPath.empty()
-                          ? AnalyseLogFile(options.analysePath, analysis, summary, error)
-                          : LoadLogSamples(options.analysePath, loaded, error);
+    const SysStatus read = options.plotPath.empty() ? AnalyseLogFile(options.analysePath, analysis, summary)
+                                                    : LoadLogSamples(options.analysePath, loaded);
     if (!read) {
-        std::fprintf(stderr, "pelmora-log: %s\n", error.c_str());
+        std::fprintf(stderr, "pelmora-log: %s\n", LogReadFailureText(options.analysePath, read.Error()).c_str());
         return kExitCannotRead;
     }
     if (!options.plotPath.empty())
@@ -49,6 +48,7 @@ int RunAnalysis(const LoggerOptions& options, int argc, char** argv)
     }
     const std::string text = options.json ? SummaryJson(summary) : SummaryText(summary);
     std::fputs(text.c_str(), stdout);
+    std::string error;
     if (!options.plotPath.empty() && !SavePlot(options.plotPath, loaded, summary, argc, argv, error)) {
         std::fprintf(stderr, "pelmora-log: %s\n", error.c_str());
         return kExitCannotRead;

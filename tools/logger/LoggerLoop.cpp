@@ -1,8 +1,10 @@
 #include "tools/logger/LoggerLoop.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <poll.h>
+
+#include "system/DescriptorWait.h"
 
 LoggerLoop::LoggerLoop(int endSignals) : endSignals_(endSignals) {}
 
@@ -78,8 +80,8 @@ bool LoggerLoop::Wait(std::optional<Clock::time_point> until)
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now());
         timeout = static_cast<int>(std::clamp<int64_t>(left.count(), 0, 24 * 3600 * 1000));
     }
-    pollfd fds[2] = {{wake_.Descriptor(), POLLIN, 0}, {endSignals_, POLLIN, 0}};
-    if (::poll(fds, 2, timeout) < 0 && errno != EINTR)
+    std::array<Watched, 2> watched{{{.fd = wake_.Descriptor(), .read = true}, {.fd = endSignals_, .read = true}}};
+    if (const SysResult<int> ready = WaitForDescriptors(watched, timeout); !ready && ready.Error().Code != EINTR)
         return true;
-    return fds[1].revents == 0;
+    return !watched[1].stirred;
 }

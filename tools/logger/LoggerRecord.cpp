@@ -3,21 +3,22 @@
 #include <QCoreApplication>
 #include <QTranslator>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/signalfd.h>
-#include <unistd.h>
 #include <vector>
 
 #include "link/CounterSession.h"
 #include "link/LogSink.h"
 #include "link/OpenFailureText.h"
 #include "link/RecordLog.h"
+#include "log/LogFailure.h"
 #include "log/LogWriter.h"
 #include "settings/AppSettings.h"
+#include "system/EndSignalPipe.h"
+#include "system/FileCalls.h"
+#include "system/TerminalFacts.h"
 #include "system/UniqueFd.h"
 #include "share/SharePlace.h"
 #include "share/ShareSink.h"
@@ -36,15 +37,10 @@ constexpr std::chrono::milliseconds kStatusInterval{250};
 // SIGINT and SIGTERM arrive as a readable descriptor instead of interrupting.
 UniqueFd TakeEndSignals()
 {
-    sigset_t endSignals;
-    sigemptyset(&endSignals);
-    sigaddset(&endSignals, SIGINT);
-    sigaddset(&endSignals, SIGTERM);
-    ::sigprocmask(SIG_BLOCK, &endSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    UniqueFd endSignals = EndSignalsAsDescriptor();
     // Past a file size limit the write fails and the log says so, instead of a silent end.
-    std::signal(SIGXFSZ, SIG_IGN);
-    return UniqueFd(::signalfd(-1, &endSignals, SFD_CLOEXEC));
+    IgnoreWriteSignals();
+    return endSignals;
 }
 
 // The window's words for why the port did not open, from its English translation.
@@ -63,7 +59,7 @@ std::string OpenFailureInEnglish(const OpenFailure& failure)
 // The live status line on a terminal, and the lines said between its redraws.
 class StatusDisplay {
 public:
-    StatusDisplay() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+    StatusDisplay() : enabled_(IsTerminal(kStandardError)) {}
 
     // Redraws when new readings wait and the last redraw is long enough ago;
     // returns when a waiting redraw is due.
@@ -74,7 +70,7 @@ public:
         if (now < next_)
             return next_;
         // The width is asked at each redraw, so a resized terminal is followed.
-        const std::string text = FitToColumns(StatusText(live.Live()), TerminalColumns(STDERR_FILENO));
+        const std::string text = FitToColumns(StatusText(live.Live()), TerminalColumns(kStandardError));
         std::fprintf(stderr, "\r\033[K%s", text.c_str());
         std::fflush(stderr);
         drawn_ = live.Count();
@@ -203,10 +199,9 @@ bool Attach(const LoggerOptions& options, const CounterSession& session, AttachS
     const PortChoice port = PortOf(options.port);
     const std::string socketPath =
         SocketPathFor(ShareFolder(), port.Number != 0 ? session.DevicePath(port.Number) : port.Path);
-    std::string error;
-    if (!source.Connect(socketPath, error)) {
-        std::fprintf(stderr, "pelmora-log: no program serves %s (%s: %s)\n", options.port.c_str(),
-                     socketPath.c_str(), error.c_str());
+    if (const SysStatus connected = source.Connect(socketPath); !connected) {
+        std::fprintf(stderr, "pelmora-log: no program serves %s (%s)\n", options.port.c_str(),
+                     SocketFailureText({socketPath, connected.Error()}).c_str());
         return false;
     }
     source.Start([queue](std::vector<LogRow>& rows) { queue->Push(rows); },
@@ -252,7 +247,7 @@ int Finish(const Recording& recording, bool written, const LogWriter& writer, ui
     if (ending == Ending::GaveUp)
         std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(recording.GaveUpBecause()).c_str());
     if (!written)
-        std::fprintf(stderr, "pelmora-log: %s\n", writer.Error().c_str());
+        std::fprintf(stderr, "pelmora-log: %s\n", LogFailureText(writer.Path(), writer.Failure()).c_str());
     if (dropped != 0)
         std::fprintf(stderr, "pelmora-log: %llu readings were not logged: the output did not keep up\n",
                      static_cast<unsigned long long>(dropped));
@@ -313,7 +308,7 @@ int RunRecording(const LoggerOptions& options)
         });
     const bool toStandardOutput = options.csv == "-";
     if (!(toStandardOutput ? writer.StartStandardOutput(endSignals.Get()) : writer.Start(options.csv))) {
-        std::fprintf(stderr, "pelmora-log: %s\n", writer.Error().c_str());
+        std::fprintf(stderr, "pelmora-log: %s\n", LogFailureText(writer.Path(), writer.Failure()).c_str());
         return kExitLogWrite;
     }
     const auto deadline = DeadlineOf(options);

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/ioctl.h>
+
+#include "system/TerminalFacts.h"
 
 namespace {
 
@@ -39,9 +40,8 @@ std::string FitToColumns(const std::string& line, size_t columns)
 
 size_t TerminalColumns(int fd)
 {
-    winsize size {};
-    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
+    if (const std::optional<size_t> width = TerminalWidth(fd))
+        return *width;
     const char* columns = std::getenv("COLUMNS");
     size_t value = 0;
     if (columns != nullptr && std::from_chars(columns, columns + std::strlen(columns), value).ec == std::errc() &&

@@ -1,0 +1,125 @@
+#include "system/Sockets.h"
+
+#include <arpa/inet.h>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/uio.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+static_assert(kUnixPathRoom == sizeof(sockaddr_un::sun_path));
+
+namespace {
+
+constexpr int kBacklog = 16;
+
+SocketOpened FailedAt(SocketStep step)
+{
+    return {LastSysError(), step};
+}
+
+SysResult<sockaddr_un> UnixAddress(const std::string& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return SysError{ENAMETOOLONG};
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+}
+
+SocketOpened ListenAt(const sockaddr* address, socklen_t length, int family)
+{
+    UniqueFd fd(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd.Valid())
+        return FailedAt(SocketStep::Socket);
+    if (family == AF_INET) {
+        const int on = 1;
+        ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
+    if (::bind(fd.Get(), address, length) != 0)
+        return FailedAt(SocketStep::Bind);
+    if (::listen(fd.Get(), kBacklog) != 0)
+        return FailedAt(SocketStep::Listen);
+    return {std::move(fd)};
+}
+
+}  // namespace
+
+std::string_view CallNameOf(SocketStep step)
+{
+    switch (step) {
+    case SocketStep::Socket:
+        return "socket";
+    case SocketStep::Bind:
+        return "bind";
+    case SocketStep::Listen:
+        return "listen";
+    case SocketStep::Connect:
+        return "connect";
+    default:
+        return {};
+    }
+}
+
+SocketOpened ListenOnUnixPath(const std::string& path)
+{
+    const SysResult<sockaddr_un> address = UnixAddress(path);
+    if (!address)
+        return {address.Error(), SocketStep::Path};
+    return ListenAt(reinterpret_cast<const sockaddr*>(&address.Value()), sizeof(sockaddr_un), AF_UNIX);
+}
+
+SocketOpened ListenOnLoopbackPort(int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return ListenAt(reinterpret_cast<const sockaddr*>(&address), sizeof address, AF_INET);
+}
+
+SocketOpened ConnectToUnixPath(const std::string& path)
+{
+    const SysResult<sockaddr_un> address = UnixAddress(path);
+    if (!address)
+        return {address.Error(), SocketStep::Path};
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.Valid())
+        return FailedAt(SocketStep::Socket);
+    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address.Value()), sizeof(sockaddr_un)) != 0)
+        return FailedAt(SocketStep::Connect);
+    return {std::move(fd)};
+}
+
+SysResult<UniqueFd> AcceptConnection(int listener)
+{
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0)
+        return LastSysError();
+    return UniqueFd(fd);
+}
+
+bool PeerIsThisUser(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+}
+
+SysResult<std::size_t> SendGathered(int fd, std::span<const std::string_view> pieces)
+{
+    std::vector<iovec> gathered;
+    gathered.reserve(pieces.size());
+    for (const std::string_view piece : pieces)
+        gathered.push_back({const_cast<char*>(piece.data()), piece.size()});
+    msghdr message{};
+    message.msg_iov = gathered.data();
+    message.msg_iovlen = gathered.size();
+    const ssize_t written = ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (written < 0)
+        return LastSysError();
+    return static_cast<std::size_t>(written);
+}
