@@ -7,7 +7,7 @@
 
 #include "app/CounterDisplayDlg.h"
 #include "display/Readout.h"
-#include "link/CounterLink.h"
+#include "link/session/CounterLink.h"
 #include "app/EndSignals.h"
 #include "app/ShareTexts.h"
 #include "app/Translation.h"

@@ -3,8 +3,8 @@
 #include <QString>
 
 #include "app/LogTexts.h"
-#include "link/CounterLink.h"
-#include "link/RecordLog.h"
+#include "link/session/CounterLink.h"
+#include "link/sinks/RecordLog.h"
 #include "log/LogWriter.h"
 #include "res/MessageBox.h"
 

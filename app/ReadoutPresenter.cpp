@@ -10,7 +10,7 @@
 #include "app/ReadingText.h"
 #include "display/Composer.h"
 #include "display/Readout.h"
-#include "link/CounterLink.h"
+#include "link/session/CounterLink.h"
 
 namespace {
 

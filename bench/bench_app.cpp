@@ -36,7 +36,7 @@
 
 #include "display/Composer.h"
 #include "display/FontLoader.h"
-#include "link/ReceiveThread.h"
+#include "link/receive/ReceiveThread.h"
 #include "share/SharePlace.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"

@@ -11,10 +11,10 @@
 #include <unistd.h>
 
 #include "display/Readout.h"
-#include "link/CSerialPort.h"
-#include "link/ReceiveThread.h"
-#include "link/RecordAssembler.h"
-#include "link/RecordPresenter.h"
+#include "link/port/CSerialPort.h"
+#include "link/receive/ReceiveThread.h"
+#include "link/receive/RecordAssembler.h"
+#include "link/sinks/RecordPresenter.h"
 #include "tests/link/ProcessProbes.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"

@@ -16,8 +16,8 @@
 #include <QCoreApplication>
 
 #include "display/Readout.h"
-#include "link/CounterLink.h"
-#include "link/DeviceWatch.h"
+#include "link/session/CounterLink.h"
+#include "link/replug/DeviceWatch.h"
 #include "system/WakeEvent.h"
 #include "tools/simulator/CounterPty.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "link/UucpLock.h"
+#include "link/port/UucpLock.h"
 #include "system/FileCalls.h"
 #include "system/UserFacts.h"
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "link/CounterSession.h"
+#include "link/session/CounterSession.h"
 #include "share/ShareLine.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "link/RecordRow.h"
-#include "link/SessionSink.h"
+#include "link/sinks/RecordRow.h"
+#include "link/session/SessionSink.h"
 #include "share/SharePlace.h"
 #include "share/ShareServer.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/RecordRow.h"
+#include "link/sinks/RecordRow.h"
 
 #include <boost/accumulators/accumulators.hpp>
 #include <boost/accumulators/statistics/count.hpp>

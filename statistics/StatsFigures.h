@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/ReadingTap.h"
+#include "link/sinks/ReadingTap.h"
 #include "stability/StabilityEngine.h"
 #include "statistics/InductanceStats.h"
 #include "statistics/MovingAverage.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/ReadingTap.h"
+#include "link/sinks/ReadingTap.h"
 #include "settings/StatsSettings.h"
 #include "statistics/NominalFrequency.h"
 #include "statistics/StatsFigures.h"

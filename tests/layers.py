@@ -7,8 +7,11 @@ nothing of the program's; stability (the analysis of logged readings) uses
 log and analysis, which uses nothing; statistics shows what stability
 computes of the readings it takes from link's tap, and app uses it; link
 hands those readings over as stability's samples; share serves link's
-readings to other programs; tools may use everything but app. A folder may always include its own headers. Also checks that the
-plain-C++ files include no Qt header.
+readings to other programs; tools may use everything but app. A folder may
+always include its own headers. Also checks that the plain-C++ files include
+no Qt header, that no file outside system/ includes a POSIX header, and that
+no two units (a header with its source) include each other, directly or
+through others.
 """
 import pathlib
 import re
@@ -34,11 +37,11 @@ ALLOWED = {
 # pelmora-log, includes a POSIX header. (The simulator and the tests may.)
 POSIX = re.compile(r"^(unistd|fcntl|poll|termios|signal|pwd|pthread|sys/.+)\.h$")
 POSIX_FREE = [f for f in ALLOWED if f not in ("system", "tools")] + ["tools/logger"]
-PLAIN = ["analysis", "system", "settings", "log", "share", "lmeter/Inductance", "link/RecordAssembler", "link/CSerialPort",
-         "link/UucpLock", "link/DevicePath", "link/ReadingTap", "link/RecordRow",
-         "link/DeviceClaim", "link/DeviceWatch", "link/DeviceReturnWaiter", "link/ReceiveThread", "link/StableName",
-         "link/RecordLog", "link/CounterSession", "link/SessionSink",
-         "link/SessionLoop", "link/Reading", "link/NoDataWatch", "link/LogSink", "tools/logger/LoggerLoop",
+PLAIN = ["analysis", "system", "settings", "log", "share", "lmeter/Inductance", "link/receive/RecordAssembler", "link/port/CSerialPort",
+         "link/port/UucpLock", "link/port/DevicePath", "link/sinks/ReadingTap", "link/sinks/RecordRow",
+         "link/port/DeviceClaim", "link/replug/DeviceWatch", "link/replug/DeviceReturnWaiter", "link/receive/ReceiveThread", "link/replug/StableName",
+         "link/sinks/RecordLog", "link/session/CounterSession", "link/session/SessionSink",
+         "link/session/SessionLoop", "link/receive/Reading", "link/receive/NoDataWatch", "link/sinks/LogSink", "tools/logger/LoggerLoop",
          "display/ReadoutText", "stability/FrequencySample", "stability/GateSpacing",
          "stability/SegmentTracker", "stability/RunTimeline", "stability/StabilityEngine",
          "stability/StabilityAnalysis", "stability/StabilitySummary",
@@ -62,6 +65,7 @@ def faults(root):
                 if plain and kind == "<" and header.startswith("Q"):
                     yield f"{source.relative_to(root)}: plain C++ includes {header}"
     yield from posix_faults(root)
+    yield from cycle_faults(root)
 
 
 def posix_faults(root):
@@ -73,6 +77,41 @@ def posix_faults(root):
             for kind, header in INCLUDE.findall(source.read_text(encoding="utf-8")):
                 if kind == "<" and POSIX.match(header):
                     yield f"{name}: includes <{header}>; system calls belong in system/"
+
+
+def unit_includes(root):
+    """Each unit (X.h with X.cpp) and the units it includes."""
+    units = {}
+    for folder in ALLOWED:
+        for source in (root / folder).rglob("*"):
+            if source.suffix in (".h", ".cpp"):
+                unit = source.relative_to(root).with_suffix("").as_posix()
+                found = units.setdefault(unit, set())
+                for kind, header in INCLUDE.findall(source.read_text(encoding="utf-8")):
+                    if kind == '"' and header.rsplit(".", 1)[0] != unit:
+                        found.add(header.rsplit(".", 1)[0])
+    return units
+
+
+def cycle_faults(root):
+    """No two units include each other, directly or through others."""
+    units = unit_includes(root)
+    state = {}  # unit -> "open" while on the path, "done" after
+
+    def visit(unit, path):
+        state[unit] = "open"
+        for used in sorted(units.get(unit, ())):
+            if used not in units:
+                continue
+            if state.get(used) == "open":
+                yield "include cycle: " + " -> ".join(path[path.index(used):] + [used])
+            elif used not in state:
+                yield from visit(used, path + [used])
+        state[unit] = "done"
+
+    for unit in sorted(units):
+        if unit not in state:
+            yield from visit(unit, [unit])
 
 
 def main():

@@ -2,8 +2,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "link/CounterLink.h"
-#include "link/PortDlg.h"
+#include "link/session/CounterLink.h"
+#include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/Modal.h"

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "link/PortDlg.h"
+#include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 

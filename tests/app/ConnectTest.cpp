@@ -12,9 +12,9 @@
 
 #include "app/EndSignals.h"
 #include "display/ReadoutText.h"
-#include "link/CounterLink.h"
-#include "link/UucpLock.h"
-#include "link/PortDlg.h"
+#include "link/session/CounterLink.h"
+#include "link/port/UucpLock.h"
+#include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"

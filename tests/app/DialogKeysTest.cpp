@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "display/SelectBitmap.h"
-#include "link/PortDlg.h"
+#include "link/dialog/PortDlg.h"
 #include "lmeter/LMeterDlg.h"
 #include "res/MessageBox.h"
 #include "tests/support/Modal.h"

@@ -10,7 +10,7 @@
 #include "app/LogTexts.h"
 #include "app/ShareTexts.h"
 #include "app/Translation.h"
-#include "link/PortDlg.h"
+#include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"
 #include "statistics/StatsWindow.h"
 #include "tests/support/RowName.h"

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
-#include "link/RecordAssembler.h"
-#include "link/RecordPresenter.h"
+#include "link/receive/RecordAssembler.h"
+#include "link/sinks/RecordPresenter.h"
 #include "tests/fuzz/CodeFont.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/ReadoutLines.h"

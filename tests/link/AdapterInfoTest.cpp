@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Translation.h"
-#include "link/AdapterInfo.h"
+#include "link/dialog/AdapterInfo.h"
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tools/simulator/CounterPty.h"

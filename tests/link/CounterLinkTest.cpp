@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "display/Readout.h"
-#include "link/CounterLink.h"
+#include "link/session/CounterLink.h"
 #include "lmeter/Inductance.h"
-#include "link/RecordLog.h"
+#include "link/sinks/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"

@@ -10,7 +10,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "link/DeviceWatch.h"
+#include "link/replug/DeviceWatch.h"
 #include "system/UniqueFd.h"
 #include "system/WakeEvent.h"
 #include "tests/link/LinkTestSupport.h"

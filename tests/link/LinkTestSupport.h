@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "link/RecordSink.h"
-#include "link/SessionSink.h"
+#include "link/sinks/RecordSink.h"
+#include "link/session/SessionSink.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"

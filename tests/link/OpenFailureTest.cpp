@@ -8,8 +8,8 @@
 #include <QTranslator>
 
 #include "app/Translation.h"
-#include "link/CSerialPort.h"
-#include "link/OpenFailureText.h"
+#include "link/port/CSerialPort.h"
+#include "link/port/OpenFailureText.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/TempDir.h"
 #include "tools/simulator/CounterPty.h"

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "link/PortDlg.h"
+#include "link/dialog/PortDlg.h"
 #include "res/DialogUnits.h"
 #include "res/MessageBox.h"
 #include "tests/support/RowName.h"

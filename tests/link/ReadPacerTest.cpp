@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "link/ReadPacer.h"
-#include "link/RecordAssembler.h"
+#include "link/receive/ReadPacer.h"
+#include "link/receive/RecordAssembler.h"
 #include "log/LogClock.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"

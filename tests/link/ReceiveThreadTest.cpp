@@ -7,10 +7,10 @@
 #include <thread>
 #include <unistd.h>
 
-#include "link/CSerialPort.h"
-#include "link/ReadPacer.h"
-#include "link/ReceiveThread.h"
-#include "link/RecordAssembler.h"
+#include "link/port/CSerialPort.h"
+#include "link/receive/ReadPacer.h"
+#include "link/receive/ReceiveThread.h"
+#include "link/receive/RecordAssembler.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/RecordGenerator.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/RecordAssembler.h"
+#include "link/receive/RecordAssembler.h"
 #include "tests/support/RowName.h"
 
 namespace {

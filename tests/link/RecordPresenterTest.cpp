@@ -7,11 +7,11 @@
 
 #include "display/Composer.h"
 #include "display/Readout.h"
-#include "link/NoDataTimer.h"
-#include "link/LogSink.h"
-#include "link/RecordLog.h"
-#include "link/RecordPresenter.h"
-#include "link/TapSink.h"
+#include "link/session/NoDataTimer.h"
+#include "link/sinks/LogSink.h"
+#include "link/sinks/RecordLog.h"
+#include "link/sinks/RecordPresenter.h"
+#include "link/sinks/TapSink.h"
 #include "lmeter/Inductance.h"
 #include "tests/support/RowName.h"
 

@@ -1,4 +1,4 @@
-#include "link/RecordRow.h"
+#include "link/sinks/RecordRow.h"
 #include "lmeter/Inductance.h"
 
 #include <gtest/gtest.h>

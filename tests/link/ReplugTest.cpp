@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "display/Readout.h"
-#include "link/CounterLink.h"
-#include "link/RecordLog.h"
+#include "link/session/CounterLink.h"
+#include "link/sinks/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/RowName.h"

@@ -9,9 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "link/BaudRateTable.h"
-#include "link/CSerialPort.h"
-#include "link/DevicePath.h"
+#include "link/port/BaudRateTable.h"
+#include "link/port/CSerialPort.h"
+#include "link/port/DevicePath.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/TtySpeedProbe.h"
 #include "tests/support/RowName.h"

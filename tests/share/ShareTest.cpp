@@ -1,4 +1,4 @@
-#include "link/RecordRow.h"
+#include "link/sinks/RecordRow.h"
 #include "share/ShareLine.h"
 #include "share/SharePlace.h"
 #include "share/ShareServer.h"

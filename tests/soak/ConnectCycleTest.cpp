@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "link/CounterLink.h"
-#include "link/ReceiveThread.h"
+#include "link/session/CounterLink.h"
+#include "link/receive/ReceiveThread.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/soak/RecordFlow.h"
 #include "tests/soak/SoakSupport.h"

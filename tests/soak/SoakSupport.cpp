@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 #include "app/CounterDisplayDlg.h"
-#include "link/PortDlg.h"
+#include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"
 #include "tests/support/Modal.h"
 #include "tests/support/TempDir.h"

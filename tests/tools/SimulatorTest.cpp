@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link/RecordAssembler.h"
+#include "link/receive/RecordAssembler.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/support/RowName.h"
 #include "tools/simulator/CounterSimulator.h"

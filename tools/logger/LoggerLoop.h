@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/SessionLoop.h"
+#include "link/session/SessionLoop.h"
 #include "system/WakeEvent.h"
 
 // pelmora-log's main thread as the counter session's owner: one blocking wait

@@ -7,7 +7,7 @@
 #include <functional>
 #include <map>
 
-#include "link/BaudRateTable.h"
+#include "link/port/BaudRateTable.h"
 #include "settings/AppSettings.h"
 #include "settings/ExePath.h"
 #include "settings/ProgramFolders.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "analysis/ConfidenceInterval.h"
-#include "link/CounterSession.h"
+#include "link/session/CounterSession.h"
 
 // The command line of pelmora-log:
 //   pelmora-log PORT [--baud N] [--csv FILE|-] [--c1 UF --c2 UF] [--duration S]

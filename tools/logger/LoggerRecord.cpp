@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "link/CounterSession.h"
-#include "link/LogSink.h"
-#include "link/OpenFailureText.h"
-#include "link/RecordLog.h"
+#include "link/session/CounterSession.h"
+#include "link/sinks/LogSink.h"
+#include "link/port/OpenFailureText.h"
+#include "link/sinks/RecordLog.h"
 #include "log/LogFailure.h"
 #include "log/LogWriter.h"
 #include "settings/AppSettings.h"
