@@ -97,7 +97,7 @@ void MeasureReplugs(benchmark::State& state, const ScratchDev& dev, const Reopen
                     const Return& comeBack, const std::function<void()>& unplug)
 {
     DeviceWatch watch(target, dev.File("."));
-    WakeEvent wake;  // never signalled: every wait ends with the device
+    WakeEvent wake = WakeEvent::Create().Value();  // never signalled: every wait ends with the device
     std::vector<double> micros;
     for (auto _ : state) {
         CounterPty pty;
@@ -146,7 +146,7 @@ void BM_WakeToStopped(benchmark::State& state)
     DeviceWatch watch({dev.File("ttyX"), dev.File("serial/by-id/usb-Pelmora_0001-if00")}, dev.File("."));
     std::vector<double> micros;
     for (auto _ : state) {
-        WakeEvent wake;  // a signal is final: one per wait
+        WakeEvent wake = WakeEvent::Create().Value();  // a signal is final: one per wait
         TimedWait wait(watch, wake.Descriptor());
         wait.UntilBlocked();
         const auto signalled = Clock::now();

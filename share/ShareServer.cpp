@@ -32,16 +32,22 @@ void ShareServer::Hand(const std::function<void(Inbox&)>& change)
         std::lock_guard<std::mutex> lock(mutex_);
         change(inbox_);
     }
-    wake_.Signal();
+    if (wake_)
+        wake_.Value().Signal();
 }
 
-void ShareServer::Listen(UniqueFd listener, bool sameUserOnly)
+SysStatus ShareServer::Listen(UniqueFd listener, bool sameUserOnly)
 {
-    Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), sameUserOnly}); });
+    if (!wake_)
+        return wake_.Error();
     if (!thread_.joinable()) {
-        thread_ = std::thread([this] { Run(); });
-        NameThread(thread_, kThreadName);
+        auto started = StartNamedThread(kThreadName, [this] { Run(); });
+        if (!started)
+            return started.Error();
+        thread_ = std::move(started).Value();
     }
+    Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), sameUserOnly}); });
+    return Done{};
 }
 
 void ShareServer::StopListening()
@@ -80,8 +86,8 @@ void ShareServer::Send(std::string& lines, Clock::time_point since)
     }
     lines.clear();
     // While lines wait, the server's thread is already gathering.
-    if (wasEmpty)
-        wake_.Signal();
+    if (wasEmpty && wake_)
+        wake_.Value().Signal();
 }
 
 bool ShareServer::TakeInbox(Clock::time_point now)
@@ -176,7 +182,7 @@ void ShareServer::Run()
     std::vector<Watched> clientEvents;
     for (;;) {
         watched.clear();
-        watched.push_back({.fd = wake_.Descriptor(), .read = true});
+        watched.push_back({.fd = wake_.Value().Descriptor(), .read = true});
         for (const Listener& listener : listeners_)
             watched.push_back({.fd = listener.fd.Get(), .read = true});
         for (const auto& client : clients_)
@@ -186,7 +192,7 @@ void ShareServer::Run()
         if (!ready && ready.Error().Code != EINTR)
             return;
         if (watched[0].stirred)
-            wake_.Clear();
+            wake_.Value().Clear();
         if ((watched[0].stirred || gatherUntil_) && !TakeInbox(Clock::now()))
             return;
         clientEvents.assign(watched.begin() + static_cast<std::ptrdiff_t>(firstClient), watched.end());

@@ -41,8 +41,9 @@ public:
     // Lines sent while others wait join them up to this size.
     static constexpr size_t kBatchBytes = 64 * 1024;
 
-    // Owner thread: accept on listener from now on.
-    void Listen(UniqueFd listener, bool sameUserOnly);
+    // Owner thread: accept on listener from now on; fails when the server's
+    // wake event or thread cannot be had (the listener is then closed).
+    SysStatus Listen(UniqueFd listener, bool sameUserOnly);
     // Owner thread: accept no more; the clients stay.
     void StopListening();
     // Owner thread: the clients get one last write, then are let go.
@@ -82,7 +83,7 @@ private:
     void ServeClients(std::span<const Watched> events, bool timedOut);
     int PollTimeoutMs() const;
 
-    WakeEvent wake_;
+    SysResult<WakeEvent> wake_ = WakeEvent::Create();
     std::mutex mutex_;  // guards inbox_
     Inbox inbox_;
     std::thread thread_;  // owner thread only

@@ -83,8 +83,10 @@ void ShareSink::Open()
         const std::string path = SocketPathFor(folder, session_.OpenedPath());
         switch (place_.Open(path)) {
         case SharePlace::Result::Listening:
-            socketPath_ = path;
-            server_.Listen(place_.TakeListener(), true);
+            if (const SysStatus served = server_.Listen(place_.TakeListener(), true))
+                socketPath_ = path;
+            else
+                SayOnce(ShareNotice::SocketFailed, SocketFailureText({path, served.Error()}));
             break;
         case SharePlace::Result::Clash:
             SayOnce(ShareNotice::Clash, path);
@@ -96,11 +98,11 @@ void ShareSink::Open()
     }
     if (options_.TcpPort != 0) {
         SocketOpened tcp = ListenOnLoopbackPort(options_.TcpPort);
-        if (tcp.socket)
-            server_.Listen(std::move(tcp.socket).Value(), false);
-        else
-            SayOnce(ShareNotice::TcpRefused,
-                    "127.0.0.1:" + std::to_string(options_.TcpPort) + ": " + SocketFailureText(FailureOf(tcp, "")));
+        const std::string where = "127.0.0.1:" + std::to_string(options_.TcpPort) + ": ";
+        if (!tcp.socket)
+            SayOnce(ShareNotice::TcpRefused, where + SocketFailureText(FailureOf(tcp, "")));
+        else if (const SysStatus served = server_.Listen(std::move(tcp.socket).Value(), false); !served)
+            SayOnce(ShareNotice::TcpRefused, where + served.Error().Text());
     }
 }
 

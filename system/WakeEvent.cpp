@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <sys/eventfd.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -20,12 +19,6 @@ SysResult<WakeEvent> WakeEvent::Create()
     if (!fd.Valid())
         return LastSysError();
     return WakeEvent(std::move(fd));
-}
-
-WakeEvent::WakeEvent() : fd_(NewEventFd())
-{
-    if (!fd_.Valid())
-        throw std::system_error(LastSysError().Code, std::generic_category(), "eventfd");
 }
 
 void WakeEvent::Signal()

@@ -9,9 +9,6 @@ class WakeEvent {
 public:
     // Fails when the system has no descriptor to give.
     static SysResult<WakeEvent> Create();
-    // The same for an owner that holds one from its construction: throws
-    // std::system_error when the system has no descriptor to give.
-    WakeEvent();
 
     void Signal();
     // Readable no more until the next Signal (for a loop that is woken again and again).

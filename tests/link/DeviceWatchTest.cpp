@@ -142,7 +142,7 @@ public:
     }
 
 private:
-    WakeEvent wake_;
+    WakeEvent wake_ = WakeEvent::Create().Value();
     std::atomic<pid_t> tid_{0};
     DeviceReturn result_;
     std::future<DeviceReturn> future_;

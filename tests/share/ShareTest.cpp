@@ -144,7 +144,7 @@ struct Served {
     Served()
     {
         EXPECT_EQ(place.Open(folder.File("s.sock")), SharePlace::Result::Listening);
-        server.Listen(place.TakeListener(), true);
+        EXPECT_TRUE(server.Listen(place.TakeListener(), true));
     }
 };
 

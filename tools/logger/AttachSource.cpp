@@ -50,10 +50,14 @@ AttachSource::~AttachSource()
 
 SysStatus AttachSource::Connect(const std::string& socketPath)
 {
+    auto stop = WakeEvent::Create();
+    if (!stop)
+        return stop.Error();
     SocketOpened connected = ConnectToUnixPath(socketPath);
     if (!connected.socket)
         return connected.socket.Error();
     socket_ = std::move(connected.socket).Value();
+    stop_ = std::move(stop).Value();
     return Done{};
 }
 
@@ -68,7 +72,7 @@ void AttachSource::Stop()
 {
     if (!thread_.joinable())
         return;
-    stop_.Signal();
+    stop_->Signal();
     thread_.join();
 }
 
@@ -111,7 +115,7 @@ void AttachSource::Run()
 {
     std::string pending;
     std::vector<char> chunk(kReadChunk);
-    std::array<Watched, 2> watched{{{.fd = socket_.Get(), .read = true}, {.fd = stop_.Descriptor(), .read = true}}};
+    std::array<Watched, 2> watched{{{.fd = socket_.Get(), .read = true}, {.fd = stop_->Descriptor(), .read = true}}};
     for (;;) {
         if (const SysResult<int> ready = WaitForDescriptors(watched, -1); !ready && ready.Error().Code != EINTR)
             break;

@@ -2,15 +2,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
-#include "system/WakeEvent.h"
 #include "log/LogRow.h"
 #include "system/SysResult.h"
 #include "system/UniqueFd.h"
+#include "system/WakeEvent.h"
 
 // pelmora-log's source when it attaches to the program that holds the port:
 // reads that program's stream (share/ShareLine.h) on a thread of its own and
@@ -44,7 +45,7 @@ private:
     void HandLines(std::string& pending);
 
     UniqueFd socket_;
-    WakeEvent stop_;
+    std::optional<WakeEvent> stop_;  // made by Connect
     Rows rows_;
     Event event_;
     std::vector<LogRow> batch_;  // the source's thread only

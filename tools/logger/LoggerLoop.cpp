@@ -6,7 +6,7 @@
 
 #include "system/DescriptorWait.h"
 
-LoggerLoop::LoggerLoop(int endSignals) : endSignals_(endSignals) {}
+LoggerLoop::LoggerLoop(int endSignals, WakeEvent wake) : endSignals_(endSignals), wake_(std::move(wake)) {}
 
 void LoggerLoop::Post(std::function<void()> work)
 {

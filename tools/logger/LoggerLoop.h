@@ -19,7 +19,7 @@ public:
     using Tick = std::function<std::optional<Clock::time_point>(Clock::time_point now)>;
 
     // endSignals: readable once SIGINT or SIGTERM came; the loop never reads it.
-    explicit LoggerLoop(int endSignals);
+    LoggerLoop(int endSignals, WakeEvent wake);
 
     void Post(std::function<void()> work) override;
     void ArmAlarm(Clock::time_point due, std::function<void()> fire) override;

@@ -266,7 +266,12 @@ int RunRecording(const LoggerOptions& options)
 {
     const UniqueFd endSignals = TakeEndSignals();
     const std::string iniPath = WindowSettingsFile();
-    LoggerLoop loop(endSignals.Get());
+    auto wake = WakeEvent::Create();
+    if (!wake) {
+        std::fprintf(stderr, "pelmora-log: eventfd: %s\n", wake.Error().Text().c_str());
+        return kExitPort;
+    }
+    LoggerLoop loop(endSignals.Get(), std::move(wake).Value());
     StatusDisplay status;
     // Fed on this thread with the rows that reached the output, so the summary is that of the log.
     StabilityEngine live(StabilityEngine::Options{.confidence = options.confidence});
