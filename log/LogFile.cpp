@@ -210,6 +210,12 @@ bool LogFile::StillAtPath()
     return true;
 }
 
+bool LogFile::Abandon(const SysError& error)
+{
+    started_ = false;
+    return Fail(error);
+}
+
 bool LogFile::Fail(const SysError& error)
 {
     return Fail(LogFailure::Cause::System, error);

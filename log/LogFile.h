@@ -59,6 +59,8 @@ public:
     bool Sync();
     // fsync, check the path once more and close. False when the file failed, now or before.
     bool Close();
+    // Closes the file as one that never started, for error (its writer could not run).
+    bool Abandon(const SysError& error);
 
     bool IsOpen() const { return fd_.Valid(); }
     // Standard output took nothing until the give-up descriptor turned readable:

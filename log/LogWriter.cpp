@@ -4,6 +4,8 @@
 #include <iterator>
 #include <vector>
 
+#include "system/NamedThread.h"
+
 LogWriter::LogWriter(std::shared_ptr<LogQueue> queue, OnFailure onFailure, OnWritten onWritten)
     : queue_(std::move(queue)), onFailure_(std::move(onFailure)), onWritten_(std::move(onWritten))
 {
@@ -28,7 +30,10 @@ bool LogWriter::StartThread(bool opened)
 {
     if (!opened)
         return false;
-    thread_ = std::thread([this] { Run(); });
+    auto started = StartNamedThread("pelmora-log-wr", [this] { Run(); });
+    if (!started)
+        return file_.Abandon(started.Error());
+    thread_ = std::move(started).Value();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "log/LogClock.h"
 #include "system/DescriptorWait.h"
 #include "system/FileCalls.h"
+#include "system/NamedThread.h"
 #include "system/Sockets.h"
 
 namespace {
@@ -61,11 +62,16 @@ SysStatus AttachSource::Connect(const std::string& socketPath)
     return Done{};
 }
 
-void AttachSource::Start(Rows rows, Event event)
+SysStatus AttachSource::Start(Rows rows, Event event)
 {
     rows_ = std::move(rows);
     event_ = std::move(event);
-    thread_ = std::thread([this] { Run(); });
+    // Connect made the wake event; only a missing thread is left to fail.
+    auto started = StartNamedThread("pelmora-attach", [this] { Run(); });
+    if (!started)
+        return started.Error();
+    thread_ = std::move(started).Value();
+    return Done{};
 }
 
 void AttachSource::Stop()

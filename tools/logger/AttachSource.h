@@ -32,7 +32,8 @@ public:
     // The error of the call that failed when nobody serves socketPath (ENAMETOOLONG:
     // the path does not fit a socket's).
     SysStatus Connect(const std::string& socketPath);
-    void Start(Rows rows, Event event);
+    // Fails when no thread can be had.
+    SysStatus Start(Rows rows, Event event);
     // Returns once the thread has ended.
     void Stop();
 

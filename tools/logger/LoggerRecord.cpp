@@ -204,17 +204,20 @@ bool Attach(const LoggerOptions& options, const CounterSession& session, AttachS
                      SocketFailureText({socketPath, connected.Error()}).c_str());
         return false;
     }
-    source.Start([queue](std::vector<LogRow>& rows) { queue->Push(rows); },
-                 [&loop, &recording, &status](std::string_view event, uint64_t count) {
-                     const auto known = SessionEventOf(event);
-                     if (known)
-                         loop.Post([&recording, known] { recording.OnEvent(*known); });
-                     else if (event == "dropped")
-                         loop.Post([&status, count] {
-                             status.Say(std::to_string(count) + " readings were dropped: this log did not keep up");
-                         });
-                 });
-    return true;
+    const auto onEvent = [&loop, &recording, &status](std::string_view event, uint64_t count) {
+        const auto known = SessionEventOf(event);
+        if (known)
+            loop.Post([&recording, known] { recording.OnEvent(*known); });
+        else if (event == "dropped")
+            loop.Post([&status, count] {
+                status.Say(std::to_string(count) + " readings were dropped: this log did not keep up");
+            });
+    };
+    const SysStatus started = source.Start([queue](std::vector<LogRow>& rows) { queue->Push(rows); }, onEvent);
+    if (!started)
+        std::fprintf(stderr, "pelmora-log: cannot follow %s: %s\n", options.port.c_str(),
+                     started.Error().Text().c_str());
+    return started.Ok();
 }
 
 std::optional<LogCapacitors> CapacitorsOf(const LoggerOptions& options)
