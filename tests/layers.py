@@ -7,11 +7,12 @@ nothing of the program's; stability (the analysis of logged readings) uses
 log and analysis, which uses nothing; statistics shows what stability
 computes of the readings it takes from link's tap, and app uses it; link
 hands those readings over as stability's samples; share serves link's
-readings to other programs; tools may use everything but app. A folder may
-always include its own headers. Also checks that the plain-C++ files include
-no Qt header, that no file outside system/ includes a POSIX header, and that
-no two units (a header with its source) include each other, directly or
-through others.
+readings to other programs; tools may use everything but app. Inside link/,
+port <- replug <- session <- sinks <- window, receive <- session, and the
+dialog uses port and replug. A folder may always include its own headers.
+Also checks that the plain-C++ files include no Qt header, that no file
+outside system/ includes a POSIX header, and that no two units (a header with
+its source) include each other, directly or through others.
 """
 import pathlib
 import re
@@ -33,6 +34,16 @@ ALLOWED = {
                    "settings", "system"},
     "system": {"system"},
 }
+# Inside link/, the jobs build on each other one way too.
+LINK_JOBS = {
+    "port": {"port"},
+    "receive": {"receive"},
+    "replug": {"replug", "port"},
+    "session": {"session", "port", "receive", "replug"},
+    "sinks": {"sinks", "session", "port", "receive", "replug"},
+    "window": {"window", "sinks", "session", "port", "receive", "replug"},
+    "dialog": {"dialog", "port", "replug"},
+}
 # Every system call lives in system/: no other folder of the program, and not
 # pelmora-log, includes a POSIX header. (The simulator and the tests may.)
 POSIX = re.compile(r"^(unistd|fcntl|poll|termios|signal|pwd|pthread|sys/.+)\.h$")
@@ -41,7 +52,7 @@ PLAIN = ["analysis", "system", "settings", "log", "share", "lmeter/Inductance", 
          "link/port/UucpLock", "link/port/DevicePath", "link/sinks/ReadingTap", "link/sinks/RecordRow",
          "link/port/DeviceClaim", "link/replug/DeviceWatch", "link/replug/DeviceReturnWaiter", "link/receive/ReceiveThread", "link/replug/StableName",
          "link/sinks/RecordLog", "link/session/CounterSession", "link/session/SessionSink",
-         "link/session/SessionLoop", "link/receive/Reading", "link/receive/NoDataWatch", "link/sinks/LogSink", "tools/logger/LoggerLoop",
+         "link/session/SessionLoop", "link/receive/Reading", "link/session/NoDataWatch", "link/sinks/LogSink", "tools/logger/LoggerLoop",
          "display/ReadoutText", "stability/FrequencySample", "stability/GateSpacing",
          "stability/SegmentTracker", "stability/RunTimeline", "stability/StabilityEngine",
          "stability/StabilityAnalysis", "stability/StabilitySummary",
@@ -66,6 +77,7 @@ def faults(root):
                     yield f"{source.relative_to(root)}: plain C++ includes {header}"
     yield from posix_faults(root)
     yield from cycle_faults(root)
+    yield from link_job_faults(root)
 
 
 def posix_faults(root):
@@ -77,6 +89,17 @@ def posix_faults(root):
             for kind, header in INCLUDE.findall(source.read_text(encoding="utf-8")):
                 if kind == "<" and POSIX.match(header):
                     yield f"{name}: includes <{header}>; system calls belong in system/"
+
+
+def link_job_faults(root):
+    for job, allowed in LINK_JOBS.items():
+        for source in sorted((root / "link" / job).rglob("*")):
+            if source.suffix not in (".h", ".cpp"):
+                continue
+            for kind, header in INCLUDE.findall(source.read_text(encoding="utf-8")):
+                parts = header.split("/")
+                if kind == '"' and parts[0] == "link" and len(parts) > 2 and parts[1] not in allowed:
+                    yield f"{source.relative_to(root)}: includes {header}"
 
 
 def unit_includes(root):

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "link/sinks/RecordSink.h"
+#include "link/receive/RecordSink.h"
 
 struct ReadPass;
 

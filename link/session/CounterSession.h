@@ -11,7 +11,7 @@
 
 #include "link/port/CSerialPort.h"
 #include "link/replug/DeviceReturnWaiter.h"
-#include "link/receive/NoDataWatch.h"
+#include "link/session/NoDataWatch.h"
 #include "link/receive/ReceiveThread.h"
 #include "link/receive/RecordAssembler.h"
 #include "link/session/SessionSink.h"

@@ -1,4 +1,4 @@
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 
 #include "display/Readout.h"
 #include "link/port/BaudRateTable.h"

@@ -1,4 +1,4 @@
-#include "link/sinks/RecordPresenter.h"
+#include "link/window/RecordPresenter.h"
 
 #include <cstdint>
 #include <utility>
@@ -6,7 +6,7 @@
 #include "display/Composer.h"
 #include "display/Readout.h"
 #include "display/ReadoutText.h"
-#include "link/session/NoDataTimer.h"
+#include "link/window/NoDataTimer.h"
 #include "lmeter/Inductance.h"
 
 RecordPresenter::RecordPresenter(Readout& readout, NoDataTimer& watchdog, Post post)

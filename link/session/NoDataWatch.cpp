@@ -1,4 +1,4 @@
-#include "link/receive/NoDataWatch.h"
+#include "link/session/NoDataWatch.h"
 
 #include "link/session/SessionLoop.h"
 

@@ -1,4 +1,4 @@
-#include "link/session/NoDataTimer.h"
+#include "link/window/NoDataTimer.h"
 
 NoDataTimer::NoDataTimer(std::function<void()> onTimer) : onTimer_(std::move(onTimer))
 {

@@ -1,4 +1,4 @@
-#include "link/session/QtSessionLoop.h"
+#include "link/window/QtSessionLoop.h"
 
 #include <algorithm>
 

@@ -9,9 +9,9 @@
 
 #include "link/session/CounterSession.h"
 #include "link/sinks/LogSink.h"
-#include "link/session/NoDataTimer.h"
-#include "link/session/QtSessionLoop.h"
-#include "link/sinks/RecordPresenter.h"
+#include "link/window/NoDataTimer.h"
+#include "link/window/QtSessionLoop.h"
+#include "link/window/RecordPresenter.h"
 #include "link/sinks/TapSink.h"
 
 class Readout;
