@@ -5,7 +5,7 @@
 #include "display/Readout.h"
 #include "link/dialog/AdapterInfo.h"
 #include "link/port/BaudRateTable.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/port/OpenFailureText.h"
 #include "link/dialog/PortDlg.h"
 #include "link/replug/StableName.h"

@@ -7,7 +7,7 @@
 
 #include "app/CounterDisplayDlg.h"
 #include "display/Readout.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "app/EndSignals.h"
 #include "app/ShareTexts.h"
 #include "app/Translation.h"

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "app/LogTexts.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/sinks/RecordLog.h"
 #include "log/LogWriter.h"
 #include "res/MessageBox.h"

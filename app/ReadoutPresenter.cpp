@@ -10,7 +10,7 @@
 #include "app/ReadingText.h"
 #include "display/Composer.h"
 #include "display/Readout.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 
 namespace {
 

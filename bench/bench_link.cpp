@@ -14,7 +14,7 @@
 #include "link/port/CSerialPort.h"
 #include "link/receive/ReceiveThread.h"
 #include "link/receive/RecordAssembler.h"
-#include "link/sinks/RecordPresenter.h"
+#include "link/window/RecordPresenter.h"
 #include "tests/link/ProcessProbes.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/CounterSimulator.h"

@@ -16,7 +16,7 @@
 #include <QCoreApplication>
 
 #include "display/Readout.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/replug/DeviceWatch.h"
 #include "system/WakeEvent.h"
 #include "tools/simulator/CounterPty.h"

@@ -1,7 +1,6 @@
 #include "settings/ExePath.h"
 
-#include <filesystem>
-#include <system_error>
+#include "system/ProcessFacts.h"
 
 std::string JoinExeFolder(std::string_view exePath, std::string_view name)
 {
@@ -15,12 +14,8 @@ std::string JoinExeFolder(std::string_view exePath, std::string_view name)
 
 std::string GetExePath(std::string_view name)
 {
-    // read_symlink grows its buffer until the whole target fits, so no length is cut.
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return std::string(name);
-    return JoinExeFolder(exe.native(), name);
+    const std::string exe = OwnExecutable();
+    return exe.empty() ? std::string(name) : JoinExeFolder(exe, name);
 }
 
 std::string FileNameOf(const std::string& path)

@@ -2,6 +2,7 @@
 
 #include "settings/ExePath.h"
 #include "system/FileCalls.h"
+#include "system/ProcessFacts.h"
 #include "system/UserFacts.h"
 
 #include <cerrno>
@@ -63,13 +64,6 @@ std::string Variable(const char* name)
     return value != nullptr ? value : "";
 }
 
-std::string RunningExecutable()
-{
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : exe.native();
-}
-
 } // namespace
 
 ProgramFolders FoldersFor(std::string_view exePath, const UserEnvironment& environment)
@@ -90,7 +84,7 @@ UserEnvironment CurrentUserEnvironment()
 
 ProgramFolders CurrentProgramFolders()
 {
-    return FoldersFor(RunningExecutable(), CurrentUserEnvironment());
+    return FoldersFor(OwnExecutable(), CurrentUserEnvironment());
 }
 
 std::vector<std::string> FontPatterns(const std::string& defaultFontPath,

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -77,4 +78,12 @@ bool ProcessRuns(long pid)
 long OwnProcessId()
 {
     return static_cast<long>(::getpid());
+}
+
+std::string OwnExecutable()
+{
+    // read_symlink grows its buffer until the whole target fits, so no length is cut.
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : exe.native();
 }

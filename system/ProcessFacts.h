@@ -18,3 +18,6 @@ bool ProcessRuns(long pid);
 
 // This process's own pid.
 long OwnProcessId();
+
+// The whole path of this process's executable; empty when the system does not tell.
+std::string OwnExecutable();

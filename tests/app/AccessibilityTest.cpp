@@ -2,7 +2,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"

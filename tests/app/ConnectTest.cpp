@@ -12,7 +12,7 @@
 
 #include "app/EndSignals.h"
 #include "display/ReadoutText.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/port/UucpLock.h"
 #include "link/dialog/PortDlg.h"
 #include "res/Menu131.h"

@@ -6,7 +6,7 @@
 #include "app/ShownPicture.h"
 #include "display/Composer.h"
 #include "display/Readout.h"
-#include "link/sinks/RecordPresenter.h"
+#include "link/window/RecordPresenter.h"
 #include "tests/support/RowName.h"
 
 namespace {

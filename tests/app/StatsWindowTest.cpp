@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "res/Menu131.h"
 #include "stability/StabilityAnalysis.h"
 #include "statistics/StatsWindow.h"

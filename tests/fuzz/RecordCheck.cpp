@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "link/receive/RecordAssembler.h"
-#include "link/sinks/RecordPresenter.h"
+#include "link/window/RecordPresenter.h"
 #include "tests/fuzz/CodeFont.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/ReadoutLines.h"

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "display/Readout.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "lmeter/Inductance.h"
 #include "link/sinks/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"

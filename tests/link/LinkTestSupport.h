@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/sinks/RecordSink.h"
+#include "link/receive/RecordSink.h"
 #include "link/session/SessionSink.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/TempDir.h"

@@ -7,10 +7,10 @@
 
 #include "display/Composer.h"
 #include "display/Readout.h"
-#include "link/session/NoDataTimer.h"
+#include "link/window/NoDataTimer.h"
 #include "link/sinks/LogSink.h"
 #include "link/sinks/RecordLog.h"
-#include "link/sinks/RecordPresenter.h"
+#include "link/window/RecordPresenter.h"
 #include "link/sinks/TapSink.h"
 #include "lmeter/Inductance.h"
 #include "tests/support/RowName.h"

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "display/Readout.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/sinks/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/ProcessProbes.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "link/receive/ReceiveThread.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/soak/RecordFlow.h"

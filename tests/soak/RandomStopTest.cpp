@@ -4,7 +4,7 @@
 #include <random>
 #include <thread>
 
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/soak/RecordFlow.h"
 #include "tests/soak/SoakSupport.h"

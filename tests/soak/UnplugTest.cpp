@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "app/CommandTexts.h"
-#include "link/session/CounterLink.h"
+#include "link/window/CounterLink.h"
 #include "res/Menu131.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/soak/RecordFlow.h"
