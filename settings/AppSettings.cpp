@@ -86,8 +86,7 @@ std::string SettingsToText(std::string_view content, const AppSettings& settings
 void LoadSettings(AppSettings& settings, const std::string& iniPath,
                   const std::string& defaultFontPath)
 {
-    // One read for all six keys; a file that cannot be read leaves content
-    // empty, so every field takes its default.
+    // One read for all six keys.
     const std::string content = SettingsText(iniPath);
     settings = SettingsFromText(content, defaultFontPath);
 }

@@ -59,11 +59,11 @@ SysResult<Temporary> CreateTemporary(const std::string& path)
     const std::string stem = FolderOf(path) + "/." + NameOf(path) + ".tmp-" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < kMaxTemporaryAttempts; ++attempt) {
         std::string temporaryPath = stem + std::to_string(attempt);
-        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return Temporary{UniqueFd(fd), std::move(temporaryPath)};
-        if (errno != EEXIST)
-            return LastSysError();
+        SysResult<UniqueFd> file = OpenNewFile(temporaryPath, 0666);
+        if (file)
+            return Temporary{std::move(file).Value(), std::move(temporaryPath)};
+        if (file.Error().Code != EEXIST)
+            return file.Error();
     }
     return SysError{EEXIST};
 }

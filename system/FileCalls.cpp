@@ -42,8 +42,16 @@ SysResult<FileFacts> FactsFrom(int result, const struct stat& status)
 {
     if (result != 0)
         return LastSysError();
-    return FileFacts{KindOf(status.st_mode), static_cast<uint64_t>(status.st_size), status.st_dev,
-                     status.st_ino, status.st_mode & 07777u, status.st_uid};
+    const auto modified = std::chrono::seconds(status.st_mtim.tv_sec) +
+                          std::chrono::nanoseconds(status.st_mtim.tv_nsec);
+    return FileFacts{KindOf(status.st_mode),
+                     static_cast<uint64_t>(status.st_size),
+                     status.st_dev,
+                     status.st_ino,
+                     status.st_mode & 07777u,
+                     status.st_uid,
+                     std::chrono::system_clock::time_point(
+                         std::chrono::duration_cast<std::chrono::system_clock::duration>(modified))};
 }
 
 SysResult<std::size_t> Count(ssize_t count)
@@ -74,6 +82,22 @@ SysResult<UniqueFd> OpenToAppend(const std::string& path, Access access)
 {
     const int mode = access == Access::ReadWrite ? O_RDWR : O_WRONLY;
     return Opened(::open(path.c_str(), mode | kAppendFlags, 0644));
+}
+
+SysResult<UniqueFd> OpenNewFile(const std::string& path, unsigned mode)
+{
+    return Opened(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode)));
+}
+
+SysStatus CreateNewFile(const std::string& path, std::string_view contents)
+{
+    SysResult<UniqueFd> file = OpenNewFile(path, 0644);
+    if (!file)
+        return file.Error();
+    const SysStatus written = WriteAll(file.Value().Get(), contents);
+    if (!written)
+        RemoveFile(path);
+    return written;
 }
 
 SysResult<UniqueFd> OpenLockFile(const std::string& path)
@@ -170,6 +194,11 @@ SysStatus LockWithoutWaiting(int fd)
 SysStatus MakeFolder(const std::string& path, unsigned mode)
 {
     return StatusOf(::mkdir(path.c_str(), static_cast<mode_t>(mode)));
+}
+
+bool FolderWritable(const std::string& folder)
+{
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 SysStatus RemoveFile(const std::string& path)

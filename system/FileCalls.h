@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,6 +26,7 @@ struct FileFacts {
     uint64_t inode = 0;
     unsigned mode = 0;  // the permission bits
     unsigned owner = 0;
+    std::chrono::system_clock::time_point modified;  // when it was last written
 };
 
 enum class Access { WriteOnly, ReadWrite };
@@ -37,6 +39,12 @@ SysResult<UniqueFd> OpenToRead(const std::string& path);
 SysResult<UniqueFd> OpenToReadWithoutWaiting(const std::string& path);
 // Appends only, created with mode 0644 when missing; never makes a terminal ours.
 SysResult<UniqueFd> OpenToAppend(const std::string& path, Access access);
+// A file that must not exist yet, made write-only with mode (less the umask);
+// EEXIST when something stands there.
+SysResult<UniqueFd> OpenNewFile(const std::string& path, unsigned mode);
+// Makes path, which must not exist yet, holding contents; a file that could
+// not be written wholly is removed again.
+SysStatus CreateNewFile(const std::string& path, std::string_view contents);
 // A lock file (mode 0600 when created), never through a symbolic link.
 SysResult<UniqueFd> OpenLockFile(const std::string& path);
 // Standard output once more, at descriptor 3 or above.
@@ -63,6 +71,8 @@ SysStatus LockWithoutWaiting(int fd);
 
 // EEXIST when something stands there already.
 SysStatus MakeFolder(const std::string& path, unsigned mode);
+// Whether files may be made and removed in folder.
+bool FolderWritable(const std::string& folder);
 SysStatus RemoveFile(const std::string& path);
 SysStatus SetMode(const std::string& path, unsigned mode);
 

@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "system/FileCalls.h"
-#include "system/LockFile.h"
 #include "system/ProcessFacts.h"
 
 namespace {
@@ -35,8 +34,8 @@ constexpr std::chrono::seconds kClockSlack{1};
 bool StartedAfter(long pid, const std::string& lockPath)
 {
     const auto started = ProcessStartTime(pid);
-    const auto written = LastWritten(lockPath);
-    return started && written && *started > *written + kClockSlack;
+    const SysResult<FileFacts> lock = FactsAt(lockPath);
+    return started && lock && *started > lock.Value().modified + kClockSlack;
 }
 
 }  // namespace
