@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr size_t kMaxGather = 64;  // batches handed to one write
+constexpr size_t kMaxGather = kMaxSendPieces;  // batches handed to one write
 constexpr size_t kInputChunk = 4096;
 
 int64_t UtcNowMs()

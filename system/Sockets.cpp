@@ -1,13 +1,14 @@
 #include "system/Sockets.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <array>
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <vector>
 
 static_assert(kUnixPathRoom == sizeof(sockaddr_un::sun_path));
 
@@ -111,13 +112,13 @@ bool PeerIsThisUser(int fd)
 
 SysResult<std::size_t> SendGathered(int fd, std::span<const std::string_view> pieces)
 {
-    std::vector<iovec> gathered;
-    gathered.reserve(pieces.size());
-    for (const std::string_view piece : pieces)
-        gathered.push_back({const_cast<char*>(piece.data()), piece.size()});
+    std::array<iovec, kMaxSendPieces> gathered{};
+    const std::size_t count = std::min(pieces.size(), gathered.size());
+    for (std::size_t i = 0; i < count; ++i)
+        gathered[i] = {const_cast<char*>(pieces[i].data()), pieces[i].size()};
     msghdr message{};
     message.msg_iov = gathered.data();
-    message.msg_iovlen = gathered.size();
+    message.msg_iovlen = count;
     const ssize_t written = ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (written < 0)
         return LastSysError();

@@ -35,6 +35,8 @@ SocketOpened ConnectToUnixPath(const std::string& path);
 SysResult<UniqueFd> AcceptConnection(int listener);
 // The process at the other end of a Unix socket runs as this program's user.
 bool PeerIsThisUser(int fd);
-// As much of pieces, in order, as the socket takes now in one call; never waits
-// and never raises SIGPIPE.
+// The most pieces one SendGathered hands over.
+inline constexpr std::size_t kMaxSendPieces = 64;
+// As much of pieces (the first kMaxSendPieces), in order, as the socket takes now
+// in one call; never waits and never raises SIGPIPE.
 SysResult<std::size_t> SendGathered(int fd, std::span<const std::string_view> pieces);
