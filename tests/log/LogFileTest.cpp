@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
@@ -99,6 +100,19 @@ TEST(LogFileFailure, OneMessageAndNoFurtherWrites)
         EXPECT_EQ(LogFailureText(c.path, file.Failure()), "Logging could not start: " + c.path + ": " + c.cause);
     }
     EXPECT_EQ(folder.Read("readonly.csv"), kHeaderText);
+}
+
+// The log writer's thread could not be had: the log counts as never started.
+TEST(LogFileFailure, AWriterThatCannotRunLeavesALogThatNeverStarted)
+{
+    TempDir folder;
+    const std::string path = folder.File("log.csv");
+    LogFile file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_FALSE(file.Abandon(SysError{EAGAIN}));
+    EXPECT_FALSE(file.Append(kRow));
+    EXPECT_EQ(LogFailureText(path, file.Failure()),
+              "Logging could not start: " + path + ": Resource temporarily unavailable");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "system/DescriptorWait.h"
 #include "system/FileCalls.h"
+#include "system/WakeEvent.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -56,4 +57,21 @@ TEST(DescriptorWait, SaysWhichDescriptorStirredAndHow)
     EXPECT_FALSE(watched[3].stirred);
     for (const int fd : {quiet[0], quiet[1], filled[0], filled[1], closed[0]})
         ::close(fd);
+}
+
+// A stop signalled before the wait still ends it; a cleared event lets the loop sleep again.
+TEST(DescriptorWait, AWakeEventStaysReadableUntilCleared)
+{
+    SysResult<WakeEvent> wake = WakeEvent::Create();
+    ASSERT_TRUE(wake);
+    const auto stirred = [&] {
+        std::array<Watched, 1> watched{{{.fd = wake.Value().Descriptor(), .read = true}}};
+        return WaitForDescriptors(watched, 0).Value() == 1;
+    };
+    EXPECT_FALSE(stirred());
+    wake.Value().Signal();
+    EXPECT_TRUE(stirred());
+    EXPECT_TRUE(stirred());
+    wake.Value().Clear();
+    EXPECT_FALSE(stirred());
 }
