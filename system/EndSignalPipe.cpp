@@ -15,7 +15,16 @@ constexpr std::array<int, 3> kEndSignals{SIGTERM, SIGINT, SIGHUP};
 // Set before the handlers are installed and cleared after they are restored: the
 // handler, on any thread, only reads it.
 std::atomic<int> writeEnd{-1};
+// The instance's thread only, between its construction and its end.
 std::array<struct sigaction, kEndSignals.size()> previous{};
+std::array<bool, kEndSignals.size()> installed{};
+
+// A SIGHUP ignored at start (nohup) asks the program to outlive its terminal.
+bool Wanted(int signalNumber)
+{
+    struct sigaction current {};
+    return signalNumber != SIGHUP || ::sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler != SIG_IGN;
+}
 
 void OnSignal(int signalNumber)
 {
@@ -39,8 +48,11 @@ EndSignalPipe::EndSignalPipe()
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (size_t i = 0; i < kEndSignals.size(); ++i)
-        ::sigaction(kEndSignals[i], &action, &previous[i]);
+    for (size_t i = 0; i < kEndSignals.size(); ++i) {
+        installed[i] = Wanted(kEndSignals[i]);
+        if (installed[i])
+            ::sigaction(kEndSignals[i], &action, &previous[i]);
+    }
 }
 
 EndSignalPipe::~EndSignalPipe()
@@ -48,7 +60,8 @@ EndSignalPipe::~EndSignalPipe()
     if (!readEnd_.Valid())
         return;
     for (size_t i = 0; i < kEndSignals.size(); ++i)
-        ::sigaction(kEndSignals[i], &previous[i], nullptr);
+        if (installed[i])
+            ::sigaction(kEndSignals[i], &previous[i], nullptr);
     ::close(writeEnd.exchange(-1));
 }
 
@@ -62,8 +75,9 @@ UniqueFd EndSignalsAsDescriptor()
 {
     sigset_t endSignals;
     sigemptyset(&endSignals);
-    sigaddset(&endSignals, SIGINT);
-    sigaddset(&endSignals, SIGTERM);
+    for (const int signalNumber : kEndSignals)
+        if (Wanted(signalNumber))
+            sigaddset(&endSignals, signalNumber);
     ::sigprocmask(SIG_BLOCK, &endSignals, nullptr);
     return UniqueFd(::signalfd(-1, &endSignals, SFD_CLOEXEC));
 }

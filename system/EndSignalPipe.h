@@ -4,7 +4,8 @@
 
 // SIGTERM, SIGINT and SIGHUP written, as their numbers, into a socket pair by a
 // handler that does nothing else (async-signal-safe), for the window's loop to
-// read. One instance at a time; it restores the previous handlers when it goes.
+// read. A SIGHUP ignored when the instance is made (nohup) stays ignored. One
+// instance at a time; it restores the previous handlers when it goes.
 class EndSignalPipe {
 public:
     // Installs nothing when the system gives no socket pair; ReadEnd() is then -1.
@@ -22,8 +23,9 @@ private:
     UniqueFd readEnd_;
 };
 
-// For a program without a window: SIGINT and SIGTERM stop interrupting and turn
-// the descriptor this returns readable instead (invalid when the system gives none).
+// For a program without a window: SIGINT, SIGTERM and SIGHUP stop interrupting and
+// turn the descriptor this returns readable instead (invalid when the system gives
+// none). A SIGHUP ignored at the call (nohup) stays ignored.
 UniqueFd EndSignalsAsDescriptor();
 
 // SIGPIPE and SIGXFSZ ignored: a write to a closed pipe or past a file size limit
