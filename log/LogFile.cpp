@@ -162,8 +162,7 @@ bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds
             rowsWritten_ += wholeRows(written);
             return false;
         }
-        // A pipe that polls writable takes PIPE_BUF bytes without blocking.
-        const size_t size = standardOutput_ ? std::min(bytes.size() - written, kPipeWriteBytes)
+        const size_t size = standardOutput_ ? PieceEnd(written, bytes.size(), rowEnds) - written
                                             : bytes.size() - written;
         const SysResult<size_t> count = WriteSome(fd_.Get(), bytes.substr(written, size));
         if (count) {
@@ -176,6 +175,18 @@ bool LogFile::WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds
         return Fail(LogFailure::Cause::System, count.Error(), !CutBack(written - kept));
     }
     return true;
+}
+
+// A pipe that polls writable takes PIPE_BUF bytes at once without blocking: pieces of
+// whole rows up to that size leave the output on a row's end whenever the run gives up
+// on it (a single longer row goes in pieces of its own).
+size_t LogFile::PieceEnd(size_t written, size_t total, std::span<const size_t> rowEnds)
+{
+    const size_t limit = std::min(total, written + kPipeWriteBytes);
+    const auto past = std::upper_bound(rowEnds.begin(), rowEnds.end(), limit);
+    if (past != rowEnds.begin() && *(past - 1) > written)
+        return *(past - 1);
+    return limit;
 }
 
 // A blocking write would hold the run past the user's Ctrl+C: poll waits for either.

@@ -34,9 +34,10 @@
 // instead of filling a file nobody can see. Close checks once more.
 //
 // Standard output takes the rows instead of a file when opened so: the header
-// first, whatever it holds already, no path to check. While it takes nothing (a
-// reader that stopped), a write waits for it or for a give-up descriptor to turn
-// readable, and then gives up (Interrupted(), which is no failure).
+// first, whatever it holds already, no path to check, in writes of whole rows of
+// at most PIPE_BUF bytes. While it takes nothing (a reader that stopped), a write
+// waits for it or for a give-up descriptor to turn readable, and then gives up
+// (Interrupted(), which is no failure) with the output ending on a whole row.
 class LogFile {
 public:
     LogFile() = default;
@@ -78,6 +79,7 @@ private:
     bool HeadAt(const FileFacts& facts);
     std::string_view LineEndNeeded() const;
     bool WriteWhole(std::string_view bytes, std::span<const size_t> rowEnds = {});
+    static size_t PieceEnd(size_t written, size_t total, std::span<const size_t> rowEnds);
     bool CutBack(size_t written);
     bool StillAtPath();
     bool Fail(const SysError& error);

@@ -42,9 +42,18 @@ bool LogWriter::Stop()
     queue_->Close();
     if (thread_.joinable())
         thread_.join();
+    if (file_.Interrupted())
+        CountLeftBehind();
     if (file_.IsOpen())
         file_.Close();
     return !file_.Failed();
+}
+
+void LogWriter::CountLeftBehind()
+{
+    std::deque<LogRow> rows;
+    while (queue_->WaitAndTake(rows))
+        notWritten_ += rows.size();
 }
 
 void LogWriter::Run()
@@ -57,9 +66,14 @@ void LogWriter::Run()
         const bool appended = file_.Append(batch);
         if (onWritten_)
             onWritten_(std::span<const LogRow>(batch).first(file_.RowsWritten() - before));
+        if (file_.Interrupted()) {
+            // The queue stays open: what still comes is counted by Stop.
+            notWritten_ = batch.size() - (file_.RowsWritten() - before);
+            return;
+        }
         if (!appended) {
             queue_->Close();
-            if (onFailure_ && !file_.Interrupted())
+            if (onFailure_)
                 onFailure_(LogFailureText(file_.Path(), file_.Failure()));
             return;
         }

@@ -16,7 +16,8 @@
 //
 // A failed write closes the queue, ends the thread and reports the file's one message
 // (LogFailureText) through onFailure, called on the writer's thread; nothing else is stopped. Standard
-// output given up on (LogFile::Interrupted) ends the thread the same way, unreported.
+// output given up on (LogFile::Interrupted) ends the thread unreported and leaves the queue
+// open: Stop counts the rows that never got out (NotWritten).
 class LogWriter {
 public:
     using OnFailure = std::function<void(const std::string& message)>;
@@ -45,14 +46,19 @@ public:
     const LogFailure& Failure() const { return file_.Failure(); }
     const std::string& Path() const { return file_.Path(); }
     uint64_t RowsWritten() const { return file_.RowsWritten(); }
+    // Read after Stop: the rows handed to the writer that standard output, given up on,
+    // never took.
+    uint64_t NotWritten() const { return notWritten_; }
 
 private:
     bool StartThread(bool opened);
     void Run();
+    void CountLeftBehind();
 
     std::shared_ptr<LogQueue> queue_;
     OnFailure onFailure_;
     OnWritten onWritten_;
     LogFile file_;  // the writer thread's while it runs
+    uint64_t notWritten_ = 0;  // as file_
     std::thread thread_;
 };

@@ -1,9 +1,11 @@
+#include "link/port/UucpLock.h"
 #include "log/CsvLogReader.h"
 #include "share/SharePlace.h"
 #include "stability/StabilityAnalysis.h"
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
+#include "tests/tools/LoggerProbes.h"
 #include "tools/logger/StatusLine.h"
 #include "tools/simulator/CounterPty.h"
 #include "tools/simulator/RecordGenerator.h"
@@ -39,11 +41,14 @@ struct Child {
     std::string errPath;
 };
 
-// pelmora-log with its standard output and error into files of folder.
-Child StartLogger(const TempDir& folder, std::vector<std::string> arguments)
+// pelmora-log with its standard output and error into files of folder; through
+// launcher (a program that runs its arguments, such as nohup) when one is given.
+Child StartLogger(const TempDir& folder, std::vector<std::string> arguments, const char* launcher = nullptr)
 {
     Child child{-1, folder.File("stdout"), folder.File("stderr")};
     arguments.insert(arguments.begin(), PELMORA_LOG_EXE);
+    if (launcher != nullptr)
+        arguments.insert(arguments.begin(), launcher);
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
@@ -53,7 +58,7 @@ Child StartLogger(const TempDir& folder, std::vector<std::string> arguments)
     // Read-write: a FIFO there opens at once and fills up, as a reader that stopped leaves it.
     posix_spawn_file_actions_addopen(&actions, 1, child.outPath.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, child.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&child.pid, PELMORA_LOG_EXE, &actions, nullptr, argv.data(), environ) != 0)
+    if (posix_spawnp(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         child.pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return child;
@@ -163,32 +168,6 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
     }
 }
 
-// A second pelmora-log attached to the one that holds the port logs the same rows,
-// and ends with it.
-TEST(PelmoraLog, AttachedLogHoldsTheSameRows)
-{
-    TempDir folder;
-    ::setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
-    CounterPty pty;
-    const Child serving =
-        StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", folder.File("held.csv")});
-    const std::string socket = SocketPathFor(folder.File("pelmora"), pty.SlavePath());
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socket); }));
-    TempDir attachedFolder;
-    const Child attached =
-        StartLogger(attachedFolder, {"--attach", pty.SlavePath(), "--csv", folder.File("attached.csv")});
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(folder.File("attached.csv")); }));
-    for (uint32_t i = 0; i < kRecords; ++i)
-        ASSERT_TRUE(pty.Write(FormatRecord(1, 10, 10000000 + i)));
-    ASSERT_TRUE(WaitUntil([&] { return LineCount(folder.File("attached.csv")) == kRecords + 1; }));
-    ::kill(serving.pid, SIGINT);
-    EXPECT_EQ(ExitCode(serving), 0) << folder.Read("stderr");
-    EXPECT_EQ(ExitCode(attached), 0) << attachedFolder.Read("stderr");
-    EXPECT_FALSE(std::filesystem::exists(socket));
-    ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(folder.Read("attached.csv"), folder.Read("held.csv"));
-}
-
 // count records of 10 MHz and up, in one piece.
 std::string Records(uint32_t count)
 {
@@ -197,6 +176,65 @@ std::string Records(uint32_t count)
         records += FormatRecord(1, 10, 10000000 + i);
     return records;
 }
+
+struct AttachEndRow {
+    const char* Name;
+    int Signal;           // to the serving pelmora-log once the attached one logged every row
+    int ExitCode;         // of the attached one
+    const char* Message;  // in its standard error; empty: nothing of a broken stream
+};
+
+class PelmoraLogAttachEnd : public testing::TestWithParam<AttachEndRow> {};
+
+// A second pelmora-log attached to the one that holds the port logs the same rows; it
+// ends with 0 when the serving one ends in order and with 5 and a word when it dies.
+TEST_P(PelmoraLogAttachEnd, LogsTheSameRowsAndTellsADeathFromAnEnd)
+{
+    const AttachEndRow& row = GetParam();
+    TempDir folder;
+    const RuntimeFolder runtime(folder.Path());
+    CounterPty pty;
+    const Child serving =
+        StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", folder.File("held.csv")});
+    const std::string socket = SocketPathFor(folder.File("pelmora"), pty.SlavePath());
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socket); }));
+    TempDir attachedFolder;
+    const Child attached =
+        StartLogger(attachedFolder, {"--attach", pty.SlavePath(), "--csv", folder.File("attached.csv")});
+    RecordFeed feed(pty);
+    // The server takes a client in on its own thread: readings before that pass it by.
+    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && LineCount(folder.File("attached.csv")) > 1; }));
+    ASSERT_TRUE(feed.Send(kRecords));
+    ASSERT_TRUE(WaitUntil([&] { return HasRowOf(folder.Read("attached.csv"), feed.LastHz()); }));
+    const std::string attachedRows = folder.Read("attached.csv");
+    ::kill(serving.pid, row.Signal);
+    const int servingExit = ExitCode(serving);
+    EXPECT_EQ(ExitCode(attached), row.ExitCode);
+    const std::string said = attachedFolder.Read("stderr");
+    if (*row.Message != '\0') {
+        EXPECT_NE(said.find(row.Message), std::string::npos) << said;
+    } else {
+        EXPECT_EQ(said.find("broke off"), std::string::npos) << said;
+    }
+    EXPECT_EQ(folder.Read("attached.csv"), attachedRows);
+    if (row.Signal == SIGKILL) {
+        std::filesystem::remove(UucpLock().LockPathFor(pty.SlavePath()));
+        return;
+    }
+    EXPECT_EQ(servingExit, 0) << folder.Read("stderr");
+    EXPECT_FALSE(std::filesystem::exists(socket));
+    const std::string held = folder.Read("held.csv");
+    EXPECT_EQ(LineCount(folder.File("held.csv")), feed.Sent() + 1);
+    EXPECT_TRUE(held.ends_with(attachedRows.substr(LogHeaderLine().size()))) << held << attachedRows;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, PelmoraLogAttachEnd,
+    testing::Values(AttachEndRow{"ServingOneInterrupted", SIGINT, 0, ""},
+                    AttachEndRow{"ServingOneTerminated", SIGTERM, 0, ""},
+                    AttachEndRow{"ServingOneHungUp", SIGHUP, 0, ""},
+                    AttachEndRow{"ServingOneKilled", SIGKILL, 5, "pelmora-log: the stream broke off: the program serving /dev/pts/"}),
+    kRowName);
 
 // The counter's adapter as udev shows it: a link to its node, which goes when it is
 // pulled and comes back, to a new node, when it is plugged in again.
@@ -284,25 +322,142 @@ INSTANTIATE_TEST_SUITE_P(
                   4, "File too large"}),
     kRowName);
 
-// SIGTERM ends the run while standard output takes nothing (its reader stopped).
-TEST(PelmoraLog, EndsOnSigtermWhileStandardOutputIsFull)
+struct SignalRow {
+    const char* Name;
+    int Signal;
+    bool UnderNohup;  // started with SIGHUP ignored
+    bool Ends;        // false: the run goes on, and SIGTERM ends it after more readings
+};
+
+class PelmoraLogSignal : public testing::TestWithParam<SignalRow> {};
+
+// An end signal ends the run in order within 5 s: every reading received is in the log
+// (also those of the last batch), the lock file and the socket are gone and the clients
+// got "end". A SIGHUP ignored at start (nohup) stays ignored.
+TEST_P(PelmoraLogSignal, EndsInOrderUnlessIgnoredAtStart)
 {
+    const SignalRow& row = GetParam();
     TempDir folder;
+    const RuntimeFolder runtime(folder.Path());
     CounterPty pty;
-    ASSERT_EQ(::mkfifo(folder.File("stdout").c_str(), 0600), 0);
+    const std::string csv = folder.File("run.csv");
+    const Child logger =
+        StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", csv}, row.UnderNohup ? "nohup" : nullptr);
+    const std::string socket = SocketPathFor(folder.File("pelmora"), pty.SlavePath());
+    const std::string lock = UucpLock().LockPathFor(pty.SlavePath());
+    StreamClient client;
+    ASSERT_TRUE(logger.pid > 0 && WaitUntil([&] { return client.Connect(socket); }));
+    ASSERT_TRUE(std::filesystem::exists(lock));
+    RecordFeed feed(pty);
+    // Once the client saw a reading it sees all: it saw the last one, the log has them all.
+    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && client.Readings() > 0; }));
+    ASSERT_TRUE(feed.Send(kRecords) && WaitUntil([&] { return client.Saw(feed.LastHz()); }));
+    ::kill(logger.pid, row.Signal);
+    if (!row.Ends) {
+        EXPECT_TRUE(InSignalMask(logger.pid, "SigIgn", SIGHUP));
+        EXPECT_FALSE(InSignalMask(logger.pid, "SigBlk", SIGHUP));
+        ASSERT_TRUE(feed.Send(kRecords) && WaitUntil([&] { return client.Saw(feed.LastHz()); }));
+        EXPECT_FALSE(client.Ended());
+        ::kill(logger.pid, SIGTERM);
+    }
+    int status = -1;
+    bool ended = false;
+    const bool inOrder = QTest::qWaitFor([&] {
+        ended = ended || ::waitpid(logger.pid, &status, WNOHANG) == logger.pid;
+        return ended && !std::filesystem::exists(lock) && !std::filesystem::exists(socket);
+    }, 5000);
+    if (!ended)
+        ExitCode(logger);
+    ASSERT_TRUE(inOrder) << folder.Read("stderr");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << folder.Read("stderr");
+    EXPECT_TRUE(client.Ended());
+    LogReadCounts counts;
+    EXPECT_EQ(ParseLogText(folder.Read("run.csv"), &counts).size(), feed.Sent());
+    EXPECT_EQ(counts.malformed, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, PelmoraLogSignal,
+                         testing::Values(SignalRow{"Sigterm", SIGTERM, false, true},
+                                         SignalRow{"Sigint", SIGINT, false, true},
+                                         SignalRow{"Sighup", SIGHUP, false, true},
+                                         SignalRow{"SighupUnderNohupIsIgnored", SIGHUP, true, false},
+                                         SignalRow{"SigtermUnderNohup", SIGTERM, true, true}),
+                         kRowName);
+
+struct OutputRow {
+    const char* Name;
+    bool ReaderStalls;  // standard output is a pipe nobody reads; else a file
+    int Signal;
+    int ExitCode;
+};
+
+class PelmoraLogOutput : public testing::TestWithParam<OutputRow> {};
+
+// --csv -: an end signal while the reader has stopped leaves the output on a whole row,
+// and the readings received that never got out are counted and end the run with 4.
+TEST_P(PelmoraLogOutput, EndsOnAWholeRowAndCountsWhatWasNotWritten)
+{
+    const OutputRow& row = GetParam();
+    TempDir folder;
+    const RuntimeFolder runtime(folder.Path());
+    CounterPty pty;
+    if (row.ReaderStalls) {
+        ASSERT_EQ(::mkfifo(folder.File("stdout").c_str(), 0600), 0);
+    }
     const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200"});
-    const UniqueFd pipe(::open(folder.File("stdout").c_str(), O_RDONLY | O_NONBLOCK));
+    const auto openFifo = [&](int flags) { return row.ReaderStalls ? ::open(folder.File("stdout").c_str(), flags) : -1; };
+    const UniqueFd pipe(openFifo(O_RDONLY | O_NONBLOCK));
+    const UniqueFd writeEnd(openFifo(O_WRONLY | O_NONBLOCK));
+    StreamClient client;
+    ASSERT_TRUE(logger.pid > 0 && WaitUntil([&] {
+        return client.Connect(SocketPathFor(folder.File("pelmora"), pty.SlavePath()));
+    }));
+    RecordFeed feed(pty);
     // Full as the kernel sees it: it takes no write (batches leave pages part-filled,
     // so the byte count alone does not tell).
-    const UniqueFd writeEnd(::open(folder.File("stdout").c_str(), O_WRONLY | O_NONBLOCK));
-    ASSERT_TRUE(logger.pid > 0 && WaitUntil([&] {
-        pty.Write(Records(100), std::chrono::milliseconds(50));
+    const auto full = [&] {
         pollfd output{writeEnd.Get(), POLLOUT, 0};
         return ::poll(&output, 1, 0) == 0;
-    }));
-    ::kill(logger.pid, SIGTERM);
-    EXPECT_EQ(ExitCode(logger), 0);
+    };
+    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && client.Readings() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return feed.Send(kRecords) && (!row.ReaderStalls || full()); }));
+    ASSERT_TRUE(WaitUntil([&] { return client.Saw(feed.LastHz()); }));
+    if (!row.ReaderStalls) {
+        ASSERT_TRUE(WaitUntil([&] { return LineCount(folder.File("stdout")) == feed.Sent() + 1; }));
+    }
+    ::kill(logger.pid, row.Signal);
+    EXPECT_EQ(ExitCode(logger), row.ExitCode);
+
+    std::string output = row.ReaderStalls ? "" : folder.Read("stdout");
+    char buffer[65536];
+    for (ssize_t got; row.ReaderStalls && (got = ::read(pipe.Get(), buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<size_t>(got));
+    EXPECT_TRUE(output.starts_with(LogHeaderLine()) && output.ends_with("\r\n"));
+    LogReadCounts counts;
+    const std::vector<LogRow> rows = ParseLogText(output, &counts);
+    EXPECT_EQ(counts.malformed, 0u);
+    for (size_t i = 0; i < rows.size(); ++i)
+        ASSERT_EQ(rows[i].frequencyHz, RecordFeed::kFirstHz + i) << i;
+    const std::string said = folder.Read("stderr");
+    if (row.ExitCode == 4) {
+        EXPECT_LT(rows.size(), feed.Sent());
+        EXPECT_NE(said.find("pelmora-log: " + std::to_string(feed.Sent() - rows.size()) + " readings not written"),
+                  std::string::npos) << said;
+    } else {
+        EXPECT_EQ(rows.size(), feed.Sent());
+        EXPECT_EQ(said.find("not written"), std::string::npos) << said;
+    }
+    folder.Write("output.csv", output);
+    LogSamples loaded;
+    ASSERT_TRUE(LoadLogSamples(folder.File("output.csv"), loaded));
+    EXPECT_TRUE(said.ends_with(SummaryText(AnalyseLog(loaded)))) << said;
 }
+
+INSTANTIATE_TEST_SUITE_P(Outputs, PelmoraLogOutput,
+                         testing::Values(OutputRow{"StalledReaderSigterm", true, SIGTERM, 4},
+                                         OutputRow{"StalledReaderSighup", true, SIGHUP, 4},
+                                         OutputRow{"ReaderTakesEverything", false, SIGTERM, 0}),
+                         kRowName);
 
 // The status line drops whole fields from its end to stay within the terminal's width.
 TEST(PelmoraLog, StatusLineFitsTheTerminal)

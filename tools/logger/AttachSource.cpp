@@ -106,7 +106,7 @@ void AttachSource::HandLines(std::string& pending)
         if (ParseLine(std::string_view(pending).substr(start, end - start), row, event, count))
             batch_.push_back(std::move(row));
         else if (!event.empty())
-            event_(event, count);
+            Tell(event, count);
         start = end + 1;
     }
     pending.erase(0, start);
@@ -135,5 +135,11 @@ void AttachSource::Run()
         pending.append(chunk.data(), got.Value());
         HandLines(pending);
     }
-    event_("end", 0);
+    event_(ended_ ? kEnd : kBrokenOff, 0);
+}
+
+void AttachSource::Tell(const std::string& event, uint64_t count)
+{
+    ended_ = ended_ || event == kEnd;
+    event_(event, count);
 }

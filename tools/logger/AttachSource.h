@@ -21,8 +21,11 @@ public:
     // On the source's thread: the rows of one read (taken by the callee).
     using Rows = std::function<void(std::vector<LogRow>& rows)>;
     // On the source's thread: an event line ("no_data", "dropped", ...), with
-    // its count where it has one; "end" also when the stream ends.
+    // its count where it has one; when the stream ends, "end" once more after an
+    // "end" line, kBrokenOff without one (the serving program died).
     using Event = std::function<void(std::string_view event, uint64_t count)>;
+    static constexpr std::string_view kEnd = "end";
+    static constexpr std::string_view kBrokenOff = "broken_off";
 
     AttachSource() = default;
     ~AttachSource();
@@ -44,11 +47,13 @@ public:
 private:
     void Run();
     void HandLines(std::string& pending);
+    void Tell(const std::string& event, uint64_t count);
 
     UniqueFd socket_;
     std::optional<WakeEvent> stop_;  // made by Connect
     Rows rows_;
     Event event_;
     std::vector<LogRow> batch_;  // the source's thread only
+    bool ended_ = false;         // as batch_: an "end" line came
     std::thread thread_;
 };

@@ -18,7 +18,7 @@ public:
     // only work or a signal should wake it.
     using Tick = std::function<std::optional<Clock::time_point>(Clock::time_point now)>;
 
-    // endSignals: readable once SIGINT or SIGTERM came; the loop never reads it.
+    // endSignals: readable once an end signal came; the loop never reads it.
     LoggerLoop(int endSignals, WakeEvent wake);
 
     void Post(std::function<void()> work) override;

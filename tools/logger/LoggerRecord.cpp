@@ -34,7 +34,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kStatusInterval{250};
 
-// SIGINT and SIGTERM arrive as a readable descriptor instead of interrupting.
+// SIGINT, SIGTERM and SIGHUP arrive as a readable descriptor instead of interrupting.
 UniqueFd TakeEndSignals()
 {
     UniqueFd endSignals = EndSignalsAsDescriptor();
@@ -99,7 +99,7 @@ private:
     Clock::time_point next_{};
 };
 
-enum class Ending { Asked, PortGone, GaveUp, WriteFailed };
+enum class Ending { Asked, PortGone, StreamBroken, GaveUp, WriteFailed };
 
 // What the session tells pelmora-log, and how the run ends.
 class Recording : public SessionSink {
@@ -208,6 +208,8 @@ bool Attach(const LoggerOptions& options, const CounterSession& session, AttachS
         const auto known = SessionEventOf(event);
         if (known)
             loop.Post([&recording, known] { recording.OnEvent(*known); });
+        else if (event == AttachSource::kBrokenOff)
+            loop.Post([&recording] { recording.EndWith(Ending::StreamBroken); });
         else if (event == "dropped")
             loop.Post([&status, count] {
                 status.Say(std::to_string(count) + " readings were dropped: this log did not keep up");
@@ -241,26 +243,45 @@ std::optional<Clock::time_point> DeadlineOf(const LoggerOptions& options)
     return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.durationS));
 }
 
-int Finish(const Recording& recording, bool written, const LogWriter& writer, uint64_t dropped,
-           const StabilityEngine& live, bool toStandardOutput)
+void SayWhyItEnded(const Recording& recording, const std::string& port)
 {
-    const Ending ending = recording.Result();
-    if (ending == Ending::PortGone)
+    switch (recording.Result()) {
+    case Ending::PortGone:
         std::fputs("pelmora-log: the port went away\n", stderr);
-    if (ending == Ending::GaveUp)
+        break;
+    case Ending::StreamBroken:
+        std::fprintf(stderr, "pelmora-log: the stream broke off: the program serving %s ended without letting go "
+                             "of the port\n", port.c_str());
+        break;
+    case Ending::GaveUp:
         std::fprintf(stderr, "pelmora-log: %s\n", OpenFailureInEnglish(recording.GaveUpBecause()).c_str());
+        break;
+    case Ending::Asked:
+    case Ending::WriteFailed:
+        break;
+    }
+}
+
+int Finish(const Recording& recording, const LoggerOptions& options, bool written, const LogWriter& writer,
+           uint64_t dropped, const StabilityEngine& live)
+{
+    SayWhyItEnded(recording, options.port);
     if (!written)
         std::fprintf(stderr, "pelmora-log: %s\n", LogFailureText(writer.Path(), writer.Failure()).c_str());
     if (dropped != 0)
         std::fprintf(stderr, "pelmora-log: %llu readings were not logged: the output did not keep up\n",
                      static_cast<unsigned long long>(dropped));
+    if (writer.NotWritten() != 0)
+        std::fprintf(stderr, "pelmora-log: %llu readings not written: standard output took nothing more\n",
+                     static_cast<unsigned long long>(writer.NotWritten()));
     const std::string summary = SummaryText(live.Summary());
-    std::fputs(summary.c_str(), toStandardOutput ? stderr : stdout);
-    if (!written)
+    std::fputs(summary.c_str(), options.csv == "-" ? stderr : stdout);
+    const Ending ending = recording.Result();
+    if (!written || writer.NotWritten() != 0)
         return kExitLogWrite;
     if (ending == Ending::GaveUp)
         return kExitPort;
-    return ending == Ending::PortGone ? kExitPortLost : kExitDone;
+    return ending == Ending::PortGone || ending == Ending::StreamBroken ? kExitPortLost : kExitDone;
 }
 
 }  // namespace
@@ -332,5 +353,5 @@ int RunRecording(const LoggerOptions& options)
     attached.Stop();
     const bool written = writer.Stop();
     loop.RunPending();
-    return Finish(recording, written, writer, queue->Dropped(), live, toStandardOutput);
+    return Finish(recording, options, written, writer, queue->Dropped(), live);
 }
