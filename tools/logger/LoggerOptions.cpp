@@ -184,11 +184,15 @@ std::string LoggerUsage()
 std::string LoggerHelp()
 {
     return LoggerUsage() +
+           "Ctrl+C, SIGTERM or SIGHUP end the run in order; a SIGHUP ignored at start (nohup)\n"
+           "stays ignored.\n"
            "Exit status: 0 done (with --attach, also when the serving program let go of the\n"
            "port), 1 log not readable or plot not written, 2 bad usage, 3 the port does not open\n"
            "(also when a returned adapter never opens; with --attach, no program serves it),\n"
-           "4 the log could not be written, 5 the port went away (with --exit-on-hangup, or a\n"
-           "device that cannot be waited for, such as a bare pseudo-terminal).\n";
+           "4 the log could not be written (also readings not written to a standard output\n"
+           "that took nothing at the end), 5 the port went away (with --exit-on-hangup, or a\n"
+           "device that cannot be waited for, such as a bare pseudo-terminal; with --attach,\n"
+           "the stream broke off without the serving program's end).\n";
 }
 
 std::string WindowSettingsFile()
