@@ -168,15 +168,6 @@ TEST(PelmoraLog, ExitCodesForBadUsageAndMissingPort)
     }
 }
 
-// count records of 10 MHz and up, in one piece.
-std::string Records(uint32_t count)
-{
-    std::string records;
-    for (uint32_t i = 0; i < count; ++i)
-        records += FormatRecord(1, 10, 10000000 + i);
-    return records;
-}
-
 struct AttachEndRow {
     const char* Name;
     int Signal;           // to the serving pelmora-log once the attached one logged every row
@@ -235,6 +226,15 @@ INSTANTIATE_TEST_SUITE_P(
                     AttachEndRow{"ServingOneHungUp", SIGHUP, 0, ""},
                     AttachEndRow{"ServingOneKilled", SIGKILL, 5, "pelmora-log: the stream broke off: the program serving /dev/pts/"}),
     kRowName);
+
+// count records of 10 MHz and up, in one piece.
+std::string Records(uint32_t count)
+{
+    std::string records;
+    for (uint32_t i = 0; i < count; ++i)
+        records += FormatRecord(1, 10, 10000000 + i);
+    return records;
+}
 
 // The counter's adapter as udev shows it: a link to its node, which goes when it is
 // pulled and comes back, to a new node, when it is plugged in again.
@@ -350,7 +350,7 @@ TEST_P(PelmoraLogSignal, EndsInOrderUnlessIgnoredAtStart)
     ASSERT_TRUE(std::filesystem::exists(lock));
     RecordFeed feed(pty);
     // Once the client saw a reading it sees all: it saw the last one, the log has them all.
-    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && client.Readings() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && client.SawAReading(); }));
     ASSERT_TRUE(feed.Send(kRecords) && WaitUntil([&] { return client.Saw(feed.LastHz()); }));
     ::kill(logger.pid, row.Signal);
     if (!row.Ends) {
@@ -419,7 +419,7 @@ TEST_P(PelmoraLogOutput, EndsOnAWholeRowAndCountsWhatWasNotWritten)
         pollfd output{writeEnd.Get(), POLLOUT, 0};
         return ::poll(&output, 1, 0) == 0;
     };
-    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && client.Readings() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && client.SawAReading(); }));
     ASSERT_TRUE(WaitUntil([&] { return feed.Send(kRecords) && (!row.ReaderStalls || full()); }));
     ASSERT_TRUE(WaitUntil([&] { return client.Saw(feed.LastHz()); }));
     if (!row.ReaderStalls) {
