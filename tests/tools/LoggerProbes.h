@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstdint>
 #include <fstream>
+#include <csignal>
 #include <poll.h>
+#include <sys/wait.h>
 #include <string>
 #include <unistd.h>
 
@@ -113,4 +115,22 @@ public:
     ~RuntimeFolder() { ::unsetenv("XDG_RUNTIME_DIR"); }
     RuntimeFolder(const RuntimeFolder&) = delete;
     RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+};
+
+// Ends a child the test left running (an assertion returned early), and reaps it.
+class KillOnExit {
+public:
+    explicit KillOnExit(pid_t pid) : pid_(pid) {}
+    ~KillOnExit()
+    {
+        if (pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    KillOnExit(const KillOnExit&) = delete;
+    KillOnExit& operator=(const KillOnExit&) = delete;
+
+private:
+    pid_t pid_;
 };

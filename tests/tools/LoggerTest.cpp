@@ -187,11 +187,13 @@ TEST_P(PelmoraLogAttachEnd, LogsTheSameRowsAndTellsADeathFromAnEnd)
     CounterPty pty;
     const Child serving =
         StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", folder.File("held.csv")});
+    const KillOnExit servingEnds(serving.pid);
     const std::string socket = SocketPathFor(folder.File("pelmora"), pty.SlavePath());
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socket); }));
     TempDir attachedFolder;
     const Child attached =
         StartLogger(attachedFolder, {"--attach", pty.SlavePath(), "--csv", folder.File("attached.csv")});
+    const KillOnExit attachedEnds(attached.pid);
     RecordFeed feed(pty);
     // The server takes a client in on its own thread: readings before that pass it by.
     ASSERT_TRUE(WaitUntil([&] { return feed.Send(1) && LineCount(folder.File("attached.csv")) > 1; }));
@@ -343,6 +345,7 @@ TEST_P(PelmoraLogSignal, EndsInOrderUnlessIgnoredAtStart)
     const std::string csv = folder.File("run.csv");
     const Child logger =
         StartLogger(folder, {pty.SlavePath(), "--baud", "115200", "--csv", csv}, row.UnderNohup ? "nohup" : nullptr);
+    const KillOnExit loggerEnds(logger.pid);
     const std::string socket = SocketPathFor(folder.File("pelmora"), pty.SlavePath());
     const std::string lock = UucpLock().LockPathFor(pty.SlavePath());
     StreamClient client;
@@ -366,8 +369,6 @@ TEST_P(PelmoraLogSignal, EndsInOrderUnlessIgnoredAtStart)
         ended = ended || ::waitpid(logger.pid, &status, WNOHANG) == logger.pid;
         return ended && !std::filesystem::exists(lock) && !std::filesystem::exists(socket);
     }, 5000);
-    if (!ended)
-        ExitCode(logger);
     ASSERT_TRUE(inOrder) << folder.Read("stderr");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << folder.Read("stderr");
     EXPECT_TRUE(client.Ended());
@@ -405,6 +406,7 @@ TEST_P(PelmoraLogOutput, EndsOnAWholeRowAndCountsWhatWasNotWritten)
         ASSERT_EQ(::mkfifo(folder.File("stdout").c_str(), 0600), 0);
     }
     const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200"});
+    const KillOnExit loggerEnds(logger.pid);
     const auto openFifo = [&](int flags) { return row.ReaderStalls ? ::open(folder.File("stdout").c_str(), flags) : -1; };
     const UniqueFd pipe(openFifo(O_RDONLY | O_NONBLOCK));
     const UniqueFd writeEnd(openFifo(O_WRONLY | O_NONBLOCK));
