@@ -226,7 +226,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(AttachEndRow{"ServingOneInterrupted", SIGINT, 0, ""},
                     AttachEndRow{"ServingOneTerminated", SIGTERM, 0, ""},
                     AttachEndRow{"ServingOneHungUp", SIGHUP, 0, ""},
-                    AttachEndRow{"ServingOneKilled", SIGKILL, 5, "pelmora-log: the stream broke off: the program serving /dev/pts/"}),
+                    AttachEndRow{"ServingOneKilled", SIGKILL, 5,
+                                 "pelmora-log: the stream broke off: the program serving /dev/pts/"}),
     kRowName);
 
 // count records of 10 MHz and up, in one piece.
@@ -407,7 +408,9 @@ TEST_P(PelmoraLogOutput, EndsOnAWholeRowAndCountsWhatWasNotWritten)
     }
     const Child logger = StartLogger(folder, {pty.SlavePath(), "--baud", "115200"});
     const KillOnExit loggerEnds(logger.pid);
-    const auto openFifo = [&](int flags) { return row.ReaderStalls ? ::open(folder.File("stdout").c_str(), flags) : -1; };
+    const auto openFifo = [&](int flags) {
+        return row.ReaderStalls ? ::open(folder.File("stdout").c_str(), flags) : -1;
+    };
     const UniqueFd pipe(openFifo(O_RDONLY | O_NONBLOCK));
     const UniqueFd writeEnd(openFifo(O_WRONLY | O_NONBLOCK));
     StreamClient client;
