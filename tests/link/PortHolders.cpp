@@ -59,9 +59,16 @@ std::string ReadAll(int fd)
     return text;
 }
 
+// Dumpable again after the switch, as a program nobody started is: its /proc/<pid>/fd is nobody's.
+bool BecomeNobody()
+{
+    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 &&
+           ::prctl(PR_SET_DUMPABLE, 1) == 0;
+}
+
 }  // namespace
 
-HoldingProcess::HoldingProcess(const std::string& device, Hold how)
+HoldingProcess::HoldingProcess(const std::string& device, Hold how, bool asNobody)
 {
     int ready[2];
     if (::pipe(ready) != 0)
@@ -73,6 +80,8 @@ HoldingProcess::HoldingProcess(const std::string& device, Hold how)
         ::dup2(ready[1], 3);
         ::close_range(4, ~0u, 0);
         ready[1] = 3;
+        if (asNobody && !BecomeNobody())
+            ::_exit(9);
         const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
         const char held = fd >= 0 && TakeHold(fd, how) ? 1 : 0;
         if (::write(ready[1], &held, 1) != 1 || held == 0)
@@ -119,7 +128,7 @@ std::string AsNobody(const std::function<std::string()>& act)
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(out[0]);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+        if (!BecomeNobody())
             ::_exit(9);
         const std::string text = act();
         const bool written = ::write(out[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());

@@ -19,7 +19,8 @@ class HoldingProcess {
 public:
     static constexpr const char* kHolderName = "port-holder";
 
-    HoldingProcess(const std::string& device, Hold how);
+    // asNobody: the process switches to user nobody before it opens the device.
+    HoldingProcess(const std::string& device, Hold how, bool asNobody = false);
     ~HoldingProcess();
     HoldingProcess(const HoldingProcess&) = delete;
     HoldingProcess& operator=(const HoldingProcess&) = delete;
