@@ -31,8 +31,14 @@ std::optional<dev_t> DeviceNumber(const std::string& path)
     return status.st_rdev;
 }
 
+// Only what was opened below /dev is examined: a stat of a file on a stuck
+// network or FUSE mount would hang, and device nodes live in /dev.
 bool DescriptorIsDevice(const fs::path& descriptor, dev_t device)
 {
+    std::error_code error;
+    const fs::path opened = fs::read_symlink(descriptor, error);
+    if (error || !opened.native().starts_with("/dev/"))
+        return false;
     struct stat status {};
     return ::stat(descriptor.c_str(), &status) == 0 && S_ISCHR(status.st_mode) && status.st_rdev == device;
 }

@@ -198,6 +198,8 @@ protected:
         const LockFileRow& row = GetParam();
         if (row.Bytes == "folder")
             fs::create_directory(lockFile);
+        else if (row.Bytes == "fifo")
+            ::mkfifo(lockFile.c_str(), 0644);  // reading one without a writer would wait for ever
         else
             std::ofstream(lockFile, std::ios::binary) << LockBytes(row);
         const timespec longAgo[2] = {{946684800, 0}, {946684800, 0}};  // 2000-01-01
@@ -261,8 +263,8 @@ protected:
                              std::to_string(::getppid()) + "): close it, then connect again."
                        : device + " is in use by another program: close it, then connect again.";
         case OpenRefusal::LockNotAFile:
-            return device + " cannot be locked: " + lockFile + " is no lock file but a folder or a special file. "
-                                                               "Remove it, then connect again.";
+            return device + " cannot be locked: " + lockFile +
+                   " is no lock file but a folder or a special file. Remove it, then connect again.";
         case OpenRefusal::StaleLockStays:
             return device + " is not in use, but the lock file " + lockFile + " that an ended program left belongs "
                    "to root and cannot be removed: remove it with \"sudo rm " + lockFile + "\", then connect again.";
@@ -316,6 +318,8 @@ INSTANTIATE_TEST_SUITE_P(
         LockFileRow{"EmptyWhileBeingWritten", Names::Bytes, "", Written::Now, kHeld, kHeld},
         LockFileRow{"EmptyLeftTenSecondsAgo", Names::Bytes, "", Written::TenSecondsAgo, kOpens, kStays},
         LockFileRow{"FolderInItsPlace", Names::Bytes, "folder", Written::Now, OpenRefusal::LockNotAFile,
+                    OpenRefusal::LockNotAFile},
+        LockFileRow{"FifoInItsPlace", Names::Bytes, "fifo", Written::Now, OpenRefusal::LockNotAFile,
                     OpenRefusal::LockNotAFile}),
     kRowName);
 
