@@ -25,10 +25,6 @@ bool IsBinaryPid(const std::string& bytes)
     return bytes.size() == 4 && !std::all_of(bytes.begin(), bytes.end(), IsTextByte);
 }
 
-// Another program may be writing an empty lock right now; one older than
-// this was left so by a program that ended before it wrote its pid.
-constexpr std::chrono::seconds kEmptyLockGrace{5};
-
 // Covers the tick the start time is counted in and the clock being set a little
 // between the lock's writing and now.
 constexpr std::chrono::seconds kClockSlack{1};

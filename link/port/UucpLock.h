@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,10 @@ struct LockOutcome {
 
     bool Taken() const { return What == Kind::Taken; }
 };
+
+// Another program may be writing an empty lock right now; one older than
+// this was left so by a program that ended before it wrote its pid.
+inline constexpr std::chrono::seconds kEmptyLockGrace{5};
 
 // The traditional UUCP lock file LCK..<device> holding the owner's process id
 // as ten ASCII digits (or, from older programs, as a 4-byte binary int), honoured by serial programs that predate TIOCEXCL.
