@@ -4,10 +4,10 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <grp.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,21 +104,25 @@ struct Logger {
     }
 };
 
-Logger StartLogger(const TempDir& folder, const std::string& device, const std::string& csv)
+// Its output goes to the folder's files "stdout" and "stderr", made before it switches to nobody.
+Logger StartLogger(const TempDir& folder, const std::string& device, const std::string& csv, bool asNobody = false)
 {
     std::vector<std::string> arguments{PELMORA_LOG_EXE, device, "--csv", csv};
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, folder.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, folder.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Logger logger;
-    if (posix_spawn(&logger.Pid, PELMORA_LOG_EXE, &actions, nullptr, argv.data(), environ) != 0)
-        logger.Pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const int out = ::open(folder.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = ::open(folder.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    Logger logger{::fork()};
+    if (logger.Pid == 0) {
+        const bool switched = !asNobody || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+        if (switched && ::dup2(out, 1) == 1 && ::dup2(err, 2) == 2)
+            ::execv(PELMORA_LOG_EXE, argv.data());
+        ::_exit(127);
+    }
+    ::close(out);
+    ::close(err);
     return logger;
 }
 
@@ -128,10 +132,16 @@ std::size_t Rows(const std::string& csv)
     return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(file), {}, '\n'));
 }
 
-// pelmora-log says what the window says, in English, and exits 3; where it
-// opens, it logs the readings.
+// pelmora-log says what the window says, in English, and exits 3, as nobody
+// and as root; where it opens, it logs the readings.
 TEST_P(PortHolderTest, PelmoraLogSaysTheSameOrLogs)
 {
+    if (GetParam().AsNobody != "opened") {
+        Logger user = StartLogger(dir, pty.SlavePath(), locks + "/user.csv", true);
+        ASSERT_GT(user.Pid, 0);
+        EXPECT_EQ(user.Wait(), 3) << "as nobody";
+        EXPECT_EQ(dir.Read("stderr"), "pelmora-log: " + Expected(GetParam().AsNobody) + "\n") << "as nobody";
+    }
     const std::string csv = dir.File("run.csv");
     Logger logger = StartLogger(dir, pty.SlavePath(), csv);
     ASSERT_GT(logger.Pid, 0);
@@ -147,6 +157,30 @@ TEST_P(PortHolderTest, PelmoraLogSaysTheSameOrLogs)
     EXPECT_TRUE(WaitUntil([&] { return Rows(csv) == kReadings + 1; })) << "header and one row a reading";
     ::kill(logger.Pid, SIGINT);
     EXPECT_EQ(logger.Wait(), 0) << dir.Read("stderr");
+}
+
+// In the system's sticky lock folder another user's stale lock stays: pelmora-log
+// run by nobody says so, with the path and the command that removes it.
+TEST(PelmoraLogLock, AnotherUsersStaleLockInVarLockIsNamedWithTheCommand)
+{
+    struct stat lockFolder {};
+    if (::stat("/var/lock", &lockFolder) != 0 || (lockFolder.st_mode & 01777) != 01777)
+        GTEST_SKIP() << "no sticky /var/lock open to all";
+    TempDir dir;
+    fs::permissions(dir.Path(), fs::perms(01777));
+    CounterPty pty;
+    ::chmod(pty.SlavePath().c_str(), 0666);
+    const std::string lock = "/var/lock/LCK.." + fs::path(pty.SlavePath()).parent_path().filename().string() + "_" +
+                             fs::path(pty.SlavePath()).filename().string();
+    std::ofstream(lock) << "4294967297\n";
+    Logger logger = StartLogger(dir, pty.SlavePath(), dir.File("run.csv"), true);
+    ASSERT_GT(logger.Pid, 0);
+    EXPECT_EQ(logger.Wait(), 3);
+    EXPECT_EQ(dir.Read("stderr"), "pelmora-log: " + pty.SlavePath() + " is not in use, but the lock file " + lock +
+                                      " that an ended program left belongs to root and cannot be removed: remove it "
+                                      "with \"sudo rm " + lock + "\", then connect again.\n");
+    EXPECT_TRUE(fs::exists(lock));
+    fs::remove(lock);
 }
 
 INSTANTIATE_TEST_SUITE_P(
