@@ -72,7 +72,16 @@ std::string ProcessName(long pid)
 
 bool ProcessRuns(long pid)
 {
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+    return pid > 0 && pid <= HighestProcessId() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+long HighestProcessId()
+{
+    // The kernel's own ceiling, 2^22, where the setting cannot be read.
+    constexpr long kPidMaxLimit = 4194304;
+    std::ifstream setting("/proc/sys/kernel/pid_max");
+    long highest = 0;
+    return setting >> highest && highest > 1 ? highest - 1 : kPidMaxLimit - 1;
 }
 
 long OwnProcessId()

@@ -15,9 +15,11 @@ namespace tty {
 // Opens path for reading and writing without becoming its controlling
 // terminal, non-blocking, close-on-exec, and takes it exclusively (TIOCEXCL
 // and an flock). Fails when the device is missing, not accessible (the error
-// of the open) or no terminal (ENOTTY), or held by another open, its
-// exclusive mode or its flock (EBUSY), changing nothing of the holder's; a
-// successful open set TIOCEXCL itself, so the close clears it.
+// of the open) or no terminal (ENOTTY), or held by another open: its flock,
+// or its exclusive mode while another open of the device exists or may exist
+// (EBUSY), changing nothing of the holder's. A mode left by a program that
+// ended is taken over where the open passes it (as root); a successful open
+// set TIOCEXCL itself, so the close clears it.
 SysResult<int> OpenExclusive(const std::string& path);
 
 // Raw 8N1 with the receiver on and modem lines ignored; software flow control

@@ -7,6 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "system/DeviceHolders.h"
+
 namespace tty {
 
 namespace {
@@ -17,16 +19,25 @@ bool HeldExclusively(int fd)
     return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }
 
+// A mark another open of the device set. A program that ended without clearing
+// it (a crash, kill -9) leaves it on a terminal whose other side stays open:
+// then no other open of the device exists, and the mark is taken over.
+bool MarkedByAnotherOpen(int fd, const std::string& path)
+{
+    if (!HeldExclusively(fd))
+        return false;
+    const DeviceOpeners openers = ProcessesWithDeviceOpen(path, fd);
+    return !openers.Pids.empty() || openers.SomeUnreadable;
+}
+
 // TIOCEXCL belongs to the terminal, not to this descriptor: a refused open must
 // leave another holder's flag alone, so the flag is set only after every check
 // has passed. Root passes another holder's TIOCEXCL, hence the explicit look.
-bool TakeExclusive(int fd)
+bool TakeExclusive(int fd, const std::string& path)
 {
-    if (HeldExclusively(fd))
-        return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
         return false;
-    if (::ioctl(fd, TIOCEXCL) != 0) {
+    if (MarkedByAnotherOpen(fd, path) || ::ioctl(fd, TIOCEXCL) != 0) {
         ::flock(fd, LOCK_UN);
         return false;
     }
@@ -52,7 +63,7 @@ SysResult<int> OpenExclusive(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return LastSysError();
-    const int refusal = !::isatty(fd) ? ENOTTY : !TakeExclusive(fd) ? EBUSY : 0;
+    const int refusal = !::isatty(fd) ? ENOTTY : !TakeExclusive(fd, path) ? EBUSY : 0;
     if (refusal != 0) {
         ::close(fd);
         return SysError{refusal};

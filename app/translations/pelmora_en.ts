@@ -248,6 +248,18 @@
         <translation>%1 is in use by %2 (PID %3): close it, then connect again.</translation>
     </message>
     <message>
+        <source>%1 をロックできません。%2 はロックファイルではなく、フォルダか特殊なファイルです。これを削除してから、接続し直してください。</source>
+        <translation>%1 cannot be locked: %2 is no lock file but a folder or a special file. Remove it, then connect again.</translation>
+    </message>
+    <message>
+        <source>%1 は使われていませんが、終了したプログラムが残したロックファイル %2 は %3 のもので、削除できません。&quot;sudo rm %2&quot; で削除してから、接続し直してください。</source>
+        <translation>%1 is not in use, but the lock file %2 that an ended program left belongs to %3 and cannot be removed: remove it with &quot;sudo rm %2&quot;, then connect again.</translation>
+    </message>
+    <message>
+        <source>%1 には排他使用の印が付いていますが、ロックで持ち主を示すものはなく、あなたのプログラムはどれも開いていません。ほかのユーザーのプログラムが使っているのでなければ、終了したプログラムが印を残しました。アダプタを抜き差しする (擬似端末なら、その反対側を開いているプログラムを終了する) か、一度 root で Pelmora から開くと印は消えます。</source>
+        <translation>%1 is marked exclusive, though no lock names a holder and no program of yours has it open: unless a program of another user holds it, a program that ended left the mark. Unplugging the adapter clears it (for a pseudo-terminal, ending the program that holds its other side), and so does opening it once with Pelmora as root.</translation>
+    </message>
+    <message>
         <source>%1 を開けませんでした。</source>
         <translation>%1 could not be opened.</translation>
     </message>

@@ -85,9 +85,12 @@ int CSerialPort::Refuse(OpenRefusal why, const std::string& device, int error)
 
 int CSerialPort::Refuse(const OpenFailure& refusal)
 {
-    failure_.HolderPid = refusal.HolderPid;
-    failure_.HolderName = refusal.HolderName;
-    return Refuse(refusal.Why, refusal.Device, refusal.Error);
+    OpenFailure kept = refusal;
+    kept.PortNumber = failure_.PortNumber;
+    kept.IniPath = failure_.IniPath;
+    kept.Mapping = failure_.Mapping;
+    failure_ = std::move(kept);
+    return 0;
 }
 
 void CSerialPort::Close()

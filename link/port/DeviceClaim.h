@@ -15,7 +15,8 @@ public:
     // Nothing claimed.
     DeviceClaim() = default;
     // The claimed device, or why it was not claimed: HeldByAnother with the
-    // holder a lock file names, or the refusal of the open.
+    // holder a lock file, an flock or an open of the device names; the lock
+    // file's refusal; ExclusiveMarkLeft; or the refusal of the open.
     static std::variant<DeviceClaim, OpenFailure> Take(const std::string& path, const std::string& lockFolder);
     ~DeviceClaim();
     DeviceClaim(DeviceClaim&& other) noexcept;

@@ -82,6 +82,17 @@ std::string HeldText(const OpenFailure& failure)
                   failure.Device, failure.HolderName, pid);
 }
 
+std::string LockFileText(const OpenFailure& failure)
+{
+    if (failure.Why == OpenRefusal::LockNotAFile)
+        return Filled(FailureTexts::tr("%1 をロックできません。%2 はロックファイルではなく、フォルダか特殊なファイルです。"
+                                       "これを削除してから、接続し直してください。"),
+                      failure.Device, failure.LockPath);
+    return Filled(FailureTexts::tr("%1 は使われていませんが、終了したプログラムが残したロックファイル %2 は "
+                                   "%3 のもので、削除できません。\"sudo rm %2\" で削除してから、接続し直してください。"),
+                  failure.Device, failure.LockPath, failure.LockOwner);
+}
+
 std::string OtherText(const OpenFailure& failure)
 {
     if (failure.Error == 0)
@@ -147,6 +158,16 @@ std::string OpenFailureText(const OpenFailure& failure, const DeviceFacts& devic
         return MissingText(failure);
     case OpenRefusal::HeldByAnother:
         return HeldText(failure);
+    case OpenRefusal::ExclusiveMarkLeft:
+        return Filled(FailureTexts::tr("%1 には排他使用の印が付いていますが、ロックで持ち主を示すものはなく、"
+                                       "あなたのプログラムはどれも開いていません。ほかのユーザーのプログラムが使っているのでなければ、"
+                                       "終了したプログラムが印を残しました。アダプタを抜き差しする"
+                                       " (擬似端末なら、その反対側を開いているプログラムを終了する) か、"
+                                       "一度 root で Pelmora から開くと印は消えます。"),
+                      failure.Device);
+    case OpenRefusal::LockNotAFile:
+    case OpenRefusal::StaleLockStays:
+        return LockFileText(failure);
     case OpenRefusal::NotATerminal:
         if (failure.PortNumber == 0)
             return Filled(FailureTexts::tr("%1 はシリアルポートではありません。"), failure.Device);

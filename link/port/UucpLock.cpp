@@ -1,12 +1,12 @@
 #include "link/port/UucpLock.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "system/FileCalls.h"
@@ -36,6 +36,48 @@ bool StartedAfter(long pid, const std::string& lockPath)
     const auto started = ProcessStartTime(pid);
     const SysResult<FileFacts> lock = FactsAt(lockPath);
     return started && lock && *started > lock.Value().modified + kClockSlack;
+}
+
+bool YoungerThanTheGrace(const std::string& lockPath)
+{
+    const SysResult<FileFacts> lock = FactsAt(lockPath);
+    if (!lock)
+        return false;
+    const auto age = std::chrono::system_clock::now() - lock.Value().modified;
+    return age < kEmptyLockGrace && age > -kEmptyLockGrace;
+}
+
+// The first bytes of the file, at most a lock's worth; nullopt when unreadable.
+std::optional<std::string> LockBytes(const std::string& lockPath)
+{
+    SysResult<UniqueFd> file = OpenToReadWithoutWaiting(lockPath);
+    if (!file)
+        return std::nullopt;
+    char bytes[64];
+    const SysResult<std::size_t> read = ReadSome(file.Value().Get(), bytes);
+    if (!read)
+        return std::nullopt;
+    return std::string(bytes, read.Value());
+}
+
+long ValidPidOr0(long long pid)
+{
+    return pid > 0 && pid <= HighestProcessId() ? static_cast<long>(pid) : 0;
+}
+
+// Ten columns of digits with blanks before and a newline after; some programs
+// add their name and user after a blank, which is left unread.
+long TextPid(const std::string& text)
+{
+    const std::size_t start = text.find_first_not_of(' ');
+    if (start == std::string::npos)
+        return 0;
+    long long pid = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data() + start, end, pid);
+    if (error != std::errc() || (stop != end && *stop != '\n' && *stop != ' '))
+        return 0;
+    return ValidPidOr0(pid);
 }
 
 }  // namespace
@@ -83,16 +125,21 @@ std::string UucpLock::LockPathFor(const std::string& devicePath) const
     return folder_ + "/LCK.." + DeviceName(devicePath);
 }
 
-bool UucpLock::Acquire(const std::string& devicePath)
+LockOutcome UucpLock::Acquire(const std::string& devicePath)
 {
     if (!FolderWritable(folder_))
-        return true;
+        return {};
     const std::string lockPath = LockPathFor(devicePath);
-    if (TryCreate(lockPath) || (RemoveIfStale(lockPath) && TryCreate(lockPath))) {
-        held_ = lockPath;
-        return true;
+    // A second round where the stale lock was gone; a third would mean a race lost twice.
+    for (int round = 0; round < 2; ++round) {
+        if (TryCreate(lockPath)) {
+            held_ = lockPath;
+            return {};
+        }
+        if (std::optional<LockOutcome> stops = RemoveIfStale(lockPath))
+            return *stops;
     }
-    return false;
+    return {LockOutcome::Kind::Held, 0, lockPath};
 }
 
 void UucpLock::Release()
@@ -110,35 +157,42 @@ bool UucpLock::TryCreate(const std::string& lockPath) const
     return CreateNewFile(lockPath, text).Ok();
 }
 
-std::optional<long> UucpLock::OwnerPid(const std::string& lockPath)
+std::optional<long> UucpLock::PidIn(const std::string& bytes)
 {
-    std::ifstream file(lockPath, std::ios::binary);
-    char bytes[64];
-    file.read(bytes, sizeof bytes);
-    const std::string content(bytes, static_cast<size_t>(file.gcount()));
-    if (content.empty())
+    if (bytes.empty())
         return std::nullopt;
-    if (IsBinaryPid(content)) {
+    if (IsBinaryPid(bytes)) {
         int32_t pid = 0;
-        std::memcpy(&pid, content.data(), sizeof pid);
-        return pid;
+        std::memcpy(&pid, bytes.data(), sizeof pid);
+        return ValidPidOr0(pid);
     }
-    return std::strtol(content.c_str(), nullptr, 10);
+    return TextPid(bytes);
 }
 
 std::optional<long> UucpLock::HolderPid(const std::string& lockPath)
 {
-    // Empty or unreadable: held, by no one known. Text without a pid counts as
-    // stale, like a pid that no longer runs.
-    const std::optional<long> pid = OwnerPid(lockPath);
-    if (pid && (!ProcessRuns(*pid) || StartedAfter(*pid, lockPath)))
+    const std::optional<std::string> bytes = LockBytes(lockPath);
+    if (!bytes)
+        return 0;
+    const std::optional<long> pid = PidIn(*bytes);
+    if (!pid)
+        return YoungerThanTheGrace(lockPath) ? std::optional<long>(0) : std::nullopt;
+    if (*pid == 0 || !ProcessRuns(*pid) || StartedAfter(*pid, lockPath))
         return std::nullopt;
-    return pid ? pid : 0;
+    return pid;
 }
 
-bool UucpLock::RemoveIfStale(const std::string& lockPath)
+std::optional<LockOutcome> UucpLock::RemoveIfStale(const std::string& lockPath)
 {
-    if (HolderPid(lockPath))
-        return false;
-    return RemoveFile(lockPath).Ok();
+    const SysResult<FileFacts> facts = LinkFactsAt(lockPath);
+    if (!facts)
+        return std::nullopt;
+    if (facts.Value().kind != FileKind::Regular)
+        return LockOutcome{LockOutcome::Kind::NotAFile, 0, lockPath};
+    if (const std::optional<long> holder = HolderPid(lockPath))
+        return LockOutcome{LockOutcome::Kind::Held, *holder, lockPath};
+    const SysStatus removed = RemoveFile(lockPath);
+    if (removed || removed.Error().Code == ENOENT)
+        return std::nullopt;
+    return LockOutcome{LockOutcome::Kind::StaleStays, 0, lockPath, removed.Error().Code};
 }

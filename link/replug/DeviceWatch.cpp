@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "system/DeviceHolders.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -138,17 +140,27 @@ std::optional<DeviceReturn> DeviceWatch::Look()
     const auto now = Clock::now();
     if (node == triedNode_ && retryAt_ && now < *retryAt_)
         return std::nullopt;
+    // The identity may now lead to another program's terminal: a device that
+    // is open elsewhere is not taken, even where nothing locks it.
+    if (!OtherProcessesWithDeviceOpen(node).Pids.empty()) {
+        RetryLater(node, now, false);
+        return std::nullopt;
+    }
     Claimed claimed = DeviceClaim::Take(node, lockFolder_);
     if (auto* claim = std::get_if<DeviceClaim>(&claimed))
         return DeviceReturn{ReturnOutcome::Opened, std::move(*claim), {}};
     const OpenFailure& refusal = std::get<OpenFailure>(claimed);
-    const bool refused = refusal.Why == OpenRefusal::PermissionDenied;
-    refusals_ = refused ? (node == triedNode_ ? refusals_ : 0) + 1 : 0;
-    triedNode_ = node;
-    retryAt_ = now + kRetryInterval;
+    RetryLater(node, now, refusal.Why == OpenRefusal::PermissionDenied);
     if (refusals_ >= kMaxRefusedOpens)
         return DeviceReturn{ReturnOutcome::Failed, {}, refusal};
     return std::nullopt;
+}
+
+void DeviceWatch::RetryLater(const std::string& node, Clock::time_point now, bool refused)
+{
+    refusals_ = refused ? (node == triedNode_ ? refusals_ : 0) + 1 : 0;
+    triedNode_ = node;
+    retryAt_ = now + kRetryInterval;
 }
 
 // Until a folder changes, the retry is due or the wake; on the timer

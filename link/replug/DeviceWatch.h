@@ -34,8 +34,9 @@ struct DeviceReturn {
     OpenFailure Failure;  // Failed: the last refusal
 };
 
-// A device that is back but does not open (held by another program, not
-// ready, refused) is tried again after this long, never sooner.
+// A device that is back but does not open (held by another program, open in
+// another process, not ready, refused) is tried again after this long, never
+// sooner.
 inline constexpr std::chrono::milliseconds kRetryInterval{1000};
 // Permissions that refuse this many opens in a row of one node are not
 // udev's passing state: the wait fails.
@@ -64,8 +65,10 @@ public:
     //   waiting; a wakeFd that is already readable gives Stopped, no open.
     // - Which path is opened: ReturnedDevicePath(Target()); a target without
     //   an identity never comes back, and its wait only ends at the wake.
-    // - An open that fails is tried again after kRetryInterval, or at once
-    //   when the identity leads to another node; after kMaxRefusedOpens
+    // - A node that another process has open (one whose descriptors this
+    //   user can read; never this process) is not opened: like an open that
+    //   fails, it is tried again after kRetryInterval, or at once when the
+    //   identity leads to another node. After kMaxRefusedOpens
     //   refusals (EACCES, EPERM) of one node in a row, Failed.
     // - Without inotify (EMFILE: the per-user limit on instances) or a watch
     //   (ENOSPC: the limit on watches; EACCES), it looks every kRetryInterval.
@@ -83,6 +86,8 @@ private:
     void DropFoldersBut(const std::set<std::string>& wanted);
     void HandleEvents();
     std::optional<DeviceReturn> Look();
+    // Counts a refusal by permissions (refused) and sets the next look.
+    void RetryLater(const std::string& node, Clock::time_point now, bool refused);
     portpoll::Event Sleep(int wakeFd);
 
     ReopenTarget target_;

@@ -12,7 +12,7 @@ constexpr std::size_t kBatchCapacity = ReceiveThread::kReadSize / (kRecordLength
 // No thread (or descriptor) to receive or wait with: the port counts as not opened.
 OpenFailure NoThread(const SysError& error, const std::string& device, int32_t portNumber = 0)
 {
-    return OpenFailure{OpenRefusal::Other, error.Code, device, portNumber, {}, {}, {}, {}};
+    return OpenFailure{OpenRefusal::Other, error.Code, device, portNumber, {}, {}, {}, {}, {}, {}};
 }
 }
 
@@ -34,7 +34,7 @@ std::variant<int, OpenFailure> CounterSession::Connect(const PortChoice& choice,
 {
     endedBy_ = {};
     if (connected_)
-        return OpenFailure{OpenRefusal::Other, EBUSY, port_.OpenedPath(), choice.Number, {}, {}, {}, {}};
+        return OpenFailure{OpenRefusal::Other, EBUSY, port_.OpenedPath(), choice.Number, {}, {}, {}, {}, {}, {}};
     const bool opened = choice.Number != 0 ? port_.Open(choice.Number, bitRate) == 1
                                            : port_.OpenPath(choice.Path, bitRate) == 1;
     if (!opened)

@@ -18,6 +18,7 @@
 #include "res/Menu131.h"
 #include "res/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/link/PortHolders.h"
 #include "tests/support/Modal.h"
 #include "tests/support/RowName.h"
 #include "tests/support/TempDir.h"
@@ -198,6 +199,22 @@ TEST_F(ConnectTest, SigtermWritesTheLogAndLetsGoOfThePortWithoutSaving)
     EXPECT_FALSE(std::filesystem::exists(UucpLock().LockPathFor(tty_.SlavePath())));
     EXPECT_EQ(window.ReadIni(), ini);
     EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// A program holding the port by flock alone, without a lock file, is named in the box.
+TEST_F(ConnectTest, PortHeldByAnFlockAloneNamesItsHolderAndPid)
+{
+    HoldingProcess holder(tty_.SlavePath(), Hold::FlockAlone);
+    ASSERT_TRUE(holder.Holds());
+    WindowUnderTest window(IniMapping(tty_, 12));
+    ASSERT_TRUE(window.Start());
+    WhenModal<CPortDlg>([](CPortDlg& dialog) { dialog.OkButton()->click(); });
+    window->OnCommand(ID_CONNECT);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].Text.toStdString(),
+              "A port does not open.\n" + tty_.SlavePath() + " は port-holder (PID " + std::to_string(holder.Pid()) +
+                  ") が使っています。そのプログラムを閉じてから、接続し直してください。");
+    EXPECT_FALSE(window->Link().IsOpen());
 }
 
 struct FailRow {

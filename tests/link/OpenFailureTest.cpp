@@ -21,11 +21,17 @@ const std::string kDevice = "/dev/ttyUSB0";
 const std::string kJoin = ": permission denied. Members of group dialout may use it: join it with "
                           "\"sudo usermod -aG dialout $USER\", then log out and log in again.";
 
+const std::string kLock = "/var/lock/LCK..ttyUSB0";
+const std::string kMarkLeft = " is marked exclusive, though no lock names a holder and no program of yours has it "
+                              "open: unless a program of another user holds it, a program that ended left the mark. "
+                              "Unplugging the adapter clears it (for a pseudo-terminal, ending the program that holds "
+                              "its other side), and so does opening it once with Pelmora as root.";
+
 // The texts are Japanese; the rows read them through the English translation.
 TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
 {
     using R = OpenRefusal;
-    EXPECT_EQ(OpenFailureText({R::Other, 0, kDevice, kPort, {}, {}, {}, {}}, {}), kDevice + " を開けませんでした。");
+    EXPECT_EQ(OpenFailureText({R::Other, 0, kDevice, kPort, {}, {}, {}, {}, {}, {}}, {}), kDevice + " を開けませんでした。");
     const auto english = InstallTranslation("en");
     const struct {
         OpenRefusal Why;
@@ -34,6 +40,7 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         std::string Expected;  // after the device path where it starts with ':' or ' '
         std::string HolderName = {}, Mapping = {};
         int32_t Port = kPort;  // 0: a device path was opened (pelmora-log)
+        std::string LockOwner = {};
     } rows[] = {
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0660}, {}, kJoin},
         {R::PermissionDenied, {true, "root", "dialout", 20, 'c', 0620}, {},
@@ -54,10 +61,17 @@ TEST(OpenFailureText, NamesTheDeviceAndWhatToDo)
         {R::Other, {}, {}, ": Input/output error."},
         {R::NoDeviceMapped, {}, {}, "COM3 has no device: add a line COM3=<device> to [Port] of /p/Pelmora.ini."},
         {R::None, {}, {}, ""},
+        {R::LockNotAFile, {}, {}, " cannot be locked: " + kLock + " is no lock file but a folder or a special file. "
+                                  "Remove it, then connect again."},
+        {R::StaleLockStays, {}, {}, " is not in use, but the lock file " + kLock + " that an ended program left "
+                                    "belongs to uucp and cannot be removed: remove it with \"sudo rm " + kLock +
+                                    "\", then connect again.", "", "", kPort, "uucp"},
+        {R::ExclusiveMarkLeft, {}, {}, kMarkLeft},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Expected);
-        const OpenFailure failure{row.Why, EIO, kDevice, row.Port, "/p/Pelmora.ini", row.Holder, row.HolderName, row.Mapping};
+        const OpenFailure failure{row.Why,        EIO,         kDevice, row.Port, "/p/Pelmora.ini", row.Holder,
+                                  row.HolderName, row.Mapping, kLock,   row.LockOwner};
         const bool named = row.Expected.starts_with(':') || row.Expected.starts_with(' ');
         EXPECT_EQ(OpenFailureText(failure, row.Device), (named ? kDevice : "") + row.Expected);
     }
@@ -96,7 +110,7 @@ TEST(OpenFailure, DeniedDeviceTellsWhoMayUseIt)
     }
 }
 
-TEST(OpenFailure, HeldPortNamesTheHolderWhereTheLockSaysIt)
+TEST(OpenFailure, HeldPortNamesTheHolderByItsLockFileOrItsFlock)
 {
     for (const bool sameLockFolder : {true, false}) {
         TempDir dir;
@@ -107,10 +121,10 @@ TEST(OpenFailure, HeldPortNamesTheHolderWhereTheLockSaysIt)
         CSerialPort second(ini, sameLockFolder ? dir.Path() : dir.File("other"));
         const auto english = InstallTranslation("en");
         EXPECT_EQ(second.Open(kPort, 9600), 0);
-        const std::string holder = sameLockFolder ? " test_link (PID " + std::to_string(::getpid()) + ")"
-                                                  : " another program";
+        // Without the lock file, the flock names the holder.
         EXPECT_EQ(DescribeOpenFailure(second.LastOpenFailure()),
-                  pty.SlavePath() + " is in use by" + holder + ": close it, then connect again.");
+                  pty.SlavePath() + " is in use by test_link (PID " + std::to_string(::getpid()) +
+                      "): close it, then connect again.");
         first.Close();
         ASSERT_EQ(second.Open(kPort, 9600), 1);
         EXPECT_EQ(second.LastOpenFailure().Why, OpenRefusal::None);

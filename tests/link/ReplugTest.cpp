@@ -6,7 +6,11 @@
 #include <deque>
 #include <fstream>
 #include <optional>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <tuple>
+#include <unistd.h>
 #include <filesystem>
 #include <memory>
 
@@ -14,6 +18,7 @@
 #include "link/window/CounterLink.h"
 #include "link/sinks/RecordLog.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/link/PortHolders.h"
 #include "tests/link/ProcessProbes.h"
 #include "tests/support/RowName.h"
 #include "tests/support/Wait.h"
@@ -50,6 +55,12 @@ enum class Comes {
     Nothing,                  // a bare pseudo-terminal was opened: nothing is its own
 };
 enum class Ends { Resumes, StaysAway, GivesUp };
+// What the returned device brings along.
+enum class Brings {
+    Nothing,
+    ExclusiveMarkLeft,  // by a program that ended
+    AnotherProcess,     // that has it open, as a shell its terminal
+};
 
 struct ReplugRow {
     const char* Name;
@@ -59,7 +70,19 @@ struct ReplugRow {
     bool AsUser = false;         // the link waits as an ordinary user
     mode_t FolderMode = 0755;    // of the folder above by-id, watched while by-id is gone
     mode_t DeviceMode = 0666;    // of the returned device
+    Brings Along = Brings::Nothing;
 };
+
+termios TerminalSettings(const std::string& device)
+{
+    termios settings{};
+    const int fd = ::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        ::tcgetattr(fd, &settings);
+        ::close(fd);
+    }
+    return settings;
+}
 
 class ReplugTest : public ::testing::TestWithParam<ReplugRow> {
 protected:
@@ -153,6 +176,15 @@ TEST_P(ReplugTest, TheSameAdapterComesBackByItselfAndNoReadingIsLost)
     for (const std::string& device : {first->SlavePath(), other.SlavePath(), second.SlavePath()})
         ::chmod(device.c_str(), 0666);
     ::chmod(second.SlavePath().c_str(), row.DeviceMode);
+    if (row.Along == Brings::ExclusiveMarkLeft) {
+        ASSERT_TRUE(LeaveExclusiveMark(second.SlavePath()));
+    }
+    std::optional<HoldingProcess> shell;
+    if (row.Along == Brings::AnotherProcess) {
+        shell.emplace(second.SlavePath(), Hold::Terminal);
+        ASSERT_TRUE(shell->Holds());
+    }
+    const termios shellSettings = TerminalSettings(second.SlavePath());
     CSerialPort holder({}, dir.File("holder-locks"));
     if (row.HeldAWhile) {
         ASSERT_EQ(holder.OpenPath(second.SlavePath(), 9600), 1);
@@ -202,6 +234,16 @@ TEST_P(ReplugTest, TheSameAdapterComesBackByItselfAndNoReadingIsLost)
         EXPECT_EQ(recorder.events, (std::vector<SessionEvent>{SessionEvent::PortLost, SessionEvent::End}));
         return;
     }
+    if (shell) {
+        QTest::qWait(4000);  // the measurement window, not a wait for an event
+        EXPECT_TRUE(link.IsAwaitingDevice()) << "a terminal in another process's use was taken";
+        const termios after = TerminalSettings(second.SlavePath());
+        EXPECT_EQ(after.c_lflag & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON));
+        EXPECT_EQ(std::tie(after.c_iflag, after.c_oflag, after.c_cflag, after.c_lflag),
+                  std::tie(shellSettings.c_iflag, shellSettings.c_oflag, shellSettings.c_cflag, shellSettings.c_lflag))
+            << "the terminal's settings were changed";
+        shell->End();
+    }
     if (row.HeldAWhile) {
         const std::clock_t cpuBefore = std::clock();
         QTest::qWait(1000);  // the measurement window, not a wait for an event
@@ -236,7 +278,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReplugRow{"HeldAWhileWithoutBusyLooping", Comes::StableNameAlone, Ends::Resumes, true},
         ReplugRow{"HeldAWhileAsAUserTriedAgainOnTheTimer", Comes::StableNameAlone, Ends::Resumes, true, true},
         ReplugRow{"OnTheTimerWhereNoFolderCanBeWatched", Comes::StableNameAlone, Ends::Resumes, false, true, 0711},
-        ReplugRow{"RefusedEveryTimeSaysSoOnce", Comes::StableNameAlone, Ends::GivesUp, false, true, 0755, 0}),
+        ReplugRow{"RefusedEveryTimeSaysSoOnce", Comes::StableNameAlone, Ends::GivesUp, false, true, 0755, 0},
+        ReplugRow{"WithTheExclusiveMarkAnEndedProgramLeft", Comes::StableNameAlone, Ends::Resumes, false, false, 0755,
+                  0666, Brings::ExclusiveMarkLeft},
+        ReplugRow{"NotWhileAnotherProcessHasItOpen", Comes::StableNameAlone, Ends::Resumes, false, false, 0755, 0666,
+                  Brings::AnotherProcess}),
     kRowName);
 
 TEST_F(ReplugTest, DisconnectWhileWaitingEndsAtOnceAndReleasesThePort)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -9,13 +10,20 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QTranslator>
+
+#include "app/Translation.h"
 #include "link/port/BaudRateTable.h"
 #include "link/port/CSerialPort.h"
 #include "link/port/DevicePath.h"
+#include "link/port/OpenFailureText.h"
 #include "tests/link/LinkTestSupport.h"
+#include "tests/link/PortHolders.h"
 #include "tests/link/TtySpeedProbe.h"
 #include "tests/support/RowName.h"
 #include "tools/simulator/CounterPty.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -166,39 +174,154 @@ TEST_F(SerialPortTest, UucpLockIsTakenAndReleased)
     EXPECT_FALSE(std::filesystem::exists(lockFile));
 }
 
-TEST_F(SerialPortTest, LiveUucpLockRefusesStaleOneIsRemoved)
-{
-    UucpLock probe(locks);
-    const std::string lockFile = probe.LockPathFor(pty.SlavePath());
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    const auto binary = [](int32_t pid) { return std::string(reinterpret_cast<const char*>(&pid), 4); };
-    const struct {
-        const char* Name;
-        std::string Content;
-        int ExpectedOpen;
-        bool WrittenLongAgo = false;  // before any running process started: its pid was reused
-    } rows[] = {{"held by a running process", LockLine(::getppid()) + "\n", 0},
-                {"held, binary pid", binary(::getppid()), 0},
-                {"owner gone", LockLine(child) + "\n", 1},
-                {"owner gone, binary pid", binary(child), 1},
-                {"no pid in the file", LockLine(0) + "\n", 1},
-                {"pid reused by a later process", LockLine(::getppid()) + "\n", 1, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Name);
-        std::ofstream(lockFile, std::ios::binary) << row.Content;
+// What a lock file left in the way names.
+enum class Names { Bytes, RunningProcess, EndedProcess, AbovePidMax };
+enum class Written { Now, TenSecondsAgo, LongAgo };  // long ago: before any running process started
+
+struct LockFileRow {
+    const char* Name;
+    Names Pid;
+    std::string Bytes;  // the file's bytes where Pid is Bytes, else how the pid is written: "text" or "binary"
+    Written When;
+    OpenRefusal AsRoot;    // None: the port opens, the stale lock replaced
+    OpenRefusal AsNobody;  // in a sticky lock folder, the lock file root's
+};
+
+class LockFileTest : public ::testing::TestWithParam<LockFileRow> {
+protected:
+    void SetUp() override
+    {
+        fs::permissions(dir.Path(), fs::perms(0755));
+        fs::create_directory(locks);
+        fs::permissions(locks, fs::perms(01777));
+        ::chmod(pty.SlavePath().c_str(), 0666);
+        const LockFileRow& row = GetParam();
+        if (row.Bytes == "folder")
+            fs::create_directory(lockFile);
+        else if (row.Bytes == "fifo")
+            ::mkfifo(lockFile.c_str(), 0644);  // reading one without a writer would wait for ever
+        else
+            std::ofstream(lockFile, std::ios::binary) << LockBytes(row);
         const timespec longAgo[2] = {{946684800, 0}, {946684800, 0}};  // 2000-01-01
-        if (row.WrittenLongAgo) {
-            ASSERT_EQ(::utimensat(AT_FDCWD, lockFile.c_str(), longAgo, 0), 0);
+        const timespec tenSecondsAgo[2] = {{std::time(nullptr) - 10, 0}, {std::time(nullptr) - 10, 0}};
+        if (row.When != Written::Now)
+            ::utimensat(AT_FDCWD, lockFile.c_str(), row.When == Written::LongAgo ? longAgo : tenSecondsAgo, 0);
+    }
+
+    static std::string LockBytes(const LockFileRow& row)
+    {
+        long pid = 0;
+        switch (row.Pid) {
+        case Names::Bytes:
+            return row.Bytes;
+        case Names::RunningProcess:
+            pid = ::getppid();
+            break;
+        case Names::EndedProcess:
+            pid = EndedPid();
+            break;
+        case Names::AbovePidMax:
+            pid = PidMax() + 1;
+            break;
         }
-        CSerialPort port(ini, locks);
-        EXPECT_EQ(port.Open(kPort, 9600), row.ExpectedOpen);
-        port.Close();
-        std::filesystem::remove(lockFile);
+        const auto binary = static_cast<int32_t>(pid);
+        return row.Bytes == "binary" ? std::string(reinterpret_cast<const char*>(&binary), 4) : LockLine(pid) + "\n";
+    }
+
+    static long EndedPid()
+    {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        ::waitpid(child, nullptr, 0);
+        return child;
+    }
+
+    static long PidMax()
+    {
+        long max = 0;
+        std::ifstream("/proc/sys/kernel/pid_max") >> max;
+        return max;
+    }
+
+    // The port's answer: "opened", or the reason in English.
+    std::string Open() const
+    {
+        CSerialPort port({}, locks);
+        return port.OpenPath(pty.SlavePath(), 9600) == 1 ? "opened" : DescribeOpenFailure(port.LastOpenFailure());
+    }
+
+    std::string Expected(OpenRefusal why) const
+    {
+        const std::string device = pty.SlavePath();
+        switch (why) {
+        case OpenRefusal::None:
+            return "opened";
+        case OpenRefusal::HeldByAnother:
+            return GetParam().Pid == Names::RunningProcess
+                       ? device + " is in use by " + ProcessNameOf(::getppid()) + " (PID " +
+                             std::to_string(::getppid()) + "): close it, then connect again."
+                       : device + " is in use by another program: close it, then connect again.";
+        case OpenRefusal::LockNotAFile:
+            return device + " cannot be locked: " + lockFile +
+                   " is no lock file but a folder or a special file. Remove it, then connect again.";
+        case OpenRefusal::StaleLockStays:
+            return device + " is not in use, but the lock file " + lockFile + " that an ended program left belongs "
+                   "to root and cannot be removed: remove it with \"sudo rm " + lockFile + "\", then connect again.";
+        default:
+            return "unexpected";
+        }
+    }
+
+    static std::string ProcessNameOf(long pid)
+    {
+        std::string name;
+        std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), name);
+        return name;
+    }
+
+    TempDir dir;
+    CounterPty pty;
+    std::string locks = dir.File("lock");
+    std::string lockFile = UucpLock(locks).LockPathFor(pty.SlavePath());
+    std::unique_ptr<QTranslator> english = InstallTranslation("en");
+};
+
+TEST_P(LockFileTest, LiveLockRefusesStaleOneIsReplacedOrNamed)
+{
+    EXPECT_EQ(AsNobody([this] { return Open(); }), Expected(GetParam().AsNobody)) << "as nobody";
+    EXPECT_EQ(Open(), Expected(GetParam().AsRoot)) << "as root";
+    if (GetParam().AsRoot == OpenRefusal::None) {
+        EXPECT_FALSE(fs::exists(lockFile)) << "the stale lock stays after the port closed";
     }
 }
+
+constexpr auto kOpens = OpenRefusal::None;
+constexpr auto kHeld = OpenRefusal::HeldByAnother;
+constexpr auto kStays = OpenRefusal::StaleLockStays;
+
+INSTANTIATE_TEST_SUITE_P(
+    Locks, LockFileTest,
+    ::testing::Values(
+        LockFileRow{"HeldByARunningProcess", Names::RunningProcess, "text", Written::Now, kHeld, kHeld},
+        LockFileRow{"HeldBinaryPid", Names::RunningProcess, "binary", Written::Now, kHeld, kHeld},
+        LockFileRow{"OwnerGone", Names::EndedProcess, "text", Written::Now, kOpens, kStays},
+        LockFileRow{"OwnerGoneBinaryPid", Names::EndedProcess, "binary", Written::Now, kOpens, kStays},
+        LockFileRow{"PidReusedByALaterProcess", Names::RunningProcess, "text", Written::LongAgo, kOpens, kStays},
+        LockFileRow{"NoPidInTheFile", Names::Bytes, "         0\n", Written::Now, kOpens, kStays},
+        LockFileRow{"TextWithoutANumber", Names::Bytes, "minicom\n", Written::Now, kOpens, kStays},
+        LockFileRow{"NegativePid", Names::Bytes, "        -1\n", Written::Now, kOpens, kStays},
+        LockFileRow{"NegativeBinaryPid", Names::Bytes, "\xff\xff\xff\xff", Written::Now, kOpens, kStays},
+        LockFileRow{"PidOverflowingALong", Names::Bytes, "99999999999999999999\n", Written::Now, kOpens, kStays},
+        LockFileRow{"PidThatACastWouldMakeInit", Names::Bytes, "4294967297\n", Written::Now, kOpens, kStays},
+        LockFileRow{"PidAbovePidMax", Names::AbovePidMax, "text", Written::Now, kOpens, kStays},
+        LockFileRow{"EmptyWhileBeingWritten", Names::Bytes, "", Written::Now, kHeld, kHeld},
+        LockFileRow{"EmptyLeftTenSecondsAgo", Names::Bytes, "", Written::TenSecondsAgo, kOpens, kStays},
+        LockFileRow{"FolderInItsPlace", Names::Bytes, "folder", Written::Now, OpenRefusal::LockNotAFile,
+                    OpenRefusal::LockNotAFile},
+        LockFileRow{"FifoInItsPlace", Names::Bytes, "fifo", Written::Now, OpenRefusal::LockNotAFile,
+                    OpenRefusal::LockNotAFile}),
+    kRowName);
 
 TEST_F(SerialPortTest, MissingLockFolderDoesNotStopTheOpen)
 {
