@@ -173,9 +173,11 @@ std::string LoggerUsage()
            "       pelmora-log --analyse FILE.csv [--json] [--plot FILE.png]\n"
            "                   [--confidence P] [--remove-drift]\n"
            "--exit-on-hangup: end when the adapter is pulled instead of waiting for it to come back.\n"
-           "--serve-tcp N: serve the readings on 127.0.0.1:N too (any local user can read them).\n"
+           "--serve-tcp N: serve the readings on 127.0.0.1:N too (any local user can read them;\n"
+           "at most 64 clients; kept while the adapter is away; a client's end of file closes it).\n"
            "--attach PORT: read the readings of the Pelmora window or pelmora-log that holds PORT\n"
-           "instead of the port; their inductance comes with them.\n"
+           "instead of the port; their inductance comes with them. Only a stream of this user, in a\n"
+           "folder no other user can change, is read.\n"
            "--confidence P: the intervals' probability, 0 < P < 1 (default 0.6827, one sigma).\n"
            "--remove-drift: take each run's linear drift out of the readings before the deviations.\n"
            "PORT is COM<n> (as the Pelmora window maps it) or a device path.\n";
@@ -186,7 +188,8 @@ std::string LoggerHelp()
     return LoggerUsage() +
            "Exit status: 0 done (with --attach, also when the serving program let go of the\n"
            "port), 1 log not readable or plot not written, 2 bad usage, 3 the port does not open\n"
-           "(also when a returned adapter never opens; with --attach, no program serves it),\n"
+           "(also when a returned adapter never opens; with --attach, no program serves it, or\n"
+           "not one of this user's),\n"
            "4 the log could not be written, 5 the port went away (with --exit-on-hangup, or a\n"
            "device that cannot be waited for, such as a bare pseudo-terminal).\n";
 }
