@@ -105,13 +105,17 @@ std::string PrepareShareFolder(const std::string& folder)
 ShareConnection ConnectToShare(const std::string& socketPath)
 {
     using Reach = ShareConnection::Reach;
+    // A server in a folder another user could have made or swapped is not this user's
+    // program; asked before the connect, which such a server could keep waiting for ever.
+    const std::string folder = FolderOf(socketPath);
+    if (const SysResult<FileFacts> found = LinkFactsAt(folder); found || found.Error().Code != ENOENT) {
+        if (std::string refused = ShareFolderRefusal(folder); !refused.empty())
+            return {Reach::Refused, UniqueFd(), std::move(refused)};
+    }
     SocketOpened connected = ConnectToUnixPath(socketPath);
     if (!connected.socket)
         return {Reach::NobodyServes, UniqueFd(), SocketFailureText({socketPath, connected.socket.Error()})};
     UniqueFd socket = std::move(connected.socket).Value();
-    // A server in a folder another user could have made or swapped is not this user's program.
-    if (std::string refused = ShareFolderRefusal(FolderOf(socketPath)); !refused.empty())
-        return {Reach::Refused, UniqueFd(), std::move(refused)};
     const SysResult<unsigned> peer = PeerUserId(socket.Get());
     if (!peer)
         return {Reach::Refused, UniqueFd(), socketPath + ": " + peer.Error().Text()};

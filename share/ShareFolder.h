@@ -42,6 +42,6 @@ struct ShareConnection {
     // Refused: why the folder or the serving process is not trusted.
     std::string why;
 };
-// Connected only when the folder passes ShareFolderRefusal and the serving
-// process runs as this user; nothing is read from it here.
+// Connected only when the folder passes ShareFolderRefusal (a missing folder:
+// nobody serves) and the serving process runs as this user; nothing is read from it here.
 ShareConnection ConnectToShare(const std::string& socketPath);
