@@ -77,7 +77,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                    QStringLiteral("Open the statistics window with the read-out."));
     const QCommandLineOption serveTcp(
         QStringLiteral("serve-tcp"),
-        QStringLiteral("Also serve the readings on 127.0.0.1 at this TCP port (any local user can read them)."),
+        QStringLiteral("Also serve the readings on 127.0.0.1 at this TCP port (any local user can read them; "
+                       "at most 64 clients; kept while the adapter is away; a client's end of file closes it)."),
         QStringLiteral("port"));
     parser.addOptions({help, version, lang, log, stats, serveTcp});
     if (!parser.parse(arguments))

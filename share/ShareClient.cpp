@@ -105,7 +105,9 @@ bool ShareClient::DiscardInput()
 {
     std::array<char, kInputChunk> input;
     const SysResult<size_t> got = ReadSome(fd_.Get(), input);
-    if (got && got.Value() == 0)
+    if (!got)
+        return WouldBlock(got.Error());
+    if (got.Value() == 0)
         inputOpen_ = false;
-    return got || WouldBlock(got.Error());
+    return inputOpen_ || !endsWithInput_;
 }

@@ -13,7 +13,10 @@
 // bounded queue of whole batches shared with the other clients; past the bound
 // the oldest waiting batches give way (their lines counted and told in a
 // "dropped" line where the gap is), so a reader that stops never holds up the
-// rest. What it sends is read and thrown away.
+// rest. What it sends is read and thrown away. On TCP a reader that closed and
+// one that only shut its sending side look the same until a write fails, so
+// there the end of its input ends it; on a Unix socket a close shows as a
+// hang-up, and a reader that only shut its sending side keeps its lines.
 class ShareClient {
 public:
     using Clock = std::chrono::steady_clock;
@@ -22,7 +25,7 @@ public:
     static constexpr size_t kQueueBytes = size_t{4} << 20;
     static constexpr std::chrono::seconds kStallLimit{60};
 
-    explicit ShareClient(UniqueFd fd) : fd_(std::move(fd)) {}
+    ShareClient(UniqueFd fd, bool endsWithInput) : fd_(std::move(fd)), endsWithInput_(endsWithInput) {}
 
     int Descriptor() const { return fd_.Get(); }
 
@@ -36,8 +39,8 @@ public:
     // One write of what waits. False when the reader is gone or has taken no
     // byte for kStallLimit while lines waited.
     bool Write(Clock::time_point now);
-    // One bounded read of its input, thrown away. False on an error; at the
-    // input's end (a reader that only reads) it is not read again.
+    // One bounded read of its input, thrown away. False on an error, and at the
+    // input's end where that ends the reader; else it is not read again.
     bool DiscardInput();
     bool InputOpen() const { return inputOpen_; }
 
@@ -51,6 +54,7 @@ private:
     void TellDropped();
 
     UniqueFd fd_;
+    bool endsWithInput_;
     std::deque<Batch> batches_;
     size_t sentOfFront_ = 0;  // bytes of the front batch already written
     size_t queuedBytes_ = 0;

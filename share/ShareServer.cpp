@@ -7,6 +7,7 @@
 
 #include "share/ShareClient.h"
 #include "system/DescriptorWait.h"
+#include "system/FileCalls.h"
 #include "system/NamedThread.h"
 #include "system/Sockets.h"
 
@@ -36,26 +37,28 @@ void ShareServer::Hand(const std::function<void(Inbox&)>& change)
         wake_.Value().Signal();
 }
 
-SysStatus ShareServer::Listen(UniqueFd listener, bool sameUserOnly)
+SysStatus ShareServer::Listen(UniqueFd listener, Transport transport)
 {
     if (!wake_)
         return wake_.Error();
     if (!thread_.joinable()) {
+        if (SysResult<UniqueFd> spare = ReserveDescriptor())
+            spare_ = std::move(spare).Value();
         auto started = StartNamedThread(kThreadName, [this] { Run(); });
         if (!started)
             return started.Error();
         thread_ = std::move(started).Value();
     }
-    Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), sameUserOnly}); });
+    Hand([&](Inbox& inbox) { inbox.listeners.push_back({std::move(listener), transport}); });
     return Done{};
 }
 
-void ShareServer::StopListening()
+void ShareServer::StopListening(Transport transport)
 {
     // A listener handed over but not yet taken goes too.
-    Hand([](Inbox& inbox) {
-        inbox.listeners.clear();
-        inbox.stopListening = true;
+    Hand([transport](Inbox& inbox) {
+        std::erase_if(inbox.listeners, [transport](const Listener& l) { return l.transport == transport; });
+        inbox.stopListening.push_back(transport);
     });
 }
 
@@ -115,8 +118,8 @@ bool ShareServer::TakeInbox(Clock::time_point now)
     for (std::string& batch : taken.batches)
         fresh_.push_back(std::make_shared<const std::string>(std::move(batch)));
     freshDropped_ = taken.dropped;
-    if (taken.stopListening)
-        listeners_.clear();
+    for (const Transport transport : taken.stopListening)
+        std::erase_if(listeners_, [transport](const Listener& l) { return l.transport == transport; });
     for (Listener& listener : taken.listeners)
         listeners_.push_back(std::move(listener));
     if (taken.closeClients) {
@@ -132,21 +135,49 @@ bool ShareServer::TakeInbox(Clock::time_point now)
     return true;
 }
 
-void ShareServer::Accept(const Listener& listener)
+SysStatus ShareServer::AcceptOne(const Listener& listener)
+{
+    if (clients_.size() >= kMaxClients)
+        return TakeAndClose(listener.fd.Get());
+    SysResult<UniqueFd> fd = AcceptConnection(listener.fd.Get());
+    if (!fd)
+        return OutOfDescriptors(fd.Error()) ? TakeAndClose(listener.fd.Get()) : SysStatus(fd.Error());
+    if (listener.transport == Transport::Unix && !PeerIsThisUser(fd.Value().Get()))
+        return Done{};
+    clients_.push_back(std::make_unique<ShareClient>(std::move(fd).Value(), listener.transport == Transport::Tcp));
+    return Done{};
+}
+
+void ShareServer::Accept(const Listener& listener, Clock::time_point now)
 {
     for (int i = 0; i < kAcceptsPerWake; ++i) {
-        SysResult<UniqueFd> fd = AcceptConnection(listener.fd.Get());
-        if (!fd)
-            return;
-        if (listener.sameUserOnly && !PeerIsThisUser(fd.Value().Get()))
+        const SysStatus taken = AcceptOne(listener);
+        if (taken || AcceptMayGoOn(taken.Error()))
             continue;
-        clients_.push_back(std::make_unique<ShareClient>(std::move(fd).Value()));
+        // Anything else would fail again at once: the listeners rest instead of spinning.
+        if (!WouldBlock(taken.Error()))
+            restUntil_ = now + kAcceptRest;
+        return;
     }
+}
+
+SysStatus ShareServer::TakeAndClose(int listener)
+{
+    spare_.Reset();
+    SysStatus taken = Done{};
+    if (const SysResult<UniqueFd> connection = AcceptConnection(listener); !connection)
+        taken = connection.Error();
+    // The connection is closed by now: the spare takes its descriptor back.
+    if (SysResult<UniqueFd> spare = ReserveDescriptor())
+        spare_ = std::move(spare).Value();
+    return taken;
 }
 
 int ShareServer::PollTimeoutMs() const
 {
     std::optional<Clock::time_point> due = gatherUntil_;
+    if (restUntil_ && (!due || *restUntil_ < *due))
+        due = restUntil_;
     for (const auto& client : clients_)
         if (client->HasUnsent() && (!due || client->StallDeadline() < *due))
             due = client->StallDeadline();
@@ -181,10 +212,12 @@ void ShareServer::Run()
     std::vector<Watched> watched;
     std::vector<Watched> clientEvents;
     for (;;) {
+        if (restUntil_ && Clock::now() >= *restUntil_)
+            restUntil_.reset();
         watched.clear();
         watched.push_back({.fd = wake_.Value().Descriptor(), .read = true});
         for (const Listener& listener : listeners_)
-            watched.push_back({.fd = listener.fd.Get(), .read = true});
+            watched.push_back({.fd = restUntil_ ? -1 : listener.fd.Get(), .read = true});
         for (const auto& client : clients_)
             watched.push_back({.fd = client->Descriptor(), .read = client->InputOpen(), .write = client->HasUnsent()});
         const size_t firstClient = 1 + listeners_.size();
@@ -197,9 +230,10 @@ void ShareServer::Run()
             return;
         clientEvents.assign(watched.begin() + static_cast<std::ptrdiff_t>(firstClient), watched.end());
         ServeClients(clientEvents, ready && ready.Value() == 0);
+        const auto now = Clock::now();
         for (size_t i = 1; i < firstClient && i < watched.size(); ++i)
             if (watched[i].stirred && i - 1 < listeners_.size() && watched[i].fd == listeners_[i - 1].fd.Get())
-                Accept(listeners_[i - 1]);
+                Accept(listeners_[i - 1], now);
         clientCount_.store(clients_.size(), std::memory_order_relaxed);
     }
 }

@@ -25,7 +25,11 @@ class ShareClient;
 // takes nothing for ShareClient::kStallLimit, or while lines are gathered).
 // Lines come from any thread, one lock per batch; the first of them wakes the
 // server, which gathers them until kGathering after the oldest of them came and
-// then gives every client one write. A Unix listener accepts only this user's processes.
+// then gives every client one write. A Unix listener accepts only this user's
+// processes. At most kMaxClients are served: one more, or one that finds no
+// descriptor left, is taken and closed at once (through a descriptor held in
+// reserve), so a connection never stays queued and wakes the wait again and
+// again; should even that fail, the listeners rest for kAcceptRest.
 class ShareServer {
 public:
     ShareServer();
@@ -40,12 +44,17 @@ public:
     static constexpr std::chrono::milliseconds kGathering{40};
     // Lines sent while others wait join them up to this size.
     static constexpr size_t kBatchBytes = 64 * 1024;
+    static constexpr size_t kMaxClients = 64;
+    static constexpr std::chrono::milliseconds kAcceptRest{1000};
 
+    // A Unix listener lets in this user's processes alone, and keeps a client
+    // whose input ended (ShareClient.h); a TCP listener lets in anyone.
+    enum class Transport { Unix, Tcp };
     // Owner thread: accept on listener from now on; fails when the server's
     // wake event or thread cannot be had (the listener is then closed).
-    SysStatus Listen(UniqueFd listener, bool sameUserOnly);
-    // Owner thread: accept no more; the clients stay.
-    void StopListening();
+    SysStatus Listen(UniqueFd listener, Transport transport);
+    // Owner thread: accept no more on the listeners of transport; the clients stay.
+    void StopListening(Transport transport);
     // Owner thread: the clients get one last write, then are let go.
     void CloseClients();
 
@@ -60,7 +69,7 @@ public:
 private:
     struct Listener {
         UniqueFd fd;
-        bool sameUserOnly = false;
+        Transport transport = Transport::Unix;
     };
     // What other threads hand the server's thread.
     struct Inbox {
@@ -69,7 +78,7 @@ private:
         uint64_t dropped = 0;  // lines of batches that gave way before the server took them
         std::optional<Clock::time_point> due;  // when the lines sent since the last take must go
         std::vector<Listener> listeners;
-        bool stopListening = false;
+        std::vector<Transport> stopListening;
         bool closeClients = false;
         bool quit = false;
     };
@@ -79,7 +88,11 @@ private:
     // Takes what other threads handed over; the lines only once gathered (or
     // when the clients are let go). False when asked to quit.
     bool TakeInbox(Clock::time_point now);
-    void Accept(const Listener& listener);
+    void Accept(const Listener& listener, Clock::time_point now);
+    // One waiting connection made a client, or refused; the accept's error when none was taken.
+    SysStatus AcceptOne(const Listener& listener);
+    // A connection there is no room for: taken and closed at once.
+    SysStatus TakeAndClose(int listener);
     void ServeClients(std::span<const Watched> events, bool timedOut);
     int PollTimeoutMs() const;
 
@@ -90,6 +103,8 @@ private:
     std::atomic<size_t> clientCount_{0};  // written by the server's thread only
     // The server's thread only.
     std::vector<Listener> listeners_;
+    UniqueFd spare_;  // held in reserve for TakeAndClose; made before the thread starts
+    std::optional<Clock::time_point> restUntil_;  // the listeners are not watched until then
     std::vector<std::unique_ptr<ShareClient>> clients_;
     std::optional<Clock::time_point> gatherUntil_;  // while lines are being gathered
     std::vector<std::shared_ptr<const std::string>> fresh_;  // this wake's batches

@@ -49,7 +49,7 @@ void ShareSink::OnEvent(SessionEvent event)
         break;
     case SessionEvent::PortLost:
         SendEvent(kEventPortLost);
-        Close();
+        CloseUnixSocket();
         break;
     case SessionEvent::PortBack:
         SendEvent(kEventPortBack);
@@ -72,48 +72,64 @@ void ShareSink::SendEvent(std::string_view event)
 
 void ShareSink::Open()
 {
-    if (!options_.Enabled || open_)
+    if (!options_.Enabled)
         return;
+    if (!open_)
+        OpenUnixSocket();
+    if (options_.TcpPort != 0 && !tcpListening_)
+        OpenTcpPort();
+}
+
+void ShareSink::OpenUnixSocket()
+{
     open_ = true;
     const std::string folder = options_.Folder.empty() ? ShareFolder() : options_.Folder;
-    const std::string refused = PrepareShareFolder(folder);
-    if (!refused.empty()) {
-        SayOnce(ShareNotice::FolderRefused, refused);
-    } else {
-        const std::string path = SocketPathFor(folder, session_.OpenedPath());
-        switch (place_.Open(path)) {
-        case SharePlace::Result::Listening:
-            if (const SysStatus served = server_.Listen(place_.TakeListener(), true))
-                socketPath_ = path;
-            else
-                SayOnce(ShareNotice::SocketFailed, SocketFailureText({path, served.Error()}));
-            break;
-        case SharePlace::Result::Clash:
-            SayOnce(ShareNotice::Clash, path);
-            break;
-        case SharePlace::Result::Failed:
-            SayOnce(ShareNotice::SocketFailed, SocketFailureText(place_.Failure()));
-            break;
-        }
-    }
-    if (options_.TcpPort != 0) {
-        SocketOpened tcp = ListenOnLoopbackPort(options_.TcpPort);
-        const std::string where = "127.0.0.1:" + std::to_string(options_.TcpPort) + ": ";
-        if (!tcp.socket)
-            SayOnce(ShareNotice::TcpRefused, where + SocketFailureText(FailureOf(tcp, "")));
-        else if (const SysStatus served = server_.Listen(std::move(tcp.socket).Value(), false); !served)
-            SayOnce(ShareNotice::TcpRefused, where + served.Error().Text());
+    if (const std::string refused = PrepareShareFolder(folder); !refused.empty())
+        return SayOnce(ShareNotice::FolderRefused, refused);
+    const std::string path = SocketPathFor(folder, session_.OpenedPath());
+    switch (place_.Open(path)) {
+    case SharePlace::Result::Listening:
+        if (const SysStatus served = server_.Listen(place_.TakeListener(), ShareServer::Transport::Unix))
+            socketPath_ = path;
+        else
+            SayOnce(ShareNotice::SocketFailed, SocketFailureText({path, served.Error()}));
+        break;
+    case SharePlace::Result::Clash:
+        SayOnce(ShareNotice::Clash, path);
+        break;
+    case SharePlace::Result::Failed:
+        SayOnce(ShareNotice::SocketFailed, SocketFailureText(place_.Failure()));
+        break;
     }
 }
 
-void ShareSink::Close()
+void ShareSink::OpenTcpPort()
+{
+    SocketOpened tcp = ListenOnLoopbackPort(options_.TcpPort);
+    const std::string where = "127.0.0.1:" + std::to_string(options_.TcpPort) + ": ";
+    if (!tcp.socket)
+        return SayOnce(ShareNotice::TcpRefused, where + SocketFailureText(FailureOf(tcp, "")));
+    if (const SysStatus served = server_.Listen(std::move(tcp.socket).Value(), ShareServer::Transport::Tcp); !served)
+        return SayOnce(ShareNotice::TcpRefused, where + served.Error().Text());
+    tcpListening_ = true;
+}
+
+void ShareSink::CloseUnixSocket()
 {
     if (!open_)
         return;
     open_ = false;
-    server_.StopListening();
+    server_.StopListening(ShareServer::Transport::Unix);
     place_.Close();
     socketPath_.clear();
+}
+
+void ShareSink::Close()
+{
+    CloseUnixSocket();
+    if (tcpListening_)
+        server_.StopListening(ShareServer::Transport::Tcp);
+    tcpListening_ = false;
 }
 
 void ShareSink::SayOnce(ShareNotice notice, const std::string& detail)

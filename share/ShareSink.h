@@ -27,7 +27,9 @@ struct ShareOptions {
 };
 
 // A session's readings served to other programs (ShareLine.h, ShareServer.h):
-// the socket exists while the session holds the port. On the receive thread,
+// the Unix socket exists while the session holds the port; the TCP port is
+// listened on from the first connection to the end, also while a pulled
+// adapter is awaited, so that no other program takes it meanwhile. On the receive thread,
 // one look at the client count per read, and while nobody listens nothing
 // else; with clients the read's lines go to the server in one batch.
 class ShareSink : public SessionSink {
@@ -51,6 +53,9 @@ public:
 
 private:
     void Open();
+    void OpenUnixSocket();
+    void OpenTcpPort();
+    void CloseUnixSocket();
     void Close();
     void SendEvent(std::string_view event);
     void SayOnce(ShareNotice notice, const std::string& detail);
@@ -65,6 +70,7 @@ private:
     // Owner only.
     SharePlace place_;
     std::string socketPath_;
-    bool open_ = false;
+    bool open_ = false;  // the Unix socket was tried for this connection
+    bool tcpListening_ = false;
     unsigned said_ = 0;  // the notices said so far, one bit each
 };

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -14,7 +16,8 @@ static_assert(kUnixPathRoom == sizeof(sockaddr_un::sun_path));
 
 namespace {
 
-constexpr int kBacklog = 16;
+// As many as the share serves: a burst of connects waits here instead of being retried a second later.
+constexpr int kBacklog = 64;
 
 SocketOpened FailedAt(SocketStep step)
 {
@@ -103,11 +106,37 @@ SysResult<UniqueFd> AcceptConnection(int listener)
     return UniqueFd(fd);
 }
 
-bool PeerIsThisUser(int fd)
+bool OutOfDescriptors(const SysError& error)
+{
+    return error.Code == EMFILE || error.Code == ENFILE || error.Code == ENOBUFS || error.Code == ENOMEM;
+}
+
+bool AcceptMayGoOn(const SysError& error)
+{
+    return error.Code == ECONNABORTED || error.Code == EINTR;
+}
+
+SysResult<UniqueFd> ReserveDescriptor()
+{
+    UniqueFd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid())
+        return LastSysError();
+    return fd;
+}
+
+SysResult<unsigned> PeerUserId(int fd)
 {
     ucred peer{};
     socklen_t length = sizeof peer;
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0)
+        return LastSysError();
+    return static_cast<unsigned>(peer.uid);
+}
+
+bool PeerIsThisUser(int fd)
+{
+    const SysResult<unsigned> peer = PeerUserId(fd);
+    return peer && peer.Value() == ::getuid();
 }
 
 SysResult<std::size_t> SendGathered(int fd, std::span<const std::string_view> pieces)

@@ -33,6 +33,14 @@ SocketOpened ConnectToUnixPath(const std::string& path);
 
 // The next connection waiting on listener, non-blocking; WouldBlock when none waits.
 SysResult<UniqueFd> AcceptConnection(int listener);
+// The accept failed for want of a descriptor or memory, not because of the connection.
+bool OutOfDescriptors(const SysError& error);
+// The connection went away before it was accepted, or a signal came: the next may be taken.
+bool AcceptMayGoOn(const SysError& error);
+// A descriptor that stands for nothing, held to be let go when descriptors run out.
+SysResult<UniqueFd> ReserveDescriptor();
+// The user the process at the other end of a Unix socket ran as when it connected or listened.
+SysResult<unsigned> PeerUserId(int fd);
 // The process at the other end of a Unix socket runs as this program's user.
 bool PeerIsThisUser(int fd);
 // The most pieces one SendGathered hands over.

@@ -10,7 +10,6 @@
 #include "system/DescriptorWait.h"
 #include "system/FileCalls.h"
 #include "system/NamedThread.h"
-#include "system/Sockets.h"
 
 namespace {
 
@@ -49,17 +48,20 @@ AttachSource::~AttachSource()
     Stop();
 }
 
-SysStatus AttachSource::Connect(const std::string& socketPath)
+ShareConnection::Reach AttachSource::Connect(const std::string& socketPath, std::string& why)
 {
     auto stop = WakeEvent::Create();
-    if (!stop)
-        return stop.Error();
-    SocketOpened connected = ConnectToUnixPath(socketPath);
-    if (!connected.socket)
-        return connected.socket.Error();
-    socket_ = std::move(connected.socket).Value();
-    stop_ = std::move(stop).Value();
-    return Done{};
+    if (!stop) {
+        why = "eventfd: " + stop.Error().Text();
+        return ShareConnection::Reach::NobodyServes;
+    }
+    ShareConnection connected = ConnectToShare(socketPath);
+    why = std::move(connected.why);
+    if (connected.reach == ShareConnection::Reach::Connected) {
+        socket_ = std::move(connected.socket);
+        stop_ = std::move(stop).Value();
+    }
+    return connected.reach;
 }
 
 SysStatus AttachSource::Start(Rows rows, Event event)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "log/LogRow.h"
+#include "share/ShareFolder.h"
 #include "system/SysResult.h"
 #include "system/UniqueFd.h"
 #include "system/WakeEvent.h"
@@ -32,9 +33,9 @@ public:
     AttachSource(const AttachSource&) = delete;
     AttachSource& operator=(const AttachSource&) = delete;
 
-    // The error of the call that failed when nobody serves socketPath (ENAMETOOLONG:
-    // the path does not fit a socket's).
-    SysStatus Connect(const std::string& socketPath);
+    // Connects to the stream at socketPath as ConnectToShare does (share/ShareFolder.h);
+    // why says why not. Fails also when no wake event can be had.
+    ShareConnection::Reach Connect(const std::string& socketPath, std::string& why);
     // Fails when no thread can be had.
     SysStatus Start(Rows rows, Event event);
     // Returns once the thread has ended.

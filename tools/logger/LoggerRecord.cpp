@@ -199,9 +199,15 @@ bool Attach(const LoggerOptions& options, const CounterSession& session, AttachS
     const PortChoice port = PortOf(options.port);
     const std::string socketPath =
         SocketPathFor(ShareFolder(), port.Number != 0 ? session.DevicePath(port.Number) : port.Path);
-    if (const SysStatus connected = source.Connect(socketPath); !connected) {
-        std::fprintf(stderr, "pelmora-log: no program serves %s (%s)\n", options.port.c_str(),
-                     SocketFailureText({socketPath, connected.Error()}).c_str());
+    std::string why;
+    switch (source.Connect(socketPath, why)) {
+    case ShareConnection::Reach::Connected:
+        break;
+    case ShareConnection::Reach::NobodyServes:
+        std::fprintf(stderr, "pelmora-log: no program serves %s (%s)\n", options.port.c_str(), why.c_str());
+        return false;
+    case ShareConnection::Reach::Refused:
+        std::fprintf(stderr, "pelmora-log: not attaching to %s: %s\n", options.port.c_str(), why.c_str());
         return false;
     }
     const auto onEvent = [&loop, &recording, &status](std::string_view event, uint64_t count) {
