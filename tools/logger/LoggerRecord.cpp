@@ -242,7 +242,7 @@ std::optional<Clock::time_point> DeadlineOf(const LoggerOptions& options)
 }
 
 int Finish(const Recording& recording, bool written, const LogWriter& writer, uint64_t dropped,
-           const StabilityEngine& live, bool toStandardOutput)
+           StabilityEngine& live, bool toStandardOutput)
 {
     const Ending ending = recording.Result();
     if (ending == Ending::PortGone)
@@ -254,6 +254,7 @@ int Finish(const Recording& recording, bool written, const LogWriter& writer, ui
     if (dropped != 0)
         std::fprintf(stderr, "pelmora-log: %llu readings were not logged: the output did not keep up\n",
                      static_cast<unsigned long long>(dropped));
+    live.Finish();  // the log ends here: its last delivery is whole
     const std::string summary = SummaryText(live.Summary());
     std::fputs(summary.c_str(), toStandardOutput ? stderr : stdout);
     if (!written)
