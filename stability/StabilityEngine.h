@@ -68,11 +68,6 @@ private:
         uint64_t segmentLength = 0;
         uint64_t longestSegment = 0;
     };
-    struct HeldReading {
-        int64_t value = 0;  // as AddToGate takes it
-        std::optional<uint32_t> gateMs;
-        bool followed = false;  // a gate the tracker follows, not one beyond them
-    };
     struct Moments {
         uint64_t n = 0;
         long double meanT = 0.0L;
@@ -81,6 +76,11 @@ private:
         long double products = 0.0L;
         double firstT = 0.0;
         double lastT = 0.0;
+    };
+    struct HeldReading {
+        int64_t value = 0;  // as AddToGate takes it
+        std::optional<uint32_t> gateMs;
+        bool followed = false;  // a gate the tracker follows, not one beyond them
     };
 
     std::span<const SegmentBreak> TakeDecided();
