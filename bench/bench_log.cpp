@@ -1,5 +1,6 @@
 // Recording and analysis. The whole `pelmora-log --analyse` of a 10^6 and a 10^7-row
-// file, and the engine fed readings directly, run as child processes, so that each
+// file (and of a damaged one of 20,000 rows, each naming another gate time), and the
+// engine fed readings directly, run as child processes, so that each
 // case reports its own CPU time and peak resident size; `bench_log --long` adds the
 // engine fed 10^8 readings (about a minute), and PELMORA_LOG=<program> times another
 // build of pelmora-log on the same files. Generated files go to /tmp and are removed
@@ -30,7 +31,10 @@ namespace {
 constexpr int64_t kMillion = 1'000'000;
 constexpr std::string_view kEngineChild = "--engine-child";
 
-LogRow ReadingAt(int64_t i, uint64_t& noise)
+// Every row the same gate time, as a counter writes them, or each another (a damaged file).
+enum class Gates { One, EachRowAnother };
+
+LogRow ReadingAt(int64_t i, uint64_t& noise, Gates gates = Gates::One)
 {
     noise = noise * 6364136223846793005u + 1442695040888963407u;
     const auto jitterMs = static_cast<int64_t>(noise >> 61);  // 0..7 ms late
@@ -39,22 +43,22 @@ LogRow ReadingAt(int64_t i, uint64_t& noise)
     row.elapsedUs = (i * 1000 + jitterMs) * 1000;
     row.frequencyHz = 10000000u + static_cast<uint32_t>((noise >> 40) % 7);
     row.prescaler = "001";
-    row.gateMs = 1000;
+    row.gateMs = gates == Gates::One ? 1000 : static_cast<uint32_t>(i + 1);  // 0.001 s, 0.002 s, ...
     return row;
 }
 
 // A log of readings one a second, written in pieces, removed with the object.
 class GeneratedLog {
 public:
-    explicit GeneratedLog(int64_t rows)
+    explicit GeneratedLog(int64_t rows, Gates gates = Gates::One)
         : path_("/tmp/pelmora-bench-log-" + std::to_string(::getpid()) + "-" +
-                std::to_string(rows) + ".csv")
+                std::to_string(rows) + (gates == Gates::One ? "" : "-gates") + ".csv")
     {
         std::FILE* out = std::fopen(path_.c_str(), "wb");
         std::string piece = LogHeaderLine();
         uint64_t noise = 1;
         for (int64_t i = 0; i < rows; ++i) {
-            AppendLogRow(piece, ReadingAt(i, noise));
+            AppendLogRow(piece, ReadingAt(i, noise, gates));
             if (piece.size() > (1 << 20) || i + 1 == rows) {
                 std::fwrite(piece.data(), 1, piece.size(), out);
                 piece.clear();
@@ -147,6 +151,17 @@ BENCHMARK(BM_AnalyseCommand)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// `pelmora-log --analyse` of a damaged file whose every row names another gate time:
+// the first gate times are analysed in full, the rest only counted, so the memory stays
+// that of a few gates (it must peak under 64 MB).
+void BM_AnalyseManyGates(benchmark::State& state)
+{
+    const GeneratedLog log(state.range(0), Gates::EachRowAnother);
+    for (auto _ : state)
+        Report(state, RunChild({AnalyseProgram(), "--analyse", log.Path()}), state.range(0));
+}
+BENCHMARK(BM_AnalyseManyGates)->Arg(20'000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The engine fed readings in a process of its own (this program run with
 // kEngineChild); 0 readings gives the process's own size.

@@ -60,11 +60,19 @@ std::vector<SegmentStart> SegmentStarts(std::span<const FrequencySample> samples
 {
     std::vector<SegmentStart> starts;
     SegmentTracker tracker;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const SegmentBreak reason = tracker.Add(samples[i]);
-        if (reason != SegmentBreak::None)
-            starts.push_back({i, reason});
+    uint64_t decided = 0;
+    const auto take = [&] {
+        for (std::optional<SegmentBreak> reason; (reason = tracker.Next()); ++decided) {
+            if (*reason != SegmentBreak::None)
+                starts.push_back({decided, *reason});
+        }
+    };
+    for (const FrequencySample& sample : samples) {
+        tracker.Add(sample);
+        take();
     }
+    tracker.Finish();
+    take();
     return starts;
 }
 
@@ -79,6 +87,7 @@ StabilitySummary AnalyseSamples(std::span<const FrequencySample> samples,
     const auto feed = [samples](StabilityEngine& engine, Extent&) {
         for (const FrequencySample& sample : samples)
             engine.Add(sample);
+        engine.Finish();
         return true;
     };
     bool ok = true;
@@ -108,6 +117,7 @@ SysStatus AnalyseLogFile(const std::string& path, const AnalysisOptions& options
             engine.Add(sample);
         };
         read = ReadLogFile(path, add, counts);
+        engine.Finish();
         return read.Ok();
     };
     bool ok = false;

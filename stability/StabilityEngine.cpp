@@ -87,31 +87,53 @@ DeviationPoint TimeDeviation(const DeviationPoint& modified)
 
 StabilityEngine::StabilityEngine(Options options) : options_(options) {}
 
-SegmentBreak StabilityEngine::Add(const FrequencySample& sample)
+std::span<const SegmentBreak> StabilityEngine::Add(const FrequencySample& sample)
 {
     if (count_ == 0)
         reference_ = sample.frequencyHz;
     const long double offset = static_cast<long double>(sample.frequencyHz) - reference_;
     AddLevel(sample, offset);
-    const SegmentBreak reason = tracker_.Add(sample);
-    restarts_ += reason == SegmentBreak::Restart ? 1 : 0;
-    gaps_ += reason == SegmentBreak::Gap ? 1 : 0;
-    gateChanges_ += reason == SegmentBreak::GateChange ? 1 : 0;
-    if (reason != SegmentBreak::None)
-        ++segments_;
-    if (reason == SegmentBreak::Restart) {  // a new run: its own regression
+    if (tracker_.Add(sample) == SegmentBreak::Restart) {  // a new run: its own regression
         pooledTimeSquares_ += run_.timeSquares;
         pooledProducts_ += run_.products;
         pooledSpanS_ += run_.lastT - run_.firstT;
         run_ = Moments();
     }
     AddToRun(sample.tS, offset);
-    if (reason != SegmentBreak::None && lastGate_)
-        CutGate(GateOf(*lastGate_));
     const long double detrended = offset - options_.removeSlopeHzPerS * sample.tS;
-    AddToGate(GateOf(sample.gateMs), std::llround(detrended * options_.scale));
-    lastGate_ = sample.gateMs;
-    return reason;
+    held_.push_back(
+        {std::llround(detrended * options_.scale), sample.gateMs, tracker_.Followed(sample.gateMs)});
+    return TakeDecided();
+}
+
+std::span<const SegmentBreak> StabilityEngine::Finish()
+{
+    tracker_.Finish();
+    return TakeDecided();
+}
+
+// The readings the tracker has decided join their gate's sums, cut where it says.
+std::span<const SegmentBreak> StabilityEngine::TakeDecided()
+{
+    decided_.clear();
+    while (const std::optional<SegmentBreak> reason = tracker_.Next()) {
+        const HeldReading reading = held_.front();
+        held_.pop_front();
+        restarts_ += reason == SegmentBreak::Restart ? 1 : 0;
+        gaps_ += reason == SegmentBreak::Gap ? 1 : 0;
+        gateChanges_ += reason == SegmentBreak::GateChange ? 1 : 0;
+        if (reason != SegmentBreak::None)
+            ++segments_;
+        if (reason != SegmentBreak::None && lastGate_)
+            CutGate(GateOf(*lastGate_));
+        lastGate_.reset();
+        if (reading.followed) {
+            AddToGate(GateOf(reading.gateMs), reading.value);
+            lastGate_ = reading.gateMs;
+        }
+        decided_.push_back(*reason);
+    }
+    return decided_;
 }
 
 StabilityEngine::Gate& StabilityEngine::GateOf(std::optional<uint32_t> gateMs)
@@ -219,6 +241,7 @@ StabilitySummary StabilityEngine::Summary() const
     s.restarts = restarts_;
     s.gaps = gaps_;
     s.gateChanges = gateChanges_;
+    s.otherGateReadings = tracker_.OtherReadings();
     AddLevelFigures(s);
     const auto main = tracker_.MainGate();
     for (const auto& [gateMs, spacing] : tracker_.ByGate()) {

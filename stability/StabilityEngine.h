@@ -9,9 +9,12 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <map>
 #include <optional>
+#include <span>
+#include <vector>
 
 // The figures of a live status line.
 struct LiveStats {
@@ -40,8 +43,15 @@ public:
     StabilityEngine() : StabilityEngine(Options{}) {}
     explicit StabilityEngine(Options options);
 
-    // Returns why a new gap-free segment starts at this reading (None when none does).
-    SegmentBreak Add(const FrequencySample& sample);
+    // Takes one reading into the level and drift at once, and into the deviations once
+    // its segment is decided (SegmentTracker.h): usually at once, but a late delivery
+    // and the start of a gate's readings are held a little. Returns why a segment
+    // starts at each reading this decided, oldest first (None: it continues the one
+    // before), valid until the next call.
+    std::span<const SegmentBreak> Add(const FrequencySample& sample);
+    // The readings end here: those held are decided with what is known. A file's
+    // summary is taken after it.
+    std::span<const SegmentBreak> Finish();
     // Everything but skippedLines and segmentStarts.
     StabilitySummary Summary() const;
     // The level and the ADEV at tau0 alone, cheaper than a summary.
@@ -67,7 +77,13 @@ private:
         double firstT = 0.0;
         double lastT = 0.0;
     };
+    struct HeldReading {
+        int64_t value = 0;  // as AddToGate takes it
+        std::optional<uint32_t> gateMs;
+        bool followed = false;  // a gate the tracker follows, not one beyond them
+    };
 
+    std::span<const SegmentBreak> TakeDecided();
     void AddLevel(const FrequencySample& sample, long double offset);
     void AddToRun(double tS, long double offset);
     void AddToGate(Gate& gate, int64_t value);
@@ -80,7 +96,9 @@ private:
     Options options_;
     SegmentTracker tracker_;
     std::map<std::optional<uint32_t>, Gate> gates_;
-    std::optional<std::optional<uint32_t>> lastGate_;
+    std::optional<std::optional<uint32_t>> lastGate_;  // of the last decided reading, when followed
+    std::deque<HeldReading> held_;  // added, not yet decided
+    std::vector<SegmentBreak> decided_;  // by the last Add or Finish
     uint64_t count_ = 0;
     double reference_ = 0.0;  // the first frequency; values are kept as offsets from it
     long double meanOffset_ = 0.0L;

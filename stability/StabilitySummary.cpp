@@ -1,5 +1,7 @@
 #include "stability/StabilitySummary.h"
 
+#include "stability/SegmentTracker.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -100,6 +102,10 @@ void AppendBreaks(std::string& out, const StabilitySummary& s)
     if (s.skippedLines > 0)
         readings += ", " + Plural(s.skippedLines, "line", "lines") + " skipped";
     Line(out, "Readings", readings);
+    if (s.otherGateReadings > 0)
+        Line(out, "Other gates",
+             Plural(s.otherGateReadings, "reading", "readings") + " of gate times after the first " +
+                 std::to_string(SegmentTracker::kFullGates) + ", in no deviation");
 }
 
 std::string NoiseText(const std::optional<analysis::NoiseType>& noise)
@@ -269,6 +275,8 @@ std::string SummaryJson(const StabilitySummary& s)
     JsonMember(out, "restarts", std::to_string(s.restarts));
     JsonMember(out, "gaps", std::to_string(s.gaps));
     JsonMember(out, "gate_changes", std::to_string(s.gateChanges));
+    if (s.otherGateReadings > 0)
+        JsonMember(out, "other_gate_readings", std::to_string(s.otherGateReadings));
     JsonMember(out, "mean_hz", JsonNumber(s.meanHz));
     JsonMember(out, "stddev_hz", JsonNumber(s.stddevHz));
     JsonMember(out, "min_hz", JsonNumber(s.minHz));

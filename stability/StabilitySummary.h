@@ -53,8 +53,11 @@ struct StabilitySummary {
 
     uint64_t segments = 0;     // gap-free stretches the deviations were computed on
     uint64_t restarts = 0;     // breaks where t_s went backwards (appended runs)
-    uint64_t gaps = 0;         // breaks where the step exceeded 1.5 tau0 + 20 ms
+    uint64_t gaps = 0;         // breaks where readings were missing (SegmentTracker.h)
     uint64_t gateChanges = 0;  // breaks where the gate time changed
+    // Readings of gate times beyond the first SegmentTracker::kFullGates: in the count,
+    // the level and the drift, in no deviation. 0 in any real counter's log.
+    uint64_t otherGateReadings = 0;
 
     double meanHz = std::numeric_limits<double>::quiet_NaN();
     double stddevHz = std::numeric_limits<double>::quiet_NaN();  // sample (n-1)

@@ -2,17 +2,23 @@
 
 void StatsFigures::Add(const TappedReading& reading)
 {
-    const SegmentBreak reason = engine_.Add(reading.sample);
     average_.Add(reading.sample.frequencyHz);
     if (reading.inductanceUh)
         inductance_.Add(*reading.inductanceUh, reading.capacitors);
-    const bool broken = reason == SegmentBreak::Gap || reason == SegmentBreak::Restart;
-    trend_.Add(reading.sample.tS, reading.sample.frequencyHz, broken);
+    undecided_.push_back(reading.sample);
+    // The trend takes a reading once the engine has decided its segment, and breaks where it cuts.
+    for (const SegmentBreak reason : engine_.Add(reading.sample)) {
+        const FrequencySample& decided = undecided_.front();
+        const bool broken = reason == SegmentBreak::Gap || reason == SegmentBreak::Restart;
+        trend_.Add(decided.tS, decided.frequencyHz, broken);
+        undecided_.pop_front();
+    }
 }
 
 void StatsFigures::Reset()
 {
     engine_ = StabilityEngine();
+    undecided_.clear();
     average_.Clear();
     inductance_.Clear();
     trend_.Clear();

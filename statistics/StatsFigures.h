@@ -8,6 +8,7 @@
 #include "statistics/TrendHistory.h"
 
 #include <cstdint>
+#include <deque>
 
 // The statistics window's figures, fed one reading at a time in constant time and
 // bounded memory. The level, spread, drift, gaps and deviations are the
@@ -36,5 +37,6 @@ private:
     MovingAverage average_;
     InductanceStats inductance_;
     TrendHistory trend_;
+    std::deque<FrequencySample> undecided_;  // for the trend, until the engine decides their segment
     uint64_t dropped_ = 0;
 };

@@ -22,15 +22,23 @@ struct Segmentation {
 Segmentation Segment(std::span<const FrequencySample> samples)
 {
     Segmentation cut;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const SegmentBreak reason = cut.tracker.Add(samples[i]);
-        if (reason == SegmentBreak::None)
-            continue;
-        cut.starts.push_back({i, reason});
-        cut.restarts += reason == SegmentBreak::Restart ? 1 : 0;
-        cut.gaps += reason == SegmentBreak::Gap ? 1 : 0;
-        cut.gateChanges += reason == SegmentBreak::GateChange ? 1 : 0;
+    uint64_t decided = 0;
+    const auto take = [&cut, &decided] {
+        for (std::optional<SegmentBreak> reason; (reason = cut.tracker.Next()); ++decided) {
+            if (*reason == SegmentBreak::None)
+                continue;
+            cut.starts.push_back({decided, *reason});
+            cut.restarts += reason == SegmentBreak::Restart ? 1 : 0;
+            cut.gaps += reason == SegmentBreak::Gap ? 1 : 0;
+            cut.gateChanges += reason == SegmentBreak::GateChange ? 1 : 0;
+        }
+    };
+    for (const FrequencySample& sample : samples) {
+        cut.tracker.Add(sample);
+        take();
     }
+    cut.tracker.Finish();
+    take();
     return cut;
 }
 

@@ -161,3 +161,34 @@ TEST(StabilityEngine, RemovedDrift)
     EXPECT_GT(kept.adev[last].hz, 3 * reference.adev[last].hz);
     EXPECT_NEAR(kept.hdev[last].hz, removed.hdev[last].hz, 1e-6 * removed.hdev[last].hz);
 }
+
+// A damaged file naming another gate time every 50 readings: the first 16 gate times are
+// analysed, the readings of the rest counted and said to be; a file of fewer says nothing.
+TEST(StabilityEngine, GatesAfterTheFirstSixteenAreOnlyCounted)
+{
+    std::vector<FrequencySample> samples;
+    for (uint32_t gate = 1; gate <= 20; ++gate) {
+        for (int i = 0; i < 50; ++i)
+            samples.push_back({gate * 100.0 + i, 1e7 + i % 3, gate * 10});
+    }
+    const StabilitySummary s = AnalyseSamples(samples);
+    EXPECT_EQ(s.count, 1000u);
+    EXPECT_EQ(s.gateChanges, 19u);
+    EXPECT_EQ(s.gaps, 0u);
+    ASSERT_EQ(s.byGate.size(), 16u);
+    EXPECT_EQ(s.byGate.back().gateMs, 160u);
+    uint64_t analysed = 0;
+    for (const GateDeviations& gate : s.byGate)
+        analysed += gate.count;
+    EXPECT_EQ(analysed, 800u);
+    EXPECT_EQ(s.otherGateReadings, 200u);
+    EXPECT_NE(SummaryJson(s).find("\"gate_changes\":19,\"other_gate_readings\":200,"), std::string::npos);
+    EXPECT_NE(SummaryText(s).find(
+                  "\nOther gates     200 readings of gate times after the first 16, in no deviation\n"),
+              std::string::npos);
+
+    const StabilitySummary real = AnalyseSamples(std::span(samples).first(800));
+    EXPECT_EQ(real.otherGateReadings, 0u);
+    EXPECT_EQ(SummaryJson(real).find("other_gate"), std::string::npos);
+    EXPECT_EQ(SummaryText(real).find("Other gates"), std::string::npos);
+}

@@ -269,7 +269,7 @@ void SayWhyItEnded(const Recording& recording, const std::string& port)
 }
 
 int Finish(const Recording& recording, const LoggerOptions& options, bool written, const LogWriter& writer,
-           uint64_t dropped, const StabilityEngine& live)
+           uint64_t dropped, StabilityEngine& live)
 {
     SayWhyItEnded(recording, options.port);
     if (!written)
@@ -280,6 +280,7 @@ int Finish(const Recording& recording, const LoggerOptions& options, bool writte
     if (writer.NotWritten() != 0)
         std::fprintf(stderr, "pelmora-log: %llu readings not written: standard output took nothing more\n",
                      static_cast<unsigned long long>(writer.NotWritten()));
+    live.Finish();  // the log ends here: its last delivery is whole
     const std::string summary = SummaryText(live.Summary());
     std::fputs(summary.c_str(), options.csv == "-" ? stderr : stdout);
     const Ending ending = recording.Result();
