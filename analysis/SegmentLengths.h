@@ -35,7 +35,20 @@ private:
         uint64_t readings = 0;
     };
 
+    // Segments taken together: their terms and the sum of terms^2 / edf.
+    struct Pool {
+        uint64_t segments = 0;
+        long double terms = 0.0L;
+        long double weighted = 0.0L;
+
+        void Add(uint64_t count, uint64_t termsEach, long double edf);
+    };
+
     static uint32_t BinOf(uint64_t readings);
+    static std::optional<long double> LinearWeight(NoiseType noise, VarianceEstimator estimator,
+                                                   uint64_t m, long double meanTerms);
+    // The phase points a segment holds beyond its overlapping terms.
+    static uint64_t TermSpan(VarianceEstimator estimator, uint64_t m);
 
     std::map<uint32_t, Bin> bins_;
 };

@@ -61,6 +61,7 @@ const PooledRow kPooledRows[] = {
     {"TooShortForAnyTerm", {{250, 20}, {3, 0}}, kOverlappingAllan, 16, 1, 0},
     {"ShortOnesLeftOut", {{1, 10000}, {100, 20}}, kModifiedAllan, 16, 1, 1e-12},
     {"UnequalBySatterthwaite", {{1, 100}, {1, 1000}, {2, 63}}, kOverlappingHadamard, 8, 1, 1e-12},
+    {"LongOnesTakenAtTheirMean", {{3, 5000}, {1, 80000}, {2, 700}, {4, 90}}, kOverlappingAllan, 32, 1, 1e-9},
     {"NeighboursShareABin", {{1, 1000}, {1, 1010}, {1, 1020}}, kOverlappingAllan, 64, 1, 1e-3},
     {"StridedTermsOnBlockSums", {{2, 600'000}, {1, 420'000}}, kModifiedAllan, 131072, 1024, 1e-12},
 };
