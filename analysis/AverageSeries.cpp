@@ -29,16 +29,24 @@ long double AverageSeries::Series::CentredProducts() const
     return products - mean * (2 * sum - first - last) + static_cast<long double>(n - 1) * mean * mean;
 }
 
+double AverageSeries::Series::Freedom() const
+{
+    return pooledFreedom + (n == 0 ? 0.0 : static_cast<double>(n - 1));
+}
+
+double AverageSeries::Series::Shrink() const
+{
+    return pooledShrink + (n == 0 ? 0.0 : static_cast<double>(n - 1) / static_cast<double>(n));
+}
+
 void AverageSeries::Series::Close()
 {
-    pooledCount += n;
-    pooledSquares += CentredSquares();
-    pooledProducts += CentredProducts();
-    pooledRawSquares += squares;
-    const Series pooled{.pooledCount = pooledCount,
-                        .pooledSquares = pooledSquares,
-                        .pooledProducts = pooledProducts,
-                        .pooledRawSquares = pooledRawSquares};
+    const Series pooled{.pooledCount = pooledCount + n,
+                        .pooledSquares = pooledSquares + CentredSquares(),
+                        .pooledProducts = pooledProducts + CentredProducts(),
+                        .pooledRawSquares = pooledRawSquares + squares,
+                        .pooledFreedom = Freedom(),
+                        .pooledShrink = Shrink()};
     *this = pooled;
 }
 
@@ -65,13 +73,17 @@ NoiseEvidence AverageSeries::Evidence(size_t m) const
     NoiseEvidence evidence;
     evidence.m = m;
     evidence.averages = Count();
+    if (series_[0].Freedom() > 0)
+        evidence.runAverages = series_[0].Freedom() / series_[0].Shrink();
     for (size_t d = 0; d < series_.size(); ++d) {
         const Series& s = series_[d];
-        if (s.pooledCount + s.n < 3)
+        const uint64_t count = s.pooledCount + s.n;
+        if (count < 3)
             break;
         const long double squares = s.pooledSquares + s.CentredSquares();
         const long double products = s.pooledProducts + s.CentredProducts();
-        evidence.lag1[d] = static_cast<double>(products / squares);
+        const double centringBias = s.Shrink() / s.Freedom() - 1.0 / static_cast<double>(count);
+        evidence.lag1[d] = static_cast<double>(products / squares) + centringBias;
     }
     const long double differences = series_[1].pooledRawSquares + series_[1].squares;
     if (evidence.averages >= 2 && differences > 0)

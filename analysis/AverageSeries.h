@@ -10,8 +10,11 @@ namespace analysis {
 // The non-overlapping m-averages of a stream, one value at a time, summed as the
 // noise identification needs them (NoiseEvidence) in constant memory. Values are
 // taken in gap-free segments; Cut() ends one. Each segment's sums are centred on its
-// own mean and then pooled, so no difference or product spans a cut. The values may
-// be the averages or the block sums: the evidence does not depend on the scale.
+// own mean and then pooled, so no difference or product spans a cut. Centring on a
+// segment's own n values lowers the lag-1 autocorrelation of white noise by 1/n, so
+// the pooled one is raised by the difference between that of the segments and that
+// of one run of all the values. The values may be the averages or the block sums:
+// the evidence does not depend on the scale.
 class AverageSeries {
 public:
     void Add(long double value);
@@ -34,11 +37,15 @@ private:
         long double pooledSquares = 0.0L;
         long double pooledProducts = 0.0L;
         long double pooledRawSquares = 0.0L;
+        double pooledFreedom = 0.0;  // sum of n - 1 over the segments before
+        double pooledShrink = 0.0;   // sum of (n - 1) / n
 
         void Add(long double value);
         void Close();
         long double CentredSquares() const;
         long double CentredProducts() const;
+        double Freedom() const;
+        double Shrink() const;
     };
 
     std::array<Series, kMaxDifferences + 1> series_{};

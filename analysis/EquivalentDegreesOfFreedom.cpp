@@ -167,22 +167,32 @@ double UnmodifiedWhitePhase(const Layout& g, int d)
 
 }  // namespace
 
+uint64_t TermCount(VarianceEstimator estimator, size_t m, size_t phasePoints)
+{
+    if (m == 0)
+        return 0;
+    const double md = static_cast<double>(m);
+    const double filterFactor = estimator.modified ? 1.0 : md;
+    const double stride = estimator.overlapping ? md : 1.0;
+    const double length = md / filterFactor + md * estimator.d;
+    const double n = static_cast<double>(phasePoints);
+    if (n < length)
+        return 0;
+    return static_cast<uint64_t>(1 + std::floor(stride * (n - length) / md));
+}
+
 std::optional<double> EquivalentDegreesOfFreedom(NoiseType noise, VarianceEstimator estimator,
                                                  size_t m, size_t phasePoints)
 {
     const int alpha = Alpha(noise);
     const int d = estimator.d;
-    if (m == 0 || d < 1 || d > 3 || alpha + 2 * d <= 1)
+    const uint64_t terms = TermCount(estimator, m, phasePoints);
+    if (terms == 0 || d < 1 || d > 3 || alpha + 2 * d <= 1)
         return std::nullopt;
     Layout g{};
     g.m = static_cast<double>(m);
-    const double filterFactor = estimator.modified ? 1.0 : g.m;
     g.S = estimator.overlapping ? g.m : 1.0;
-    const double length = g.m / filterFactor + g.m * d;
-    const double n = static_cast<double>(phasePoints);
-    if (n < length)
-        return std::nullopt;
-    g.M = 1 + std::floor(g.S * (n - length) / g.m);
+    g.M = static_cast<double>(terms);
     g.J = std::min(g.M, (d + 1) * g.S);
     g.r = g.M / g.S;
     const double edf = estimator.modified ? Modified(g, alpha, d)

@@ -3,6 +3,7 @@
 #include "analysis/NoiseType.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 namespace analysis {
@@ -20,6 +21,10 @@ struct VarianceEstimator {
 inline constexpr VarianceEstimator kOverlappingAllan{2, false, true};
 inline constexpr VarianceEstimator kModifiedAllan{2, true, true};
 inline constexpr VarianceEstimator kOverlappingHadamard{3, false, true};
+
+// The terms the estimator forms at averaging factor m over phasePoints phase samples:
+// overlapping, phasePoints - (m d + m / F) + 1; side by side, one every m. 0 when none.
+uint64_t TermCount(VarianceEstimator estimator, size_t m, size_t phasePoints);
 
 // The equivalent degrees of freedom of the estimator's variance at averaging factor m
 // over phasePoints phase samples (N frequency readings make N + 1), for the noise type,

@@ -19,6 +19,8 @@ constexpr size_t kRatioMinimumPoints = 4;
 constexpr size_t kPhaseRatioAveraging = 4;
 // Beyond this averaging factor the expected estimates below move by about 1e-3 at most.
 constexpr size_t kSettledAveraging = 64;
+// R(n) of white frequency noise; flicker and random-walk frequency noise give more.
+constexpr double kWhiteFrequencyRatio = 0.5;
 
 std::vector<double> BlockAverages(std::span<const double> y, size_t m)
 {
@@ -84,6 +86,27 @@ double ExpectedFlickerPhaseRatio(double m)
     return 3 * std::log(256.0 / 27.0) / (2 * (1.038 + 3 * std::log(std::numbers::pi * m)));
 }
 
+// Whether R(n) says frequency rather than phase noise; none where it cannot tell.
+std::optional<bool> FrequencyNoiseByRatio(const NoiseEvidence& evidence)
+{
+    if (evidence.m < kPhaseRatioAveraging || std::isnan(evidence.modifiedToAllan))
+        return std::nullopt;
+    const double boundary =
+        std::sqrt(ExpectedFlickerPhaseRatio(static_cast<double>(evidence.m)) * kWhiteFrequencyRatio);
+    return evidence.modifiedToAllan > boundary;
+}
+
+// RWFM, FFM or WFM as B1 sorts them; none where it says phase noise.
+std::optional<NoiseType> FrequencyNoiseByB1(const NoiseEvidence& evidence)
+{
+    const double n = evidence.runAverages;
+    for (int mu = 1; mu > -2; --mu) {
+        if (evidence.b1 > std::sqrt(ExpectedB1(n, mu) * ExpectedB1(n, mu - 1)))
+            return static_cast<NoiseType>(-mu - 1);
+    }
+    return std::nullopt;
+}
+
 std::optional<NoiseType> PhaseNoiseByRatio(const NoiseEvidence& evidence)
 {
     if (evidence.m < 2 || std::isnan(evidence.modifiedToAllan))
@@ -91,6 +114,13 @@ std::optional<NoiseType> PhaseNoiseByRatio(const NoiseEvidence& evidence)
     const double md = static_cast<double>(evidence.m);
     const double boundary = std::sqrt(ExpectedFlickerPhaseRatio(md) / md);
     return evidence.modifiedToAllan > boundary ? NoiseType::FlickerPhase : NoiseType::WhitePhase;
+}
+
+std::optional<NoiseType> PhaseNoiseUnlessRatioDisagrees(const NoiseEvidence& evidence)
+{
+    if (FrequencyNoiseByRatio(evidence).value_or(false))
+        return FrequencyNoiseByB1(evidence).value_or(NoiseType::WhiteFrequency);
+    return PhaseNoiseByRatio(evidence);
 }
 
 // The lag-1 estimate of alpha that y ~ f^(-2 dy) gives at m after one difference, as
@@ -137,7 +167,7 @@ std::optional<NoiseType> ByAutocorrelation(const NoiseEvidence& evidence)
     if (std::isnan(alpha))
         return std::nullopt;
     if (alpha >= 0.5)
-        return m >= kPhaseRatioAveraging ? PhaseNoiseByRatio(evidence) : NearestNoiseType(alpha);
+        return m >= kPhaseRatioAveraging ? PhaseNoiseUnlessRatioDisagrees(evidence) : NearestNoiseType(alpha);
     if (alpha >= -0.5)
         return NoiseType::WhiteFrequency;
     const double walkBoundary = WalkBoundary(m);
@@ -152,6 +182,7 @@ NoiseEvidence NoiseEvidenceOf(std::span<const double> y, size_t m)
     evidence.m = m;
     std::vector<double> z = BlockAverages(y, m);
     evidence.averages = z.size();
+    evidence.runAverages = static_cast<double>(z.size());
     if (z.size() >= 2)
         evidence.b1 = ObservedB1(z);
     for (size_t d = 0; d <= kMaxDifferences && !z.empty(); ++d) {
@@ -180,19 +211,18 @@ double Lag1AutocorrelationAlpha(const NoiseEvidence& evidence)
 
 std::optional<NoiseType> NoiseByVarianceRatios(const NoiseEvidence& evidence)
 {
-    if (evidence.averages < kRatioMinimumPoints || std::isnan(evidence.b1))
+    if (!(evidence.runAverages >= kRatioMinimumPoints) || std::isnan(evidence.b1))
         return std::nullopt;
-    const double n = static_cast<double>(evidence.averages);
-    for (int mu = 1; mu > -2; --mu) {
-        if (evidence.b1 > std::sqrt(ExpectedB1(n, mu) * ExpectedB1(n, mu - 1)))
-            return static_cast<NoiseType>(-mu - 1);
-    }
+    const auto frequency = FrequencyNoiseByB1(evidence);
+    // R(n) outweighs the B1 of a few averages where it can tell at all.
+    if (FrequencyNoiseByRatio(evidence).value_or(frequency.has_value()))
+        return frequency.value_or(NoiseType::WhiteFrequency);
     return PhaseNoiseByRatio(evidence);
 }
 
 std::optional<NoiseType> IdentifyNoise(const NoiseEvidence& evidence)
 {
-    if (evidence.m == 0)
+    if (evidence.m == 0 || !(evidence.runAverages >= kRatioMinimumPoints))
         return std::nullopt;
     if (evidence.averages >= kAutocorrelationMinimumPoints)
         return ByAutocorrelation(evidence);

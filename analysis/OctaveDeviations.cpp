@@ -22,12 +22,20 @@ constexpr size_t kFirstRing = 1024;
 // the sum of the segment's first n values, kept for the last 3 m + 1 indices in a
 // ring that grows with the segment. Stage 0 of counter readings (offsets below 2^32)
 // sums in 64 bits, which hold every difference it forms; everything else in 128.
+// Above stage 0 the ring also keeps phase_[n], the sum of the phase (the running sum
+// of readings) at every reading before value n, so that the modified Allan terms that
+// start at a value's first reading are exact: a value brings its inner phase sum, the
+// sum of the running sums within it.
 class OctaveDeviations::Stage {
 public:
+    struct Value {
+        SignedWide sum = 0;
+        SignedWide inner = 0;  // the sum over its readings of the sum of those before them
+    };
     virtual ~Stage() = default;
     // Adds one value and its terms; returns whether a block for the next stage is full.
-    virtual bool Add(SignedWide value, std::array<Octave, kMaxOctaves>& raw) = 0;
-    virtual SignedWide TakeBlock() = 0;
+    virtual bool Add(Value value, std::array<Octave, kMaxOctaves>& raw) = 0;
+    virtual Value TakeBlock() = 0;
     virtual void Cut() = 0;
 };
 
@@ -36,34 +44,44 @@ namespace {
 template <typename Word, typename Signed>
 class StageOf final : public OctaveDeviations::Stage {
 public:
+    using Raw = std::array<OctaveDeviations::Octave, OctaveDeviations::kMaxOctaves>;
+
     explicit StageOf(size_t index)
         : firstOctave_(index == 0 ? 0
                                   : static_cast<int>(index) * OctaveDeviations::kDecimationShift + 7),
           lastOctave_(OctaveDeviations::kExactOctaves - 1 +
                       static_cast<int>(index) * OctaveDeviations::kDecimationShift),
           firstStep_(size_t{1}
-                     << (firstOctave_ - static_cast<int>(index) * OctaveDeviations::kDecimationShift))
+                     << (firstOctave_ - static_cast<int>(index) * OctaveDeviations::kDecimationShift)),
+          strided_(index > 0),
+          width_(Wide{1} << (index * OctaveDeviations::kDecimationShift))
     {
     }
 
-    bool Add(SignedWide value, std::array<OctaveDeviations::Octave, OctaveDeviations::kMaxOctaves>&
-                                   raw) override
+    bool Add(Value value, Raw& raw) override
     {
         Grow();
-        if (count_ == 0)
+        if (count_ == 0) {
             prefix_[0] = 0;
-        const Word prefix = Prefix(count_) + static_cast<Word>(value);
+            if (strided_)
+                phase_[0] = 0;
+        }
+        const Word before = Prefix(count_);
         ++count_;
-        prefix_[count_ & mask_] = prefix;
+        prefix_[count_ & mask_] = before + static_cast<Word>(value.sum);
+        if (strided_)
+            phase_[count_ & mask_] =
+                Phase(count_ - 1) + width_ * static_cast<Wide>(before) + static_cast<Wide>(value.inner);
         AddTerms(raw);
-        block_ += value;
+        block_.inner += value.inner + static_cast<SignedWide>(width_) * block_.sum;
+        block_.sum += value.sum;
         return ++blockCount_ == kBlock;
     }
 
-    SignedWide TakeBlock() override
+    Value TakeBlock() override
     {
-        const SignedWide block = block_;
-        block_ = 0;
+        const Value block = block_;
+        block_ = Value{};
         blockCount_ = 0;
         return block;
     }
@@ -71,22 +89,21 @@ public:
     void Cut() override
     {
         count_ = 0;
-        block_ = 0;
+        block_ = Value{};
         blockCount_ = 0;
         windows_.fill(0);
     }
 
 private:
     Word Prefix(size_t n) const { return prefix_[n & mask_]; }
+    Wide Phase(size_t n) const { return phase_[n & mask_]; }
     // The second difference of the m values before index end and the m before those.
     Signed Second(size_t end, size_t step) const
     {
         return static_cast<Signed>(Prefix(end) - 2 * Prefix(end - step) + Prefix(end - 2 * step));
     }
 
-    // The modified Allan term at n is the sum of the last m second differences,
-    // kept per octave as a window that slides by one value.
-    void AddTerms(std::array<OctaveDeviations::Octave, OctaveDeviations::kMaxOctaves>& raw)
+    void AddTerms(Raw& raw)
     {
         const size_t n = count_;
         size_t step = firstStep_;
@@ -96,28 +113,50 @@ private:
             const auto a = static_cast<long double>(second);
             octave.adev.squares += a * a;
             ++octave.adev.terms;
-            SignedWide& window = windows_[static_cast<size_t>(k - firstOctave_)];
-            window += second;
+            if (!strided_)
+                windows_[static_cast<size_t>(k)] += second;
             if (n < 3 * step)
                 continue;
             const Signed third = static_cast<Signed>(second - Second(n - step, step));
             const auto h = static_cast<long double>(third);
             octave.hdev.squares += h * h;
             ++octave.hdev.terms;
-            window -= Second(n - step, step);
+            if (!strided_)
+                windows_[static_cast<size_t>(k)] -= Second(n - step, step);
         }
-        AddModified(raw);
+        if (strided_)
+            AddStridedModified(raw);
+        else
+            AddModified(raw);
     }
 
-    void AddModified(std::array<OctaveDeviations::Octave, OctaveDeviations::kMaxOctaves>& raw)
+    // The modified Allan term at n is the sum of the last m second differences,
+    // kept per octave as a window that slides by one value.
+    void AddModified(Raw& raw)
     {
         const size_t n = count_;
         size_t step = firstStep_;
-        for (int k = firstOctave_; k <= lastOctave_ && 3 * step <= n + 1; ++k, step *= 2) {
-            const auto w = static_cast<long double>(windows_[static_cast<size_t>(k - firstOctave_)]);
-            raw[static_cast<size_t>(k)].mdev.squares += w * w;
-            ++raw[static_cast<size_t>(k)].mdev.terms;
+        for (int k = firstOctave_; k <= lastOctave_ && 3 * step <= n + 1; ++k, step *= 2)
+            AddModifiedTerm(raw[static_cast<size_t>(k)], windows_[static_cast<size_t>(k)]);
+    }
+
+    // The sum of m second differences of the phase is a third difference of the
+    // phase's running sum.
+    void AddStridedModified(Raw& raw)
+    {
+        const size_t n = count_;
+        size_t step = firstStep_;
+        for (int k = firstOctave_; k <= lastOctave_ && 3 * step <= n; ++k, step *= 2) {
+            const Wide third = Phase(n) - 3 * Phase(n - step) + 3 * Phase(n - 2 * step) - Phase(n - 3 * step);
+            AddModifiedTerm(raw[static_cast<size_t>(k)], static_cast<SignedWide>(third));
         }
+    }
+
+    static void AddModifiedTerm(OctaveDeviations::Octave& octave, SignedWide term)
+    {
+        const auto w = static_cast<long double>(term);
+        octave.mdev.squares += w * w;
+        ++octave.mdev.terms;
     }
 
     // Keeps every index the terms reach: n - 3 m to n.
@@ -126,22 +165,33 @@ private:
         if (count_ + 2 <= prefix_.size() || prefix_.size() == kFullRing)
             return;
         const size_t size = std::max(kFirstRing, prefix_.size() * 2);
-        std::vector<Word> prefix(size);
-        const size_t kept = std::min(prefix_.size(), count_ + 1);
-        for (size_t i = count_ + 1 - kept; i <= count_; ++i)
-            prefix[i & (size - 1)] = Prefix(i);
-        prefix_.swap(prefix);
+        prefix_ = Regrown(prefix_, size);
+        if (strided_)
+            phase_ = Regrown(phase_, size);
         mask_ = size - 1;
+    }
+
+    template <typename T>
+    std::vector<T> Regrown(const std::vector<T>& ring, size_t size) const
+    {
+        std::vector<T> grown(size);
+        const size_t kept = std::min(ring.size(), count_ + 1);
+        for (size_t i = count_ + 1 - kept; i <= count_; ++i)
+            grown[i & (size - 1)] = ring[i & mask_];
+        return grown;
     }
 
     int firstOctave_;
     int lastOctave_;
     size_t firstStep_;
+    bool strided_;
+    Wide width_;  // readings per value
     std::vector<Word> prefix_;
+    std::vector<Wide> phase_;
     size_t mask_ = 0;
     size_t count_ = 0;  // values in the segment
     std::array<SignedWide, OctaveDeviations::kExactOctaves> windows_{};
-    SignedWide block_ = 0;
+    Value block_;
     size_t blockCount_ = 0;
 };
 
@@ -163,7 +213,7 @@ OctaveDeviations::Stage& OctaveDeviations::StageAt(size_t s)
 
 void OctaveDeviations::Add(int64_t value)
 {
-    SignedWide next = value;
+    Stage::Value next{value, 0};
     for (size_t s = 0; StageAt(s).Add(next, raw_); ++s) {
         next = stages_[s]->TakeBlock();
         if (kExactOctaves - 1 + static_cast<int>(s + 1) * kDecimationShift >= kMaxOctaves)
@@ -191,11 +241,10 @@ OctaveDeviations::Octave OctaveDeviations::At(int k) const
     const int shift = std::max(0, (k - kExactOctaves + kDecimationShift) / kDecimationShift) *
                       kDecimationShift;
     const long double m = std::ldexp(1.0L, k);
-    const long double decimated = std::ldexp(1.0L, k - shift);
     Octave octave = raw_[static_cast<size_t>(k)];
     octave.adev.squares /= m * m;
     octave.hdev.squares /= m * m;
-    octave.mdev.squares /= (m * decimated) * (m * decimated);
+    octave.mdev.squares /= (m * m) * (m * m);
     octave.stride = uint64_t{1} << shift;
     return octave;
 }

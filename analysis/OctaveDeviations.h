@@ -17,11 +17,10 @@ namespace analysis {
 // sums of squares are those of the exact differences.
 //
 // Octaves up to kExactOctaves - 1 (m <= 65536) are exact: every overlapping term.
-// Above, each stage keeps the sums of blocks of 1024 values of the stage below and
-// computes the same estimators on them: the Allan and Hadamard terms are the exact
-// terms that start every 1024th reading (a stride), the modified Allan term
-// averages every 1024th of its m second differences (decimated phase). Terms
-// counts the terms actually taken, so an interval from them is honest.
+// Above, each stage keeps the sums of blocks of 1024 values of the stage below, and
+// of the phase within each block, and computes the same estimators on them: the
+// Allan, modified Allan and Hadamard terms are the exact terms that start at every
+// 1024^s-th reading (a stride). Terms counts the terms actually taken.
 class OctaveDeviations {
 public:
     static constexpr int kExactOctaves = 17;
@@ -38,7 +37,7 @@ public:
         Sums adev;
         Sums mdev;
         Sums hdev;
-        uint64_t stride = 1;  // 1: exact; else the decimation the terms were taken at
+        uint64_t stride = 1;  // 1: every overlapping term; else the readings between terms taken
     };
 
     // wide: the readings may reach 2^52 in size (scaled), so even the exact octaves sum

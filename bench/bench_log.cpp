@@ -208,6 +208,32 @@ void BM_LiveSummary(benchmark::State& state)
 }
 BENCHMARK(BM_LiveSummary)->Unit(benchmark::kMicrosecond);
 
+// A summary of 10^6 readings cut into about 3000 segments of 10 to 2000 readings: the
+// EDF of every point is worked out from many segment lengths.
+void BM_GappySummary(benchmark::State& state)
+{
+    static const StabilityEngine engine = [] {
+        StabilityEngine filled;
+        uint64_t noise = 1;
+        const auto next = [&noise] { return (noise = noise * 6364136223846793005u + 1442695040888963407u) >> 33; };
+        double tS = 0.0;
+        for (int64_t i = 0, left = 10; i < kMillion; ++i, tS += 1.0) {
+            filled.Add({tS, 1e7 + static_cast<double>(next() % 7), 1000});
+            if (--left == 0) {
+                tS += 30.0;
+                left = 10 + static_cast<int64_t>(next() % 1991);
+            }
+        }
+        return filled;
+    }();
+    for (auto _ : state) {
+        const StabilitySummary summary = engine.Summary();
+        benchmark::DoNotOptimize(summary.adev.data());
+    }
+    state.counters["readings"] = static_cast<double>(engine.Count());
+}
+BENCHMARK(BM_GappySummary)->Unit(benchmark::kMicrosecond);
+
 void BM_ReadLogFile(benchmark::State& state)
 {
     for (auto _ : state) {

@@ -1,6 +1,5 @@
 #include "stability/StabilityEngine.h"
 
-#include "analysis/EquivalentDegreesOfFreedom.h"
 #include "analysis/NoiseIdentification.h"
 
 #include <algorithm>
@@ -41,7 +40,7 @@ struct PointMaker {
     double meanHz;
     double scale;
     double confidence;
-    uint64_t readings;
+    const analysis::SegmentLengths& lengths;
 
     DeviationPoint Make(int k, const OctaveDeviations::Octave& octave,
                         const OctaveDeviations::Sums& sums, double factor,
@@ -58,8 +57,7 @@ struct PointMaker {
         point.stride = octave.stride;
         if (!edfNoise)
             return point;
-        const auto edf = analysis::EquivalentDegreesOfFreedom(
-            *edfNoise, estimator, m / octave.stride, readings / octave.stride + 1);
+        const auto edf = lengths.DegreesOfFreedom(*edfNoise, estimator, m, octave.stride);
         if (!edf)
             return point;
         point.edf = *edf;
@@ -186,6 +184,7 @@ void StabilityEngine::AddToGate(Gate& gate, int64_t value)
 
 void StabilityEngine::CutGate(Gate& gate)
 {
+    gate.lengths.Add(gate.segmentLength);
     gate.octaves.Cut();
     for (auto& series : gate.averages)
         series.Cut();
@@ -212,7 +211,9 @@ GateDeviations StabilityEngine::GateSummary(std::optional<uint32_t> gateMs, cons
         evidence.modifiedToAllan = Variance(octave.mdev, 2) / Variance(octave.adev, 2);
         noise[static_cast<size_t>(k)] = analysis::IdentifyNoise(evidence);
     }
-    const PointMaker maker{g.tau0S, meanHz, options_.scale, options_.confidence, g.count};
+    analysis::SegmentLengths lengths = gate.lengths;
+    lengths.Add(gate.segmentLength);
+    const PointMaker maker{g.tau0S, meanHz, options_.scale, options_.confidence, lengths};
     for (int k = 0; k < octaves; ++k) {
         const OctaveDeviations::Octave octave = gate.octaves.At(k);
         const auto found = noise[static_cast<size_t>(k)];

@@ -3,6 +3,7 @@
 #include "analysis/AverageSeries.h"
 #include "analysis/ConfidenceInterval.h"
 #include "analysis/OctaveDeviations.h"
+#include "analysis/SegmentLengths.h"
 #include "stability/FrequencySample.h"
 #include "stability/SegmentTracker.h"
 #include "stability/StabilitySummary.h"
@@ -65,6 +66,7 @@ private:
         std::array<analysis::AverageSeries, analysis::OctaveDeviations::kMaxOctaves> averages;
         std::array<long double, analysis::OctaveDeviations::kMaxOctaves> blocks{};
         std::array<bool, analysis::OctaveDeviations::kMaxOctaves> pending{};
+        analysis::SegmentLengths lengths;  // of the segments cut, for the EDF
         uint64_t segmentLength = 0;
         uint64_t longestSegment = 0;
     };

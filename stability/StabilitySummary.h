@@ -23,7 +23,7 @@ struct DeviationPoint {
     double upper = std::numeric_limits<double>::quiet_NaN();
     double edf = std::numeric_limits<double>::quiet_NaN();
     std::optional<analysis::NoiseType> noise;  // identified at this tau
-    uint64_t stride = 1;  // 1: every overlapping term; else the decimation above the exact range
+    uint64_t stride = 1;  // 1: every overlapping term; else the readings between the terms taken
 };
 
 // The deviations of the readings of one gate time, pooled over its segments alone.

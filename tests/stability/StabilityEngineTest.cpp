@@ -2,6 +2,7 @@
 #include "stability/StabilityEngine.h"
 #include "tests/stability/AllanDeviation.h"
 #include "tests/stability/BatchAnalysis.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -81,31 +82,54 @@ TEST(StabilityEngine, StreamingEqualsBatch)
     EXPECT_EQ(engine.adev[4].noise, analysis::NoiseType::RandomWalkFrequency);
 }
 
-// Above 2^16 tau0 the strided estimate lies within its own interval of the exact value;
-// 10^6 readings of random-walk frequency noise stay within 64 MB.
-TEST(StabilityEngine, DecimatedOctaveWithinItsIntervalInBoundedMemory)
+struct StridedRow {
+    const char* Name;
+    bool randomWalk;  // else white phase noise: differences of white noise
+    double amplitudeHz;
+    double scale;     // the engine's unit is 1 / scale Hz
+    bool modified;    // MDEV, else ADEV
+};
+
+class StridedPoint : public ::testing::TestWithParam<StridedRow> {};
+
+// Above 2^16 tau0 the strided estimate lies within its own interval of the exact value
+// and within a quarter of it; 10^6 readings stay within 64 MB.
+TEST_P(StridedPoint, NearTheExactValueInBoundedMemory)
 {
+    const StridedRow& row = GetParam();
     std::mt19937_64 random(11);
-    std::normal_distribution<double> step(0.0, 1.0);
+    std::normal_distribution<double> gaussian(0.0, row.amplitudeHz);
     std::vector<double> hz;
-    StabilityEngine engine;
+    StabilityEngine engine({.scale = row.scale});
     const long before = PeakRssKb();
-    double walk = 0.0;
+    double walk = 0.0, last = 0.0;
     for (int i = 0; i < 1'000'000; ++i) {
-        walk += step(random);
-        hz.push_back(1e7 + std::round(walk));
+        const double next = gaussian(random);
+        walk += next;
+        hz.push_back(1e7 + (row.randomWalk ? std::round(walk) : next - last));
+        last = next;
         engine.Add({static_cast<double>(i), hz.back(), 1000});
     }
     const StabilitySummary s = engine.Summary();
     ASSERT_EQ(s.adev.size(), 18u);
-    const DeviationPoint& strided = s.adev[17];
+    ASSERT_EQ(s.mdev.size(), 18u);
+    const size_t m = size_t{1} << 17;
+    const DeviationPoint& strided = row.modified ? s.mdev[17] : s.adev[17];
+    const AllanDeviation exactSums(hz);
+    const double exact = (row.modified ? exactSums.Modified(m) : exactSums.Overlapping(m)).Deviation() / s.meanHz;
     EXPECT_EQ(strided.stride, 1024u);
-    const double exact = AllanDeviation(hz).Overlapping(size_t{1} << 17).Deviation() / s.meanHz;
     EXPECT_GE(exact, strided.lower);
     EXPECT_LE(exact, strided.upper);
+    EXPECT_NEAR(strided.fractional / exact, 1.0, 0.25);
     EXPECT_EQ(s.adev[16].stride, 1u);
     EXPECT_LT(PeakRssKb() - before, 64 * 1024 + 16 * 1024);  // the test's own 8 MB of readings
 }
+
+const StridedRow kStridedRows[] = {
+    {"RandomWalkAllan", true, 1.0, 1.0, false},
+    {"WhitePhaseModified", false, 1.0, 0x1p20, true},
+};
+INSTANTIATE_TEST_SUITE_P(AboveTheExactRange, StridedPoint, ::testing::ValuesIn(kStridedRows), kRowName);
 
 // Ten million readings, a long run of a fast counter, in bounded memory.
 TEST(StabilityEngine, TenMillionReadingsInBoundedMemory)
