@@ -120,7 +120,7 @@ struct DeliveryCase {
 };
 
 const DeliveryCase kDeliveryCases[] = {
-    // The table, then its other "must hold"s.
+    // Late deliveries that lose no reading, then readings really missing.
     {"packets_50_per_s", InPackets(Every(0.02, 3000)), std::nullopt, 0, 0.02, 0.005},
     {"packets_50_per_s_gate_10_ms", InPackets(Every(0.02, 3000)), 10, 0, 0.02, 0.005},
     {"packets_10_per_s", InPackets(Every(0.1, 2000)), std::nullopt, 0, 0.1, 0.005},
