@@ -16,7 +16,7 @@ SegmentBreak SegmentTracker::Add(const FrequencySample& sample)
     } else {
         Settle();  // the run before, with what is known of its gate
         last_ = sample;
-        breaks_.push_back({added_, reason});
+        breaks_.PushBack({added_, reason});
         BeginRun(sample);
     }
     ++added_;
@@ -35,9 +35,9 @@ std::optional<SegmentBreak> SegmentTracker::Next()
     if (taken_ == decided_)
         return std::nullopt;
     SegmentBreak reason = SegmentBreak::None;
-    if (!breaks_.empty() && breaks_.front().reading == taken_) {
-        reason = breaks_.front().reason;
-        breaks_.pop_front();
+    if (!breaks_.Empty() && breaks_.Front().reading == taken_) {
+        reason = breaks_.Front().reason;
+        breaks_.PopFront();
     }
     ++taken_;
     return reason;
@@ -72,7 +72,7 @@ void SegmentTracker::Continue(int64_t stepUs)
     if (stepUs >= kDeliveryUs) {
         Close();
         current_ = Delivery{.intervalUs = stepUs, .readings = 1, .first = added_, .follows = true};
-        current_.held = !waiting_.empty() || IsGap(current_, SpacingNow());
+        current_.held = !waiting_.Empty() || IsGap(current_, SpacingNow());
         if (!current_.held) {
             current_.accepted = true;
             Run().Accept(stepUs, 1);
@@ -89,11 +89,11 @@ void SegmentTracker::Continue(int64_t stepUs)
     // Each reading of a delivery takes less time than it accounts for, so one that is
     // no gap now stays none however many follow.
     const double spacing = SpacingNow();
-    if (waiting_.empty() && spacing >= kDeliveryUs && !IsGap(current_, spacing)) {
+    if (waiting_.Empty() && spacing >= kDeliveryUs && !IsGap(current_, spacing)) {
         current_.held = false;
         current_.accepted = true;
         Run().Accept(current_.intervalUs, current_.readings);
-    } else if (added_ + 1 - (waiting_.empty() ? current_.first : waiting_.front().first) >= kMostHeld) {
+    } else if (added_ + 1 - (waiting_.Empty() ? current_.first : waiting_.Front().first) >= kMostHeld) {
         Settle();
     }
 }
@@ -105,10 +105,10 @@ void SegmentTracker::Close()
         Run().NoteStart(current_.intervalUs, current_.readings);
     current_.noted = true;
     if (current_.held) {
-        waiting_.push_back(current_);
+        waiting_.PushBack(current_);
         current_.held = false;
     }
-    if (waiting_.empty() || !Run().Started())
+    if (waiting_.Empty() || !Run().Started())
         return;
     Judge(wasStarted ? Run().JudgingUs() : Run().StartUs());
 }
@@ -118,7 +118,7 @@ void SegmentTracker::Settle()
     if (!last_)
         return;
     Close();
-    if (!waiting_.empty())
+    if (!waiting_.Empty())
         Judge(Run().StartUs());
 }
 
@@ -127,18 +127,18 @@ void SegmentTracker::Judge(double spacingUs)
     for (const Delivery& delivery : waiting_) {
         const bool gap = IsGap(delivery, spacingUs);
         if (gap)
-            breaks_.push_back({delivery.first, SegmentBreak::Gap});  // after every break before it
+            breaks_.PushBack({delivery.first, SegmentBreak::Gap});  // after every break before it
         else
             Run().Accept(delivery.intervalUs, delivery.readings);
         if (delivery.first == current_.first)
             current_.accepted = !gap;
     }
-    waiting_.clear();
+    waiting_.Clear();
 }
 
 void SegmentTracker::Recount()
 {
-    decided_ = !waiting_.empty() ? waiting_.front().first : current_.held ? current_.first : added_;
+    decided_ = !waiting_.Empty() ? waiting_.Front().first : current_.held ? current_.first : added_;
 }
 
 // More time since the delivery before than its readings account for, by more than

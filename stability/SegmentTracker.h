@@ -2,10 +2,10 @@
 
 #include "stability/FrequencySample.h"
 #include "stability/GateSpacing.h"
+#include "stability/HeldQueue.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <optional>
 
@@ -90,11 +90,11 @@ private:
     bool inOther_ = false;
     uint64_t otherReadings_ = 0;
     Delivery current_;
-    std::deque<Delivery> waiting_;    // whole, held, in order
+    HeldQueue<Delivery> waiting_;    // whole, held, in order
     // Readings are counted from the tracker's first: those added, decided and taken by
     // Next(); the breaks of those not yet taken, in order (every other reading: None).
     uint64_t added_ = 0;
     uint64_t decided_ = 0;
     uint64_t taken_ = 0;
-    std::deque<Break> breaks_;
+    HeldQueue<Break> breaks_;
 };

@@ -99,7 +99,7 @@ std::span<const SegmentBreak> StabilityEngine::Add(const FrequencySample& sample
     }
     AddToRun(sample.tS, offset);
     const long double detrended = offset - options_.removeSlopeHzPerS * sample.tS;
-    held_.push_back(
+    held_.PushBack(
         {std::llround(detrended * options_.scale), sample.gateMs, tracker_.Followed(sample.gateMs)});
     return TakeDecided();
 }
@@ -115,8 +115,8 @@ std::span<const SegmentBreak> StabilityEngine::TakeDecided()
 {
     decided_.clear();
     while (const std::optional<SegmentBreak> reason = tracker_.Next()) {
-        const HeldReading reading = held_.front();
-        held_.pop_front();
+        const HeldReading reading = held_.Front();
+        held_.PopFront();
         restarts_ += reason == SegmentBreak::Restart ? 1 : 0;
         gaps_ += reason == SegmentBreak::Gap ? 1 : 0;
         gateChanges_ += reason == SegmentBreak::GateChange ? 1 : 0;

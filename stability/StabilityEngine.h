@@ -5,12 +5,12 @@
 #include "analysis/OctaveDeviations.h"
 #include "analysis/SegmentLengths.h"
 #include "stability/FrequencySample.h"
+#include "stability/HeldQueue.h"
 #include "stability/SegmentTracker.h"
 #include "stability/StabilitySummary.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <limits>
 #include <map>
 #include <optional>
@@ -99,7 +99,7 @@ private:
     SegmentTracker tracker_;
     std::map<std::optional<uint32_t>, Gate> gates_;
     std::optional<std::optional<uint32_t>> lastGate_;  // of the last decided reading, when followed
-    std::deque<HeldReading> held_;  // added, not yet decided
+    HeldQueue<HeldReading> held_;  // added, not yet decided
     std::vector<SegmentBreak> decided_;  // by the last Add or Finish
     uint64_t count_ = 0;
     double reference_ = 0.0;  // the first frequency; values are kept as offsets from it
